@@ -1,0 +1,17 @@
+#pragma once
+
+class Dialogs;
+class Clock;
+class Random;
+class Clipboard;
+class EventYield;
+
+// The outside services a window uses, handed in so that tests can replace them.
+// The pointers are not owned.
+struct Platform {
+    Dialogs* dialogs = nullptr;
+    Clock* clock = nullptr;
+    Random* random = nullptr;
+    Clipboard* clipboard = nullptr;
+    EventYield* yield = nullptr;
+};

@@ -1,0 +1,7 @@
+#include "platform/EventYield.h"
+
+#include <QCoreApplication>
+
+void QtEventYield::yieldEvents() {
+    QCoreApplication::processEvents();
+}

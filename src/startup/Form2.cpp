@@ -1,0 +1,3 @@
+#include "startup/Form2.h"
+
+Form2::Form2(QWidget* parent) : QWidget(parent) {}

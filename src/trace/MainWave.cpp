@@ -1,0 +1,5 @@
+#include "trace/MainWave.h"
+
+QString mainwave(Canvas&, const FieldReader&, Random&, EventYield&) {
+    return QString();
+}

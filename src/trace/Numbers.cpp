@@ -1,0 +1,86 @@
+#include "trace/Numbers.h"
+
+#include <cfenv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string>
+
+namespace {
+
+constexpr int kSignificant = 15;
+
+// Adds one unit in the last place of a string of decimal digits.
+void incrementDigits(std::string& digits) {
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (*it != '9') {
+            ++*it;
+            return;
+        }
+        *it = '0';
+    }
+    digits.insert(digits.begin(), '1');
+}
+
+// The digits of |value| * 10^decimals rounded half away from zero, computed on
+// the 15-significant-digit decimal form of the value.
+std::string scaledDigits(double value, int decimals) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*e", kSignificant - 1, std::fabs(value));
+    // buffer: d.dddddddddddddde[+-]XX
+    std::string digits;
+    digits += buffer[0];
+    digits.append(buffer + 2, kSignificant - 1);
+    const int exponent = std::atoi(std::strchr(buffer, 'e') + 1);
+    const int shift = exponent + 1 - kSignificant + decimals;
+    if (shift >= 0)
+        return digits + std::string(static_cast<size_t>(shift), '0');
+    const int keep = kSignificant + shift;
+    if (keep < 0)
+        return "0";
+    const bool roundUp = digits[static_cast<size_t>(keep)] >= '5';
+    std::string kept = keep == 0 ? std::string("0") : digits.substr(0, static_cast<size_t>(keep));
+    if (roundUp)
+        incrementDigits(kept);
+    return kept;
+}
+
+} // namespace
+
+std::optional<double> numbers::parse(const QString& text, const QLocale& locale) {
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    bool ok = false;
+    const double value = locale.toDouble(trimmed, &ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+QString numbers::format(double value, int decimals) {
+    if (!std::isfinite(value))
+        return QString::number(value);
+    std::string digits = scaledDigits(value, decimals);
+    const size_t first = digits.find_first_not_of('0');
+    digits = first == std::string::npos ? std::string("0") : digits.substr(first);
+    const bool zero = digits == "0";
+    if (digits.size() < static_cast<size_t>(decimals) + 1)
+        digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
+    if (decimals > 0)
+        digits.insert(digits.size() - static_cast<size_t>(decimals), 1, '.');
+    if (value < 0 && !zero)
+        digits.insert(0, 1, '-');
+    return QString::fromStdString(digits);
+}
+
+std::optional<int> numbers::integerDivide(double value, int divisor) {
+    if (!std::isfinite(value) || divisor == 0)
+        return std::nullopt;
+    const double rounded = std::nearbyint(value); // current mode: half to even
+    if (rounded < std::numeric_limits<int>::min() || rounded > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(rounded) / divisor;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+// The one place where field texts are tested as numbers, converted, and
+// numbers are formatted for display.
+namespace numbers {
+
+// Parses the whole text as one number with the locale's rules, blanks around it
+// allowed. The same function is the numeric test and the conversion, so every
+// text that passes the test converts. Non-finite values are refused.
+std::optional<double> parse(const QString& text, const QLocale& locale = QLocale());
+
+inline bool isNumeric(const QString& text) {
+    return parse(text).has_value();
+}
+
+// Formats with exactly `decimals` digits after a point ("0", "0.0", "0.00"),
+// halves away from zero, rounding the value's 15-significant-digit decimal form
+// (so 1.15 gives "1.2" although the double is slightly below 1.15).
+QString format(double value, int decimals);
+
+// Integer division of a value by a whole divisor: the value is first rounded to
+// the nearest 32-bit integer (a half to the even neighbour), then divided with
+// the quotient truncated toward zero. Empty when the value does not fit.
+std::optional<int> integerDivide(double value, int divisor);
+
+} // namespace numbers

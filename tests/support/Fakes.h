@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/Clipboard.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/EventYield.h"
+#include "platform/Platform.h"
+#include "platform/Random.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Records every message instead of showing it; answers file dialogs from a script.
+class FakeDialogs : public Dialogs {
+public:
+    struct Message {
+        bool critical;
+        QString text;
+    };
+
+    void critical(const QString& text) override;
+    void information(const QString& text) override;
+    QString openFileName(const QString& filter, bool allowNew) override;
+
+    QList<Message> messages;
+    QStringList fileAnswers; // consumed one per dialog; empty list = cancel
+    QStringList filtersAsked;
+    int dialogsShown = 0;
+    // Runs inside a message, as the modal loop would let it.
+    std::function<void(const Message&)> onMessage;
+
+    QStringList criticalTexts() const;
+    QStringList informationTexts() const;
+};
+
+class FakeClock : public Clock {
+public:
+    QDateTime now() const override { return current; }
+    QDateTime current{QDate(2026, 3, 7), QTime(14, 5, 9)};
+};
+
+class FakeClipboard : public Clipboard {
+public:
+    void clear() override;
+    bool setImage(const QImage& image) override;
+
+    QImage image;
+    int clears = 0;
+    int sets = 0;
+    bool failSet = false;
+};
+
+// Counts yields and can run a callback in each, like pending events would.
+class CountingYield : public EventYield {
+public:
+    void yieldEvents() override;
+
+    int count = 0;
+    std::function<void(int)> onYield;
+};
+
+// A complete set of fakes with a seeded generator.
+struct FakePlatform {
+    FakeDialogs dialogs;
+    FakeClock clock;
+    MersenneRandom random{12345u};
+    FakeClipboard clipboard;
+    CountingYield yield;
+
+    Platform platform() { return {&dialogs, &clock, &random, &clipboard, &yield}; }
+};

@@ -1,0 +1,96 @@
+#include "trace/Numbers.h"
+
+#include <QTest>
+
+class TestNumbers : public QObject {
+    Q_OBJECT
+private slots:
+    void parse_data();
+    void parse();
+    void format_data();
+    void format();
+    void integerDivide_data();
+    void integerDivide();
+};
+
+void TestNumbers::parse_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("numeric");
+    QTest::addColumn<double>("value");
+    QTest::newRow("plain") << "13.5" << true << 13.5;
+    QTest::newRow("blanks around") << "  13.5 " << true << 13.5;
+    QTest::newRow("trailing point") << "13." << true << 13.0;
+    QTest::newRow("leading point") << ".5" << true << 0.5;
+    QTest::newRow("negative") << "-2.25" << true << -2.25;
+    QTest::newRow("empty") << "" << false << 0.0;
+    QTest::newRow("blank") << "   " << false << 0.0;
+    QTest::newRow("sign only") << "-" << false << 0.0;
+    QTest::newRow("point only") << "." << false << 0.0;
+    QTest::newRow("trailing letter") << "13.5a" << false << 0.0;
+    QTest::newRow("two numbers") << "1 2" << false << 0.0;
+    QTest::newRow("infinite") << "1e400" << false << 0.0;
+}
+
+void TestNumbers::parse() {
+    QFETCH(QString, text);
+    QFETCH(bool, numeric);
+    QFETCH(double, value);
+    const auto parsed = numbers::parse(text, QLocale::c());
+    QCOMPARE(parsed.has_value(), numeric);
+    if (numeric)
+        QCOMPARE(*parsed, value);
+}
+
+void TestNumbers::format_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("decimals");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("1.15 to one place") << 1.15 << 1 << "1.2";
+    QTest::newRow("13*3/8") << 13.0 * 3 / 8 << 2 << "4.88";
+    QTest::newRow("13*5/8") << 13.0 * 5 / 8 << 2 << "8.13";
+    QTest::newRow("negative half") << -2.5 << 0 << "-3";
+    QTest::newRow("positive half") << 2.5 << 0 << "3";
+    QTest::newRow("whole to two") << 20.0 << 2 << "20.00";
+    QTest::newRow("zero") << 0.0 << 2 << "0.00";
+    QTest::newRow("small") << 0.004 << 2 << "0.00";
+    QTest::newRow("below one") << 0.5 << 1 << "0.5";
+    QTest::newRow("carry") << 9.96 << 1 << "10.0";
+    QTest::newRow("25.36") << 25.36 << 1 << "25.4";
+    QTest::newRow("8") << 8.0 << 1 << "8.0";
+    QTest::newRow("large") << 1e20 << 0 << "100000000000000000000";
+    QTest::newRow("tiny negative") << -0.001 << 1 << "0.0";
+    QTest::newRow("27") << 27.0 << 0 << "27";
+}
+
+void TestNumbers::format() {
+    QFETCH(double, value);
+    QFETCH(int, decimals);
+    QFETCH(QString, text);
+    QCOMPARE(numbers::format(value, decimals), text);
+}
+
+void TestNumbers::integerDivide_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("quotient");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("default left") << 1255.75 << 12 << true;
+    QTest::newRow("half to even down") << 1250.5 << 12 << true;
+    QTest::newRow("half to even up") << 1350.5 << 13 << true;
+    QTest::newRow("1299.5 rounds to 1300") << 1299.5 << 13 << true;
+    QTest::newRow("negative truncates to zero") << -94.25 << 0 << true;
+    QTest::newRow("negative quotient") << -250.0 << -2 << true;
+    QTest::newRow("overflow") << 3e9 << 0 << false;
+}
+
+void TestNumbers::integerDivide() {
+    QFETCH(double, value);
+    QFETCH(int, quotient);
+    QFETCH(bool, fits);
+    const auto result = numbers::integerDivide(value, 100);
+    QCOMPARE(result.has_value(), fits);
+    if (fits)
+        QCOMPARE(*result, quotient);
+}
+
+QTEST_GUILESS_MAIN(TestNumbers)
+#include "tst_numbers.moc"
