@@ -1,3 +1,5 @@
 #include "mainwindow/Form1.h"
 
-Form1::Form1(QWidget* parent) : QWidget(parent) {}
+Form1::Form1(Platform, QWidget* parent) : QWidget(parent) {}
+
+Form1::~Form1() = default;
