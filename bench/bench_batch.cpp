@@ -1,0 +1,87 @@
+// The whole batch through the main window, offscreen, with fake dialogs and
+// clipboard: rows per second, peak resident memory and the longest stretch
+// without event processing.
+#include "mainwindow/Form1.h"
+#include "support/Fakes.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+
+namespace {
+
+QString workbookOf(int rows) {
+    const QString path = QStringLiteral("/tmp/veltrace-bench-%1.xlsx").arg(rows);
+    if (!QFile::exists(path))
+        QProcess::execute(
+            QStringLiteral("/usr/bin/python3"),
+            {QStringLiteral(VELTRACE_BENCH_DIR "/make_workbook.py"), QString::number(rows), path});
+    return path;
+}
+
+double peakResidentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+void BM_Batch(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    const QString workbook = workbookOf(rows);
+    double longestGapMs = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTemporaryDir dir;
+        FakePlatform fakes;
+        Form1 form(fakes.platform());
+        fakes.dialogs.fileAnswers = {dir.filePath(QStringLiteral("batch.docx")), workbook};
+        form.generate();
+        form.save();
+        form.importData();
+        QElapsedTimer sinceYield;
+        sinceYield.start();
+        fakes.yield.onYield = [&](int) {
+            longestGapMs = std::max(longestGapMs, sinceYield.nsecsElapsed() / 1e6);
+            QCoreApplication::processEvents();
+            sinceYield.restart();
+        };
+        state.ResumeTiming();
+        form.runBatch();
+        state.PauseTiming();
+        if (!fakes.dialogs.criticalTexts().isEmpty())
+            state.SkipWithError(qPrintable(fakes.dialogs.criticalTexts().first()));
+        state.ResumeTiming();
+    }
+    state.counters["rows_per_s"] = benchmark::Counter(
+        static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["peak_rss_MB"] = peakResidentMegabytes();
+    state.counters["longest_gap_ms"] = longestGapMs;
+}
+BENCHMARK(BM_Batch)
+    ->Arg(100)
+    ->Arg(500)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

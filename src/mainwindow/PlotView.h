@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QWidget>
+
+class Canvas;
+
+// Shows a canvas's persistent image; holds no drawing of its own, so the plot
+// stays whole when the window is covered or repainted.
+class PlotView : public QWidget {
+    Q_OBJECT
+public:
+    PlotView(const Canvas& canvas, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const Canvas& m_canvas;
+};

@@ -1,0 +1,342 @@
+#include "mainwindow/Form1.h"
+#include "support/Fakes.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QLineEdit* field(Form1& form, int index) {
+    return form.findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(index));
+}
+
+bool imageHasColor(const QImage& image, QRgb color) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if ((image.pixel(x, y) & 0xffffff) == (color & 0xffffff))
+                return true;
+    return false;
+}
+
+bool printed(const Canvas& canvas, const QString& text) {
+    for (const auto& t : canvas.printedTexts())
+        if (t.text == text)
+            return true;
+    return false;
+}
+
+} // namespace
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void fieldsStartFromTheirDefaults_data();
+    void fieldsStartFromTheirDefaults();
+    void windowLayout();
+    void tabOrderFollowsTheFields();
+    void dateAtLoadAndClock();
+    void specifiedTimeKeepsTheTimeField();
+    void typedLengthDerivesDistance_data();
+    void typedLengthDerivesDistance();
+    void derivedDistanceIsRandomWithoutCentring();
+    void nonNumericInputIsRefused_data();
+    void nonNumericInputIsRefused();
+    void emptyingIsSilent();
+    void specifiedTimeWarning();
+    void generateDrawsTheWholePlot();
+    void altCGenerates();
+    void badTestDistanceStopsTheFrame();
+    void generateDuringADrawingIsIgnored();
+    void twoGeneratesDifferInRippleOnly();
+    void copyPutsThePlotOnTheClipboard();
+    void copyReportsAClipboardFailure();
+
+private:
+    FakePlatform* m_fakes = nullptr;
+    Form1* m_form = nullptr;
+};
+
+void TestForm1::init() {
+    m_fakes = new FakePlatform;
+    m_form = new Form1(m_fakes->platform());
+}
+
+void TestForm1::cleanup() {
+    delete m_form;
+    delete m_fakes;
+}
+
+void TestForm1::fieldsStartFromTheirDefaults_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("text");
+    const char* rows[][2] = {{"测试段", "T1-B1F--T2-B1F"},
+                             {"馈线长", "13.5"},
+                             {"驻波比", "1.18"},
+                             {"测试距离", "20"},
+                             {"站点", "Distance-to-fault"},
+                             {"Ins.Loss:", "0.040dB/m"},
+                             {"Prop.Vel:", "0.880"},
+                             {"Resolution:", "517"},
+                             {"Date:", "3/7/2026"},
+                             {"Model:", "T520K"},
+                             {"CAL:", "ON(COAX)"},
+                             {"Time:", ""},
+                             {"Serial#:", "00401017"},
+                             {"CW:", "ON"}};
+    for (int i = 0; i < 14; ++i)
+        QTest::addRow("field %d", i)
+            << i << QString::fromUtf8(rows[i][0]) << QString::fromUtf8(rows[i][1]);
+}
+
+void TestForm1::fieldsStartFromTheirDefaults() {
+    QFETCH(int, index);
+    QFETCH(QString, caption);
+    QFETCH(QString, text);
+    auto* label = m_form->findChild<QLabel*>(QStringLiteral("Label1_%1").arg(index));
+    QVERIFY(label && field(*m_form, index));
+    QCOMPARE(label->text(), caption);
+    QCOMPARE(field(*m_form, index)->text(), text);
+    QCOMPARE(m_form->caption(index), caption);
+}
+
+void TestForm1::windowLayout() {
+    QCOMPARE(m_form->size(), QSize(797, 495));
+    QCOMPARE(m_form->minimumSize(), m_form->maximumSize());
+    QVERIFY(!(m_form->windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Quorvex Veltrace Emulator V2.0"));
+    QVERIFY(!m_form->windowIcon().isNull());
+    QCOMPARE(m_form->findChild<QWidget*>(QStringLiteral("p1"))->geometry(), QRect(0, 0, 601, 289));
+    QCOMPARE(m_form->canvas().Image().size(), QSize(601, 289));
+    auto* batch = m_form->findChild<QPushButton*>(QStringLiteral("Command4"));
+    QVERIFY(!batch->isEnabled());
+    QCOMPARE(batch->text(), QStringLiteral("处理以上数据"));
+    auto* generate = m_form->findChild<QPushButton*>(QStringLiteral("Command1"));
+    QCOMPARE(generate->toolTip(), QStringLiteral("快捷键Alt+C"));
+    QVERIFY(generate->font().bold());
+    QCOMPARE(generate->geometry(), QRect(8, 112, 73, 57));
+    QCOMPARE(m_form->findChild<QWidget*>(QStringLiteral("Text2"))->geometry(),
+             QRect(72, 471, 529, 21));
+    QVERIFY(m_form->findChild<QPushButton*>(QStringLiteral("Command5"))->toolTip().isEmpty());
+}
+
+void TestForm1::tabOrderFollowsTheFields() {
+    QStringList expected{QStringLiteral("p1")};
+    for (int i = 0; i < 14; ++i)
+        expected << QStringLiteral("Text1_%1").arg(i);
+    expected << "Command1"
+             << "Command2"
+             << "Text2"
+             << "Check1"
+             << "Command3"
+             << "List1"
+             << "Command4"
+             << "Check2"
+             << "Command5";
+    QStringList chain;
+    QWidget* start = m_form->findChild<QWidget*>(QStringLiteral("p1"));
+    QWidget* w = start;
+    do {
+        if (expected.contains(w->objectName()) && !chain.contains(w->objectName()))
+            chain << w->objectName();
+        w = w->nextInFocusChain();
+    } while (w != start);
+    QCOMPARE(chain, expected);
+}
+
+void TestForm1::dateAtLoadAndClock() {
+    auto* clockLabel = m_form->findChild<QLabel*>(QStringLiteral("Label2_1"));
+    QVERIFY(field(*m_form, 11)->text().isEmpty());
+    QVERIFY(clockLabel->text().isEmpty());
+    m_fakes->clock.current = QDateTime(QDate(2026, 3, 8), QTime(0, 0, 3));
+    m_form->clockTick();
+    QCOMPARE(field(*m_form, 11)->text(), QStringLiteral("00:00:03"));
+    QVERIFY(clockLabel->text().endsWith(QStringLiteral(" 00:00:03")));
+    QVERIFY(clockLabel->text().contains(QStringLiteral("8")));
+    // The date is written once, at load, and stays after midnight.
+    QCOMPARE(field(*m_form, 8)->text(), QStringLiteral("3/7/2026"));
+    auto* timer = m_form->findChild<QTimer*>(QStringLiteral("Timer1"));
+    QVERIFY(timer && timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
+}
+
+void TestForm1::specifiedTimeKeepsTheTimeField() {
+    m_form->clockTick();
+    auto* check2 = m_form->findChild<QCheckBox*>(QStringLiteral("Check2"));
+    check2->click();
+    m_fakes->clock.current = m_fakes->clock.current.addSecs(5);
+    m_form->clockTick();
+    QCOMPARE(field(*m_form, 11)->text(), QStringLiteral("14:05:09"));
+    check2->click();
+    m_form->clockTick();
+    QCOMPARE(field(*m_form, 11)->text(), QStringLiteral("14:05:14"));
+}
+
+void TestForm1::typedLengthDerivesDistance_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("distances");
+    QTest::newRow("13.5") << "13.5" << QStringList{"2", "26", "26", "27"};
+    QTest::newRow("27") << "27" << QStringList{"4", "54"};
+}
+
+void TestForm1::typedLengthDerivesDistance() {
+    QFETCH(QString, typed);
+    QFETCH(QStringList, distances);
+    m_form->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+    field(*m_form, 1)->clear();
+    QStringList seen;
+    connect(field(*m_form, 3), &QLineEdit::textChanged, this,
+            [&seen](const QString& text) { seen << text; });
+    QTest::keyClicks(field(*m_form, 1), typed);
+    QCOMPARE(field(*m_form, 1)->text(), typed);
+    QCOMPARE(seen.last(), distances.last());
+    // Equal successive texts may be written once or twice; the values in order must match.
+    seen.removeDuplicates();
+    distances.removeDuplicates();
+    QCOMPARE(seen, distances);
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+}
+
+void TestForm1::derivedDistanceIsRandomWithoutCentring() {
+    QSet<QString> values;
+    for (int i = 0; i < 40; ++i) {
+        m_form->setFieldText(1, i % 2 ? QStringLiteral("13.5") : QStringLiteral("13.50"));
+        bool ok = false;
+        const int distance = field(*m_form, 3)->text().toInt(&ok);
+        QVERIFY(ok);
+        QVERIFY2(distance >= 15 && distance <= 28, qPrintable(field(*m_form, 3)->text()));
+        values.insert(field(*m_form, 3)->text());
+    }
+    QVERIFY(values.size() > 1);
+}
+
+void TestForm1::nonNumericInputIsRefused_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("length with a letter") << 1 << "13.5a";
+    QTest::newRow("length starting with a sign") << 1 << "-";
+    QTest::newRow("vswr with a letter") << 2 << "1.35x";
+    QTest::newRow("vswr starting with a point") << 2 << ".";
+}
+
+void TestForm1::nonNumericInputIsRefused() {
+    QFETCH(int, index);
+    QFETCH(QString, typed);
+    field(*m_form, index)->clear();
+    QTest::keyClicks(field(*m_form, index), typed.chopped(1));
+    const QString distance = field(*m_form, 3)->text();
+    QTest::keyClicks(field(*m_form, index), typed.right(1));
+    QVERIFY(field(*m_form, index)->text().isEmpty());
+    QCOMPARE(field(*m_form, 3)->text(), distance);
+    QCOMPARE(m_fakes->dialogs.criticalTexts(),
+             QStringList{QStringLiteral("您的输入有错！请输入纯数字数据！")});
+}
+
+void TestForm1::emptyingIsSilent() {
+    const QString distance = field(*m_form, 3)->text();
+    field(*m_form, 1)->clear();
+    field(*m_form, 2)->clear();
+    QCOMPARE(field(*m_form, 3)->text(), distance);
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+    // Toggling the centring option alone leaves the distance as it is.
+    m_form->findChild<QCheckBox*>(QStringLiteral("Check1"))->click();
+    QCOMPARE(field(*m_form, 3)->text(), distance);
+}
+
+void TestForm1::specifiedTimeWarning() {
+    auto* check2 = m_form->findChild<QCheckBox*>(QStringLiteral("Check2"));
+    check2->click();
+    QCOMPARE(m_fakes->dialogs.criticalTexts(),
+             QStringList{QStringLiteral("用此功能必须在自动处理模式下并在驻波表数据表格第五列"
+                                        "填写时间！请参考模板格式！")});
+    check2->click();
+    QCOMPARE(m_fakes->dialogs.messages.size(), 1);
+}
+
+void TestForm1::generateDrawsTheWholePlot() {
+    QVERIFY(m_form->generate());
+    const Canvas& canvas = m_form->canvas();
+    QVERIFY(printed(canvas, QStringLiteral("M1:1.18 @ 13.5Meter")));
+    QVERIFY(printed(canvas, QStringLiteral("M1")));
+    QVERIFY(printed(canvas, QStringLiteral("R")));
+    QVERIFY(imageHasColor(canvas.Image(), qRgb(0, 117, 0)));
+    QVERIFY(imageHasColor(canvas.Image(), qRgb(0, 0, 200)));
+    QCOMPARE(m_fakes->yield.count, 17);
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+}
+
+void TestForm1::altCGenerates() {
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    field(*m_form, 0)->setFocus();
+    QTest::keyClick(field(*m_form, 0), Qt::Key_C, Qt::AltModifier);
+    // A mnemonic presses the button visibly first, so the click comes a moment later.
+    QTRY_VERIFY(printed(m_form->canvas(), QStringLiteral("M1")));
+}
+
+void TestForm1::badTestDistanceStopsTheFrame() {
+    m_form->setFieldText(3, QStringLiteral("abc"));
+    QVERIFY(!m_form->generate());
+    QVERIFY(!printed(m_form->canvas(), QStringLiteral("M1")));
+    QVERIFY(printed(m_form->canvas(), QStringLiteral("Distance(0.00-abc.00Meter)")));
+    QCOMPARE(m_fakes->dialogs.criticalTexts().size(), 1);
+    QVERIFY(m_fakes->dialogs.criticalTexts().first().contains(QStringLiteral("测试距离")));
+}
+
+void TestForm1::generateDuringADrawingIsIgnored() {
+    int refused = 0;
+    m_fakes->yield.onYield = [&](int) {
+        if (!m_form->generate())
+            ++refused;
+    };
+    QVERIFY(m_form->generate());
+    QCOMPARE(refused, 17);
+    QCOMPARE(m_form->canvas().pointCount(), 113112);
+    QVERIFY(!m_form->isDrawing());
+}
+
+void TestForm1::twoGeneratesDifferInRippleOnly() {
+    m_form->generate();
+    const QImage first = m_form->canvas().Image();
+    QStringList firstTexts;
+    for (const auto& t : m_form->canvas().printedTexts())
+        firstTexts << t.text;
+    m_form->generate();
+    QStringList secondTexts;
+    for (const auto& t : m_form->canvas().printedTexts())
+        secondTexts << t.text;
+    QCOMPARE(secondTexts, firstTexts);
+    QVERIFY(m_form->canvas().Image() != first);
+}
+
+void TestForm1::copyPutsThePlotOnTheClipboard() {
+    m_form->copy();
+    QCOMPARE(m_fakes->clipboard.image.size(), QSize(601, 289));
+    QVERIFY(!imageHasColor(m_fakes->clipboard.image, qRgb(0, 0, 0)));
+    QCOMPARE(m_fakes->dialogs.informationTexts(),
+             QStringList{QStringLiteral("已复制当前驻波图形，请粘贴到所需要位置！")});
+    m_form->generate();
+    m_form->copy();
+    QCOMPARE(m_fakes->clipboard.image, m_form->canvas().Image());
+    QCOMPARE(m_fakes->clipboard.clears, 2);
+}
+
+void TestForm1::copyReportsAClipboardFailure() {
+    m_fakes->clipboard.failSet = true;
+    m_form->copy();
+    QVERIFY(m_fakes->clipboard.image.isNull());
+    QCOMPARE(m_fakes->dialogs.criticalTexts().size(), 1);
+    QVERIFY(m_fakes->dialogs.informationTexts().isEmpty());
+}
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"
