@@ -44,3 +44,20 @@ int docxinspect::emptyParagraphs(const QString& docxPath) {
         ++count;
     return count;
 }
+
+QList<QImage> docxinspect::pictures(const QString& docxPath) {
+    const QString xml = QString::fromUtf8(entry(docxPath, QStringLiteral("word/document.xml")));
+    const QString rels =
+        QString::fromUtf8(entry(docxPath, QStringLiteral("word/_rels/document.xml.rels")));
+    static const QRegularExpression embed(QStringLiteral("<a:blip\\b[^>]*\\br:embed=\"([^\"]*)\""));
+    QList<QImage> result;
+    for (auto it = embed.globalMatch(xml); it.hasNext();) {
+        const QString id = it.next().captured(1);
+        const QRegularExpression target(
+            QStringLiteral("<Relationship\\b[^>]*\\bId=\"%1\"[^>]*\\bTarget=\"([^\"]*)\"")
+                .arg(QRegularExpression::escape(id)));
+        const QString name = target.match(rels).captured(1);
+        result << QImage::fromData(entry(docxPath, QStringLiteral("word/") + name));
+    }
+    return result;
+}

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +14,8 @@ namespace docxinspect {
 QByteArray entry(const QString& docxPath, const QString& name);
 // The alternative texts of the inline pictures of the main document, in order.
 QStringList pictureDescriptions(const QString& docxPath);
+// The inline pictures of the main document, decoded, in document order.
+QList<QImage> pictures(const QString& docxPath);
 // The number of body paragraphs that hold no run at all (empty paragraphs).
 int emptyParagraphs(const QString& docxPath);
 

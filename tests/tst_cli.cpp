@@ -1,0 +1,216 @@
+#include "cli/CliCommands.h"
+#include "mainwindow/Form1.h"
+#include "support/DocxInspect.h"
+#include "support/Fakes.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kData = QStringLiteral(VELTRACE_TEST_DATA);
+
+struct CliResult {
+    int status;
+    QString out;
+    QString err;
+};
+
+CliResult runCli(QStringList arguments) {
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    arguments.prepend(QStringLiteral("veltrace-cli"));
+    const int status = cli::run(arguments, {outStream, errStream, false});
+    return {status, out, err};
+}
+
+// Fields that would otherwise come from today's clock.
+const QStringList kFixedClock{QStringLiteral("--field"), QStringLiteral("8=3/7/2026"),
+                              QStringLiteral("--field"), QStringLiteral("11=14:05:09")};
+
+} // namespace
+
+class TestCli : public QObject {
+    Q_OBJECT
+private slots:
+    void renderIsReproducibleAndMatchesTheWindow();
+    void renderDerivesTheDistanceUnlessGiven();
+    void batchMatchesTheWindowsBatch();
+    void rowFailuresGiveStatusOne();
+    void badInvocations_data();
+    void badInvocations();
+    void unreadableInputsWriteNothing();
+};
+
+void TestCli::renderIsReproducibleAndMatchesTheWindow() {
+    QTemporaryDir dir;
+    const QString first = dir.filePath(QStringLiteral("a.png"));
+    const QString second = dir.filePath(QStringLiteral("b.png"));
+    const QStringList common =
+        QStringList{QStringLiteral("render"), QStringLiteral("--seed"), QStringLiteral("7"),
+                    QStringLiteral("--field"), QStringLiteral("0=段X")} +
+        kFixedClock;
+    QCOMPARE(runCli(common + QStringList{QStringLiteral("-o"), first}).status, 0);
+    QCOMPARE(runCli(common + QStringList{QStringLiteral("-o"), second}).status, 0);
+    QFile a(first), b(second);
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QCOMPARE(a.readAll(), b.readAll());
+
+    FakePlatform fakes;
+    fakes.random.seed(7);
+    Form1 form(fakes.platform());
+    form.setFieldText(0, QStringLiteral("段X"));
+    form.setFieldText(8, QStringLiteral("3/7/2026"));
+    form.setFieldText(11, QStringLiteral("14:05:09"));
+    QVERIFY(form.generate());
+    QCOMPARE(QImage(first).convertToFormat(QImage::Format_RGB32),
+             form.canvas().Image().convertToFormat(QImage::Format_RGB32));
+
+    const QString other = dir.filePath(QStringLiteral("c.png"));
+    runCli(QStringList{QStringLiteral("render"), QStringLiteral("--seed"), QStringLiteral("8"),
+                       QStringLiteral("-o"), other} +
+           kFixedClock);
+    QVERIFY(QImage(other) != QImage(first));
+}
+
+void TestCli::renderDerivesTheDistanceUnlessGiven() {
+    QTemporaryDir dir;
+    const auto render = [&](const QString& name, const QStringList& options) {
+        const QString path = dir.filePath(name);
+        const QStringList arguments =
+            QStringList{QStringLiteral("render"), QStringLiteral("-o"), path} + options +
+            kFixedClock;
+        return runCli(arguments).status == 0 ? QImage(path) : QImage();
+    };
+    // The band below the plot area holds the distance labels and the legend,
+    // which depend on the test distance alone (the lobe is centred in all three).
+    const auto labels = [](const QImage& image) { return image.copy(0, 210, image.width(), 25); };
+    const QImage centred =
+        render(QStringLiteral("centred.png"),
+               {QStringLiteral("--centred"), QStringLiteral("--field"), QStringLiteral("1=10")});
+    const QImage given =
+        render(QStringLiteral("given.png"), {QStringLiteral("--field"), QStringLiteral("3=20"),
+                                             QStringLiteral("--field"), QStringLiteral("1=10")});
+    const QImage wider =
+        render(QStringLiteral("wider.png"), {QStringLiteral("--field"), QStringLiteral("3=40"),
+                                             QStringLiteral("--field"), QStringLiteral("1=20")});
+    QVERIFY(!centred.isNull() && !given.isNull() && !wider.isNull());
+    QCOMPARE(labels(given), labels(centred));
+    QVERIFY(labels(wider) != labels(centred));
+}
+
+void TestCli::batchMatchesTheWindowsBatch() {
+    QTemporaryDir dir;
+    const QString workbook = kData + QStringLiteral("/workbooks/basic.xlsx");
+    const QString cliDoc = dir.filePath(QStringLiteral("cli.docx"));
+    const CliResult result =
+        runCli(QStringList{QStringLiteral("batch"), workbook, QStringLiteral("--into"), cliDoc,
+                           QStringLiteral("--specified-time"), QStringLiteral("--seed"),
+                           QStringLiteral("5")} +
+               kFixedClock);
+    QCOMPARE(result.status, 0);
+    QVERIFY(result.out.trimmed()
+                .split(QLatin1Char('\n'))
+                .last()
+                .contains(QStringLiteral("Appended 5 plots to ") + cliDoc));
+
+    FakePlatform fakes;
+    Form1 form(fakes.platform());
+    const QString windowDoc = dir.filePath(QStringLiteral("window.docx"));
+    fakes.dialogs.fileAnswers = {windowDoc, workbook};
+    form.save();
+    form.importData();
+    form.findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(true);
+    form.setFieldText(11, QStringLiteral("14:05:09"));
+    fakes.random.seed(5);
+    form.runBatch();
+
+    const QList<QImage> fromCli = docxinspect::pictures(cliDoc);
+    QList<QImage> fromWindow = docxinspect::pictures(windowDoc);
+    QCOMPARE(fromCli.size(), 5);
+    QCOMPARE(fromWindow.size(), 6);
+    fromWindow.removeFirst(); // the window's first, manual save
+    for (int i = 0; i < fromCli.size(); ++i)
+        QVERIFY2(fromCli[i] == fromWindow[i], qPrintable(QString::number(i)));
+}
+
+void TestCli::rowFailuresGiveStatusOne() {
+    QTemporaryDir dir;
+    const QString doc = dir.filePath(QStringLiteral("mixed.docx"));
+    const CliResult result =
+        runCli({QStringLiteral("batch"), kData + QStringLiteral("/workbooks/mixed.xlsx"),
+                QStringLiteral("--into"), doc});
+    QCOMPARE(result.status, 1);
+    // Row 2's VSWR is a text: refused like a typed one, and the row still saved.
+    QVERIFY2(result.err.contains(QStringLiteral("row 2: 您的输入有错！请输入纯数字数据！")),
+             qPrintable(result.err));
+    QCOMPARE(docxinspect::pictures(doc).size(), 4);
+}
+
+void TestCli::badInvocations_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("mentioned");
+    QTest::newRow("no command") << QStringList{} << "no command";
+    QTest::newRow("unknown command") << QStringList{"draw"} << "draw";
+    QTest::newRow("unknown option")
+        << QStringList{"render", "--colour", "-o", "x.png"} << "--colour";
+    QTest::newRow("field out of range")
+        << QStringList{"render", "--field", "14=x", "-o", "x.png"} << "14=x";
+    QTest::newRow("negative field")
+        << QStringList{"render", "--field=-1=x", "-o", "x.png"} << "-1=x";
+    QTest::newRow("field without text")
+        << QStringList{"render", "--field", "3", "-o", "x.png"} << "3";
+    QTest::newRow("bad seed") << QStringList{"render", "--seed", "abc", "-o", "x.png"} << "abc";
+    QTest::newRow("render without output") << QStringList{"render"} << "-o";
+    QTest::newRow("batch without document") << QStringList{"batch", "a.xlsx"} << "--into";
+    QTest::newRow("batch without workbook")
+        << QStringList{"batch", "--into", "a.docx"} << "WORKBOOK";
+    QTest::newRow("non-numeric length")
+        << QStringList{"render", "--field", "1=abc", "-o", "x.png"} << "您的输入有错";
+}
+
+void TestCli::badInvocations() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, mentioned);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    const CliResult result = runCli(arguments);
+    QCOMPARE(result.status, 2);
+    QVERIFY2(result.err.contains(mentioned), qPrintable(result.err));
+    QVERIFY(result.out.isEmpty());
+    QVERIFY(QDir(dir.path()).isEmpty());
+}
+
+void TestCli::unreadableInputsWriteNothing() {
+    QTemporaryDir dir;
+    const QString doc = dir.filePath(QStringLiteral("new.docx"));
+    CliResult result =
+        runCli({QStringLiteral("batch"), dir.filePath(QStringLiteral("missing.xlsx")),
+                QStringLiteral("--into"), doc});
+    QCOMPARE(result.status, 2);
+    QVERIFY(result.err.contains(QStringLiteral("missing.xlsx")));
+
+    const QString notDocx = dir.filePath(QStringLiteral("notes.docx"));
+    QFile file(notDocx);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("plain text");
+    file.close();
+    result = runCli({QStringLiteral("batch"), kData + QStringLiteral("/workbooks/basic.xls"),
+                     QStringLiteral("--into"), notDocx});
+    QCOMPARE(result.status, 2);
+    QVERIFY(result.err.contains(QStringLiteral("notes.docx")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("plain text"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("notes.docx")});
+
+    QCOMPARE(runCli({QStringLiteral("--help")}).status, 0);
+    QVERIFY(runCli({QStringLiteral("--version")}).out.startsWith(QStringLiteral("veltrace-cli")));
+}
+
+QTEST_MAIN(TestCli)
+#include "tst_cli.moc"
