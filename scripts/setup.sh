@@ -7,7 +7,7 @@ packages=(g++ cmake make pkg-config qt6-base-dev libzip-dev libfreexl-dev
           fonts-liberation2 fonts-noto-cjk xvfb xauth)
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(libbenchmark-dev clang-format python3-docx python3-xlwt python3-openpyxl
-               libreoffice-writer-nogui poppler-utils)
+               libreoffice-writer-nogui poppler-utils time)
 fi
 
 missing=()

@@ -7,6 +7,8 @@
 #include <QPoint>
 #include <QString>
 
+#include <cmath>
+
 // A picture box: a persistent image with a user coordinate frame, a print
 // position, a fore colour and a font. Points map linearly from the frame to
 // pixels; whatever falls outside the image is clipped.
@@ -28,11 +30,19 @@ public:
     // The plot canvas: 601 x 289, white, black, Arial 8.25 pt.
     static Canvas plotCanvas();
 
+    // Fills the image with the background, forgets the printed texts and the
+    // point count and puts the print position at user point (0, 0).
     void Cls();
+    // (x1, y1) becomes the top-left corner, (x2, y2) the bottom-right one.
     void Scale(double x1, double y1, double x2, double y2);
-    void PSet(double x, double y, QRgb color);
+    // Sets the one pixel under the user point; the print position moves there.
+    inline void PSet(double x, double y, QRgb color);
+    // A solid line one pixel wide, both end pixels included; the print
+    // position moves to (x2, y2).
     void Line(double x1, double y1, double x2, double y2);
     void Line(double x1, double y1, double x2, double y2, QRgb color);
+    // Draws the text with its top-left corner at the print position, then
+    // moves the print position one text line lower on the screen.
     void Print(const QString& text);
 
     double CurrentX() const { return m_currentX; }
@@ -44,15 +54,17 @@ public:
     double FontSize() const { return m_font.pointSizeF(); }
     void setFontSize(double points);
     bool FontBold() const { return m_font.bold(); }
-    void setFontBold(bool bold) { m_font.setBold(bold); }
+    void setFontBold(bool bold);
 
-    // The persistent picture: everything drawn since the last Cls.
-    const QImage& Image() const { return m_image; }
+    // The persistent picture: everything drawn since the last Cls. The copy
+    // keeps its pixels whatever is drawn afterwards.
+    QImage Image() const { return m_pixels.image(); }
 
-    // Pixel that a user point falls on (may lie outside the image).
-    QPoint toPixel(double x, double y) const;
-    double pixelX(double x) const;
-    double pixelY(double y) const;
+    // Pixel that a user point falls on (may lie outside the image; coordinates
+    // beyond +-1e9 and NaN are pinned far outside it).
+    QPoint toPixel(double x, double y) const { return {pixelColumn(x), pixelRow(y)}; }
+    double pixelX(double x) const { return (x - m_left) * m_imageWidth / m_width; }
+    double pixelY(double y) const { return (y - m_top) * m_imageHeight / m_height; }
 
     // Texts printed since the last Cls, in order.
     const QList<PrintedText>& printedTexts() const { return m_printed; }
@@ -60,12 +72,74 @@ public:
     qint64 pointCount() const { return m_points; }
 
 private:
-    void drawLine(double x1, double y1, double x2, double y2, QRgb color);
+    static int floorToInt(double value) {
+        // Also catches NaN, which fails both comparisons.
+        if (!(value > -1e9))
+            return -1000000000;
+        if (!(value < 1e9))
+            return 1000000000;
+        return static_cast<int>(std::floor(value));
+    }
+    int pixelColumn(double x) const { return floorToInt(pixelX(x)); }
+    int pixelRow(double y) const { return floorToInt(pixelY(y)); }
 
-    QImage m_image;
+    void drawLine(double x1, double y1, double x2, double y2, QRgb color);
+    void updateMetrics();
+
+    // The image with a direct pointer to its pixels for the per-point path.
+    // The pointer is taken again, after detaching, whenever the buffer may
+    // have been shared (a copy handed out by Image(), a copied canvas) or
+    // replaced (filled, painted on); so no copy ever sees later drawing.
+    class PixelBuffer {
+    public:
+        PixelBuffer(int width, int height) : m_image(width, height, QImage::Format_RGB32) {}
+        PixelBuffer(const PixelBuffer& other) : m_image(other.m_image) { other.m_stale = true; }
+        PixelBuffer& operator=(const PixelBuffer& other) {
+            m_image = other.m_image;
+            m_stale = true;
+            other.m_stale = true;
+            return *this;
+        }
+        QImage image() const {
+            m_stale = true;
+            return m_image;
+        }
+        // For looking at, without keeping a copy.
+        const QImage& view() const { return m_image; }
+        // For drawing through Qt.
+        QImage& modify() {
+            m_stale = true;
+            return m_image;
+        }
+        QRgb* row(int y) {
+            if (m_stale)
+                refresh();
+            return m_bits + y * m_stride;
+        }
+
+    private:
+        void refresh() {
+            m_bits = reinterpret_cast<QRgb*>(m_image.bits()); // detaches
+            m_stride = m_image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+            m_stale = false;
+        }
+
+        QImage m_image;
+        mutable bool m_stale = true;
+        QRgb* m_bits = nullptr;
+        qsizetype m_stride = 0;
+    };
+
+    PixelBuffer m_pixels;
+    int m_imageWidth;  // the image's size, which never changes, kept at hand
+    int m_imageHeight; // for the per-point arithmetic
     QRgb m_background;
     QRgb m_foreColor;
     QFont m_font;
+    // Measured on the first Print after a font change (needs the font database).
+    bool m_metricsValid = false;
+    double m_lineHeight = 0; // pixels from one printed line to the next
+    double m_ascent = 0;     // pixels from a line's top to its baseline
     double m_left = 0;
     double m_top = 0;
     double m_width;
@@ -75,3 +149,17 @@ private:
     QList<PrintedText> m_printed;
     qint64 m_points = 0;
 };
+
+// Inline: the trace sets over a hundred thousand points per plot.
+void Canvas::PSet(double x, double y, QRgb color) {
+    ++m_points;
+    m_currentX = x;
+    m_currentY = y;
+    const int column = pixelColumn(x);
+    const int row = pixelRow(y);
+    // Unsigned comparison rejects negative values as well.
+    if (static_cast<unsigned>(column) >= static_cast<unsigned>(m_imageWidth) ||
+        static_cast<unsigned>(row) >= static_cast<unsigned>(m_imageHeight))
+        return;
+    m_pixels.row(row)[column] = color | 0xff000000u;
+}

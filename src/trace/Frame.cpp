@@ -1,9 +1,108 @@
 #include "trace/Frame.h"
 
 #include "trace/Canvas.h"
+#include "trace/FieldErrors.h"
 #include "trace/FieldReader.h"
+#include "trace/Numbers.h"
 
-QString cycs(Canvas& canvas, const FieldReader&) {
+#include <cmath>
+
+namespace {
+
+// Field indexes of the values the frame reads.
+constexpr int kSegment = 0;
+constexpr int kFeederLength = 1;
+constexpr int kVswr = 2;
+constexpr int kTestDistance = 3;
+constexpr int kSite = 4;
+
+struct HeaderEntry {
+    int field;
+    double x;
+    double y;
+};
+
+// Three columns at x = -8, 40 and 80, three rows at y = -25, -35 and -45,
+// filled column by column.
+constexpr HeaderEntry kHeader[] = {
+    {7, -8, -25},  {8, -8, -35},  {9, -8, -45}, {10, 40, -25}, {11, 40, -35},
+    {12, 40, -45}, {13, 80, -25}, {5, 80, -35}, {6, 80, -45},
+};
+
+void printAt(Canvas& canvas, double x, double y, const QString& text) {
+    canvas.setCurrentX(x);
+    canvas.setCurrentY(y);
+    canvas.Print(text);
+}
+
+} // namespace
+
+QString cycs(Canvas& canvas, const FieldReader& fields) {
     canvas.Cls();
+    // x from -12 (left) to 112 (right), y from 140 (top) down to -60 (bottom):
+    // the plot area is the square 0..100 in both directions.
+    canvas.Scale(-12, 140, 112, -60);
+
+    // Major VSWR lines, overhanging the left edge by one unit as the tick, each
+    // labelled a little above where it ends: 1.0 at y = 0 up to 1.5 at y = 100.
+    for (int k = 0; k <= 5; ++k) {
+        canvas.Line(-1, 20 * k, 100, 20 * k);
+        canvas.setCurrentX(-5);
+        canvas.setCurrentY(canvas.CurrentY() + 4);
+        canvas.Print(QStringLiteral("1.") + QString::number(k));
+    }
+
+    // Major distance lines, overhanging the bottom edge by three units.
+    for (int k = 0; k <= 8; ++k) {
+        const double x = 100.0 * k / 8;
+        canvas.Line(x, -3, x, 100);
+    }
+
+    // Minor ticks: every 0.02 VSWR inside the left edge, every D/40 metres
+    // inside the bottom edge.
+    for (int k = 1; k <= 25; ++k)
+        canvas.Line(0, 4 * k, 1.2, 4 * k);
+    for (int k = 1; k <= 40; ++k) {
+        const double x = 2.5 * k;
+        canvas.Line(x, 0, x, 4.5);
+    }
+
+    // Instrument header: each label's caption runs straight into its value.
+    for (const HeaderEntry& entry : kHeader)
+        printAt(canvas, entry.x, entry.y, fields.caption(entry.field) + fields.text(entry.field));
+
+    const QString distanceText = fields.text(kTestDistance);
+    printAt(canvas, 36, -15,
+            QStringLiteral("Distance(0.00-") + distanceText + QStringLiteral(".00Meter)"));
+
+    // Distance labels: the only number this routine converts. A text that is
+    // not a number ends the frame here, before the first label.
+    const std::optional<double> distance = numbers::parse(distanceText);
+    if (!distance)
+        return fielderrors::notANumber(fields, kTestDistance, distanceText);
+    for (int k = 0; k <= 8; ++k) {
+        const double value = *distance * k / 8;
+        if (!std::isfinite(value))
+            return QStringLiteral("溢出：%1“%2”太大，无法标注刻度")
+                .arg(fielderrors::fieldName(fields, kTestDistance), distanceText);
+        printAt(canvas, 12.5 * k - 2, -6, numbers::format(value, 2));
+    }
+
+    printAt(canvas, 4, 111,
+            QStringLiteral("M1:") + fields.text(kVswr) + QStringLiteral(" @ ") +
+                fields.text(kFeederLength) + QStringLiteral("Meter"));
+    // Double rule one unit apart, the lower line on the read-out's top edge.
+    canvas.Line(8, 111, 20, 111);
+    canvas.Line(8, 112, 20, 112);
+
+    canvas.setCurrentX(40);
+    canvas.setCurrentY(130);
+    canvas.setFontSize(10);
+    canvas.setFontBold(true);
+    canvas.Print(fields.text(kSite));
+    canvas.setFontBold(false);
+    canvas.setFontSize(8);
+
+    printAt(canvas, 42, 120, fields.text(kSegment));
     return QString();
 }

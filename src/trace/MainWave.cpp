@@ -1,5 +1,284 @@
 #include "trace/MainWave.h"
 
-QString mainwave(Canvas&, const FieldReader&, Random&, EventYield&) {
-    return QString();
+#include "platform/EventYield.h"
+#include "platform/Random.h"
+#include "trace/Canvas.h"
+#include "trace/FieldErrors.h"
+#include "trace/FieldReader.h"
+#include "trace/Numbers.h"
+#include "trace/VectorState.h"
+
+#include <cmath>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// The instrument's constant, deliberately not the full-precision value.
+constexpr double kPi = 3.14159265;
+constexpr double kFirstAngle = 1.5 * kPi;
+constexpr double kLobeCentreAngle = 2.5 * kPi;
+constexpr double kLastAngle = 3.5 * kPi;
+constexpr double kTurn = 2 * kPi;
+constexpr double kAngleStep = 0.001;
+
+constexpr int kFeederLength = 1;
+constexpr int kVswr = 2;
+constexpr int kTestDistance = 3;
+
+constexpr QRgb kTraceColour = qRgb(0, 117, 0);
+constexpr QRgb kMarkerColour = qRgb(0, 0, 200);
+constexpr QRgb kCaptionColour = qRgb(0, 0, 0);
+
+// One sample of a sampling loop: the angle and its sine.
+struct Sample {
+    double theta;
+    double sine;
+};
+
+// Every loop of a plot walks the same angles, 1.5 pi up to 3.5 pi by repeated
+// addition of 0.001 (6284 samples), so the angles and their sines are computed
+// once and shared; they are the values the loop itself would compute.
+const std::vector<Sample>& samplingLoop() {
+    static const std::vector<Sample> loop = [] {
+        std::vector<Sample> samples;
+        for (double theta = kFirstAngle; theta <= kLastAngle; theta += kAngleStep)
+            samples.push_back({theta, std::sin(theta)});
+        return samples;
+    }();
+    return loop;
+}
+
+// One call of the trace routine. Every step runs under its own guard: a step
+// that fails records why and leaves the values it would have set unchanged,
+// and the next step runs. A failing sample inside a loop is skipped alone.
+class TraceRun {
+public:
+    TraceRun(Canvas& canvas, const FieldReader& fields, Random& random, EventYield& yield)
+        : m_canvas(canvas), m_fields(fields), m_random(random), m_yield(yield) {}
+
+    QString run() {
+        lobePosition();
+        mainLobe();
+        // The marker line through the lobe's peak, not clamped to the plot area.
+        m_canvas.Line(m_p, 0, m_p, 100, kMarkerColour);
+        markerLabel();
+        lobeFeet();
+        ripple(Side::Left);
+        ripple(Side::Right);
+        axisCaption();
+        return m_lastFailure;
+    }
+
+private:
+    // The field converted to a number, or empty after recording a type mismatch.
+    std::optional<double> number(int index) {
+        const QString text = m_fields.text(index);
+        const std::optional<double> value = numbers::parse(text);
+        if (!value)
+            m_lastFailure =
+                QStringLiteral("类型不匹配：") + fielderrors::notANumber(m_fields, index, text);
+        return value;
+    }
+
+    // The test distance as a divisor: a number, and not zero.
+    std::optional<double> divisorDistance() {
+        const std::optional<double> distance = number(kTestDistance);
+        if (distance && *distance == 0) {
+            m_lastFailure = QStringLiteral("除数为零：%1为 0")
+                                .arg(fielderrors::fieldName(m_fields, kTestDistance));
+            return std::nullopt;
+        }
+        return distance;
+    }
+
+    // The value if it is finite; otherwise records an overflow of `what`.
+    std::optional<double> finite(double value, const char16_t* what) {
+        if (std::isfinite(value))
+            return value;
+        overflow(what);
+        return std::nullopt;
+    }
+
+    void overflow(const char16_t* what) {
+        m_lastFailure =
+            QStringLiteral("溢出：") + QString::fromUtf16(what) + QStringLiteral("超出数值范围");
+    }
+
+    // P = F * 100 / D: where the lobe stands on the distance axis.
+    void lobePosition() {
+        const std::optional<double> feeder = number(kFeederLength);
+        if (!feeder)
+            return;
+        const std::optional<double> distance = divisorDistance();
+        if (!distance)
+            return;
+        if (const auto p = finite(*feeder * 100 / *distance, u"主瓣位置"))
+            m_p = *p;
+    }
+
+    // A raised cosine 60 pi / D wide centred on P, peaking at y = 200 (V - 1);
+    // points beyond the plot area pile up on the edge they crossed, and the
+    // top is cut flat at the frame top.
+    void mainLobe() {
+        // Each sample reads D before V; when either fails, every sample fails
+        // the same way, so the loop is not walked at all.
+        const std::optional<double> distance = divisorDistance();
+        if (!distance)
+            return;
+        const std::optional<double> vswr = number(kVswr);
+        if (!vswr)
+            return;
+        const double d = *distance;
+        const double v = *vswr;
+        vectorstate::clearUpper(); // see leftBump()
+        for (const Sample& sample : samplingLoop()) {
+            const double x0 = m_p + (sample.theta - kLobeCentreAngle) * 30 / d;
+            double y = (v - 1) * 100 * (sample.sine + 1);
+            if (!std::isfinite(x0) || !std::isfinite(y)) {
+                overflow(u"主瓣");
+                continue;
+            }
+            const double x = x0 < 0 ? 0 : (x0 > 100 ? 100 : x0);
+            if (y > 100)
+                y = 100;
+            m_canvas.PSet(x, y, kTraceColour);
+        }
+    }
+
+    // "M1" hangs just below the distance axis under the marker line, in the
+    // marker's colour and a smaller size; afterwards the canvas is back to
+    // black at 8 points, which the next frame's grid relies on.
+    void markerLabel() {
+        m_canvas.setCurrentX(m_p - 1);
+        m_canvas.setCurrentY(-0.1);
+        m_canvas.setForeColor(kMarkerColour);
+        m_canvas.setFontSize(7);
+        m_canvas.Print(QStringLiteral("M1"));
+        m_canvas.setFontSize(8);
+        m_canvas.setForeColor(kCaptionColour);
+    }
+
+    void lobeFeet() {
+        if (const auto distance = divisorDistance())
+            if (const auto left = finite(m_p + (-30 * kPi) / *distance, u"主瓣左脚位置"))
+                m_l = *left;
+        if (const auto distance = divisorDistance())
+            if (const auto right = finite(m_p + 30 * kPi / *distance, u"主瓣右脚位置"))
+                m_r = *right;
+    }
+
+    enum class Side { Left, Right };
+
+    // Bumps tiling x from 0 to the lobe's left foot, or from its right foot to
+    // 100, about one per metre. Each bump is a raised cosine of a random height
+    // below 16; only the outer edge of the side is clamped. Pending events run
+    // after every bump.
+    void ripple(Side side) {
+        const bool left = side == Side::Left;
+        if (const auto distance = number(kTestDistance))
+            bumpCount((left ? m_l : 100 - m_r) * *distance,
+                      left ? u"左侧波纹段数" : u"右侧波纹段数");
+        if (m_n == 0)
+            m_n = 1;
+        bumpWidth(left ? m_l : 100 - m_r, left ? u"左侧波纹宽度" : u"右侧波纹宽度");
+        for (int j = 0; j <= m_n - 1; ++j) {
+            const float a = drawAmplitude();
+            if (left)
+                leftBump(j, a);
+            else
+                rightBump(j, a);
+            m_yield.yieldEvents();
+        }
+    }
+
+    void leftBump(int j, float a) {
+        // The events of the last yield may have painted; painting can leave
+        // the vector state dirty, which slows every sample below severalfold.
+        vectorstate::clearUpper();
+        const double s = m_s;
+        for (const Sample& sample : samplingLoop()) {
+            double x = (sample.theta - kFirstAngle) * s / kTurn + j * s;
+            const double y = a * sample.sine + a;
+            if (!std::isfinite(x) || !std::isfinite(y)) {
+                overflow(u"左侧波纹");
+                continue;
+            }
+            if (x < 0)
+                x = 0;
+            m_canvas.PSet(x, y, kTraceColour);
+        }
+    }
+
+    void rightBump(int j, float a) {
+        vectorstate::clearUpper(); // see leftBump()
+        const double s = m_s;
+        const double r = m_r;
+        for (const Sample& sample : samplingLoop()) {
+            double x = (sample.theta - kFirstAngle) * s / kTurn + j * s + r;
+            const double y = a * sample.sine + a;
+            if (!std::isfinite(x) || !std::isfinite(y)) {
+                overflow(u"右侧波纹");
+                continue;
+            }
+            if (x > 100)
+                x = 100;
+            m_canvas.PSet(x, y, kTraceColour);
+        }
+    }
+
+    // n = span * D \ 100: rounded to an integer (a half to even), then
+    // divided with the quotient truncated toward zero.
+    void bumpCount(double product, const char16_t* what) {
+        if (const auto count = numbers::integerDivide(product, 100))
+            m_n = *count;
+        else
+            overflow(what);
+    }
+
+    void bumpWidth(double span, const char16_t* what) {
+        if (m_n == 0) {
+            m_lastFailure = QStringLiteral("除数为零：波纹段数为 0");
+            return;
+        }
+        if (const auto width = finite(span / m_n, what))
+            m_s = *width;
+    }
+
+    // A uniform amplitude in [0, 8), kept in single precision.
+    float drawAmplitude() { return static_cast<float>(m_random.nextSingle() * 8); }
+
+    // "V", "S", "W", "R" one beneath another in the left margin, starting a
+    // little above the lobe's peak. V is read again here: it may have been
+    // edited while the ripple let events run.
+    void axisCaption() {
+        m_canvas.setCurrentX(-7.5);
+        if (const auto vswr = number(kVswr))
+            if (const auto y = finite((*vswr - 1) * 205, u"轴标题位置"))
+                m_canvas.setCurrentY(*y);
+        for (const QString& letter :
+             {QStringLiteral("V"), QStringLiteral("S"), QStringLiteral("W"), QStringLiteral("R")}) {
+            m_canvas.setCurrentX(-7.5);
+            m_canvas.Print(letter);
+        }
+    }
+
+    Canvas& m_canvas;
+    const FieldReader& m_fields;
+    Random& m_random;
+    EventYield& m_yield;
+    QString m_lastFailure;
+
+    // Working values; one that was never assigned counts as 0.
+    double m_p = 0; // lobe position
+    double m_l = 0; // left foot
+    double m_r = 0; // right foot
+    int m_n = 0;    // bumps; a right-side count that fails keeps the left one
+    double m_s = 0; // width of one bump
+};
+
+} // namespace
+
+QString mainwave(Canvas& canvas, const FieldReader& fields, Random& random, EventYield& yield) {
+    return TraceRun(canvas, fields, random, yield).run();
 }

@@ -1,0 +1,204 @@
+#include "trace/Canvas.h"
+
+#include <QFontMetricsF>
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+const QRgb kWhite = qRgb(255, 255, 255);
+const QRgb kRed = qRgb(200, 0, 0);
+
+int inkCount(const QImage& image) {
+    int count = 0;
+    for (int row = 0; row < image.height(); ++row)
+        for (int column = 0; column < image.width(); ++column)
+            count += image.pixel(column, row) != kWhite;
+    return count;
+}
+
+// The plot canvas (601 x 289) with x -12..112 left to right, y 140..-60 top to bottom.
+Canvas plotFramed() {
+    Canvas canvas = Canvas::plotCanvas();
+    canvas.Scale(-12, 140, 112, -60);
+    return canvas;
+}
+
+} // namespace
+
+class TestCanvas : public QObject {
+    Q_OBJECT
+private slots:
+    void pointMapping_data();
+    void pointMapping();
+    void lines_data();
+    void lines();
+    void printMovesDown_data();
+    void printMovesDown();
+    void printDrawsInForeColour();
+    void clsClearsEverything();
+    void copiesKeepTheirPixels();
+};
+
+void TestCanvas::pointMapping_data() {
+    QTest::addColumn<double>("x");
+    QTest::addColumn<double>("y");
+    QTest::addColumn<QPoint>("pixel"); // (-1, -1): clipped
+    // column = floor((x + 12) * 601 / 124), row = floor((140 - y) * 289 / 200)
+    QTest::newRow("top-left corner") << -12.0 << 140.0 << QPoint(0, 0);
+    QTest::newRow("plot origin") << 0.0 << 0.0 << QPoint(58, 202);
+    QTest::newRow("plot top-right") << 100.0 << 100.0 << QPoint(542, 57);
+    QTest::newRow("just inside bottom-right") << 111.9 << -59.9 << QPoint(600, 288);
+    QTest::newRow("y grows upward") << 0.0 << 10.0 << QPoint(58, 187);
+    QTest::newRow("bottom-right corner") << 112.0 << -60.0 << QPoint(-1, -1);
+    QTest::newRow("left of the frame") << -12.1 << 50.0 << QPoint(-1, -1);
+    QTest::newRow("above the frame") << 50.0 << 140.5 << QPoint(-1, -1);
+    QTest::newRow("far outside") << 1e15 << -1e15 << QPoint(-1, -1);
+    QTest::newRow("not a number") << std::nan("") << 0.0 << QPoint(-1, -1);
+}
+
+void TestCanvas::pointMapping() {
+    QFETCH(double, x);
+    QFETCH(double, y);
+    QFETCH(QPoint, pixel);
+    Canvas canvas = plotFramed();
+    canvas.PSet(x, y, kRed);
+    QCOMPARE(canvas.pointCount(), 1);
+    const bool inside = pixel != QPoint(-1, -1);
+    QCOMPARE(inkCount(canvas.Image()), inside ? 1 : 0);
+    if (inside)
+        QCOMPARE(canvas.Image().pixel(pixel), kRed);
+    QCOMPARE(canvas.CurrentY(), y);
+}
+
+void TestCanvas::lines_data() {
+    QTest::addColumn<QList<double>>("ends"); // x1, y1, x2, y2
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("wholly left") << QList<double>{-100, 0, -13, 50} << 0;
+    QTest::newRow("wholly above") << QList<double>{0, 141, 100, 300} << 0;
+    QTest::newRow("far below") << QList<double>{-1e12, -1e9, 1e12, -1e9} << 0;
+    QTest::newRow("horizontal far beyond") << QList<double>{-1e12, 0, 1e12, 0} << 601;
+    QTest::newRow("vertical far beyond") << QList<double>{50, 1e12, 50, -1e12} << 289;
+    QTest::newRow("steep far beyond") << QList<double>{0, -1e10, 1, 1e10} << 289;
+    // Columns 58..542 on row 202, and rows 57..206: both end pixels drawn.
+    QTest::newRow("bottom edge") << QList<double>{0, 0, 100, 0} << 485;
+    QTest::newRow("distance line") << QList<double>{50, -3, 50, 100} << 150;
+    QTest::newRow("one point") << QList<double>{50, 50, 50, 50} << 1;
+    // One pixel per column (or row) along the longer side.
+    QTest::newRow("diagonal") << QList<double>{0, 0, 100, 100} << 485;
+    QTest::newRow("steep") << QList<double>{-1, 14, 0, 20} << 10;
+    QTest::newRow("crossing the top") << QList<double>{0, 100, 20, 200} << 58;
+}
+
+void TestCanvas::lines() {
+    QFETCH(QList<double>, ends);
+    QFETCH(int, pixels);
+    Canvas forward = plotFramed();
+    forward.setForeColor(kRed);
+    forward.Line(ends[0], ends[1], ends[2], ends[3]);
+    QCOMPARE(inkCount(forward.Image()), pixels);
+    QCOMPARE(forward.CurrentX(), ends[2]);
+    QCOMPARE(forward.CurrentY(), ends[3]);
+    const QPoint end = forward.toPixel(ends[2], ends[3]);
+    if (forward.Image().rect().contains(end))
+        QCOMPARE(forward.Image().pixel(end), kRed);
+    // The same pixels in the other direction, and with an explicit colour.
+    Canvas backward = plotFramed();
+    backward.Line(ends[2], ends[3], ends[0], ends[1], kRed);
+    QCOMPARE(backward.Image(), forward.Image());
+}
+
+void TestCanvas::printMovesDown_data() {
+    QTest::addColumn<QList<double>>("frame"); // x1, y1, x2, y2
+    QTest::newRow("plot frame, y upward") << QList<double>{-12, 140, 112, -60};
+    QTest::newRow("pixel frame, y downward") << QList<double>{0, 0, 601, 289};
+    QTest::newRow("twips frame") << QList<double>{0, 0, 9015, 4335};
+}
+
+void TestCanvas::printMovesDown() {
+    QFETCH(QList<double>, frame);
+    Canvas canvas = Canvas::plotCanvas();
+    canvas.Scale(frame[0], frame[1], frame[2], frame[3]);
+    const double startY = frame[1] + (frame[3] - frame[1]) / 4;
+    canvas.setCurrentY(startY);
+    canvas.Print(QStringLiteral("V"));
+    canvas.Print(QStringLiteral("S"));
+
+    // One line of Arial 8.25 pt at 96 dpi, in the frame's units.
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8.25);
+    const QImage image = canvas.Image();
+    const double linePixels = QFontMetricsF(font, &image).height();
+    QVERIFY(linePixels > 9 && linePixels < 16);
+    const double lineUnits = linePixels * (frame[3] - frame[1]) / 289;
+    const auto& texts = canvas.printedTexts();
+    QCOMPARE(texts.size(), 2);
+    QCOMPARE(texts[0].y, startY);
+    QVERIFY(qFuzzyCompare(texts[1].y, startY + lineUnits));
+    QVERIFY(qFuzzyCompare(canvas.CurrentY(), startY + 2 * lineUnits));
+    QVERIFY(texts[1].pixel.y() > texts[0].pixel.y());
+}
+
+void TestCanvas::printDrawsInForeColour() {
+    Canvas canvas = plotFramed();
+    canvas.setForeColor(qRgb(0, 0, 200));
+    canvas.setFontSize(10);
+    canvas.setFontBold(true);
+    canvas.setCurrentX(40);
+    canvas.setCurrentY(50);
+    canvas.Print(QStringLiteral("Title"));
+    const Canvas::PrintedText text = canvas.printedTexts().value(0);
+    QCOMPARE(text.pixel, QPoint(252, 130));
+    QCOMPARE(text.fontSize, 10.0);
+    QVERIFY(text.bold);
+    QCOMPARE(text.color, qRgb(0, 0, 200));
+
+    // Glyphs lie right of and below the top-left corner, partly in the fore colour.
+    bool foreColourSeen = false;
+    const QImage image = canvas.Image();
+    for (int row = 0; row < 289; ++row)
+        for (int column = 0; column < 601; ++column) {
+            if (image.pixel(column, row) == kWhite)
+                continue;
+            QVERIFY(column >= 252 && column < 252 + 80 && row >= 130 && row < 130 + 20);
+            foreColourSeen = foreColourSeen || image.pixel(column, row) == qRgb(0, 0, 200);
+        }
+    QVERIFY(foreColourSeen);
+}
+
+void TestCanvas::clsClearsEverything() {
+    Canvas canvas = plotFramed();
+    canvas.PSet(50, 50, kRed);
+    canvas.Line(0, 0, 100, 100, kRed);
+    canvas.setCurrentY(20);
+    canvas.Print(QStringLiteral("text"));
+    canvas.Cls();
+    QCOMPARE(inkCount(canvas.Image()), 0);
+    QVERIFY(canvas.printedTexts().isEmpty());
+    QCOMPARE(canvas.pointCount(), 0);
+    QCOMPARE(canvas.CurrentX(), 0.0);
+    QCOMPARE(canvas.CurrentY(), 0.0);
+    canvas.PSet(0, 0, kRed); // the frame survives
+    QCOMPARE(canvas.Image().pixel(58, 202), kRed);
+}
+
+void TestCanvas::copiesKeepTheirPixels() {
+    Canvas canvas = plotFramed();
+    canvas.PSet(0, 0, kRed);
+    const QImage taken = canvas.Image();
+    canvas.PSet(100, 100, kRed);
+    QCOMPARE(inkCount(taken), 1);
+
+    Canvas copied = canvas;
+    copied.Line(0, 50, 100, 50, kRed);
+    canvas.PSet(50, 20, kRed);
+    QCOMPARE(inkCount(canvas.Image()), 3);
+    QCOMPARE(inkCount(copied.Image()), 2 + 485);
+    canvas.Cls();
+    QCOMPARE(inkCount(taken), 1);
+    QCOMPARE(inkCount(copied.Image()), 2 + 485);
+}
+
+QTEST_MAIN(TestCanvas)
+#include "tst_canvas.moc"

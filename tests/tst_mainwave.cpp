@@ -1,0 +1,337 @@
+#include "platform/Random.h"
+#include "support/Fakes.h"
+#include "trace/Canvas.h"
+#include "trace/Frame.h"
+#include "trace/MainWave.h"
+#include "trace/MapFields.h"
+
+#include <QTest>
+
+#include <cmath>
+
+namespace {
+
+const QRgb kGreen = qRgb(0, 117, 0);
+const QRgb kBlue = qRgb(0, 0, 200);
+const QRgb kBlack = qRgb(0, 0, 0);
+const int kSamples = 6284; // points per sampling loop
+
+QPoint plotPixel(double x, double y) {
+    return {int(std::floor((x + 12) * 601 / 124)), int(std::floor((140 - y) * 289 / 200))};
+}
+const int kAxisRow = plotPixel(0, 0).y();
+
+// Returns the given values in turn, the last one for ever; counts the draws.
+class FixedRandom : public Random {
+public:
+    explicit FixedRandom(QList<float> values) : m_values(std::move(values)) {}
+    float nextSingle() override { return m_values.value(draws++, m_values.last()); }
+    int draws = 0;
+
+private:
+    QList<float> m_values;
+};
+
+// A frame and a trace drawn from the fields.
+struct Plot {
+    QString draw(Random& random) {
+        cycs(canvas, fields);
+        texts = canvas.printedTexts().size();
+        return mainwave(canvas, fields, random, yield);
+    }
+    // The trace's own prints: "M1", then the axis caption.
+    Canvas::PrintedText traceText(int i) const { return canvas.printedTexts().value(texts + i); }
+    // Green pixels off the distance axis (with a flat ripple: the lobe alone).
+    QList<QPoint> lobePixels() const {
+        QList<QPoint> pixels;
+        const QImage image = canvas.Image();
+        for (int row = 0; row < image.height(); ++row)
+            for (int column = 0; column < image.width(); ++column)
+                if (row != kAxisRow && image.pixel(column, row) == kGreen)
+                    pixels.append({column, row});
+        return pixels;
+    }
+    MapFields fields = MapFields::defaults();
+    Canvas canvas = Canvas::plotCanvas();
+    CountingYield yield;
+    qsizetype texts = 0;
+};
+
+} // namespace
+
+class TestMainWave : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultPlot();
+    void lobeHeight_data();
+    void lobeHeight();
+    void lobePosition_data();
+    void lobePosition();
+    void lobePilesOnEdge_data();
+    void lobePilesOnEdge();
+    void bumpCounts_data();
+    void bumpCounts();
+    void rippleHeight_data();
+    void rippleHeight();
+    void failuresContinue_data();
+    void failuresContinue();
+    void vswrEditedDuringYield();
+    void randomDrawsChangeRipple_data();
+    void randomDrawsChangeRipple();
+};
+
+void TestMainWave::defaultPlot() {
+    Plot plot;
+    MersenneRandom random(12345u);
+    QVERIFY(plot.draw(random).isEmpty());
+    QCOMPARE(plot.yield.count, 12 + 5);
+    QCOMPARE(plot.canvas.pointCount(), 18 * kSamples);
+
+    const Canvas::PrintedText m1 = plot.traceText(0);
+    QCOMPARE(m1.text, QStringLiteral("M1"));
+    QCOMPARE(m1.x, 66.5);
+    QCOMPARE(m1.y, -0.1);
+    QCOMPARE(m1.fontSize, 7.0);
+    QCOMPARE(m1.color, kBlue);
+    double y = 36.9;
+    for (int i = 0; i < 4; ++i) {
+        const Canvas::PrintedText letter = plot.traceText(1 + i);
+        QCOMPARE(letter.text, QString(QLatin1Char("VSWR"[i])));
+        QCOMPARE(letter.x, -7.5);
+        QVERIFY(i == 0 ? qFuzzyCompare(letter.y, y) : letter.y < y);
+        QCOMPARE(letter.fontSize, 8.0);
+        QCOMPARE(letter.color, kBlack);
+        y = letter.y;
+    }
+    QCOMPARE(plot.canvas.FontSize(), 8.0);
+    QCOMPARE(plot.canvas.ForeColor(), kBlack);
+
+    // The marker line from y = 0 to 100 at x = 67.5, drawn over the lobe's peak.
+    const QImage image = plot.canvas.Image();
+    const int column = plotPixel(67.5, 0).x();
+    for (int row = plotPixel(0, 100).y(); row <= kAxisRow; ++row)
+        QCOMPARE(image.pixel(column, row), kBlue);
+    QVERIFY(image.pixel(column, plotPixel(0, 100).y() - 1) != kBlue);
+    QCOMPARE(image.pixel(plotPixel(67.4, 36).x() - 1, plotPixel(0, 36).y()), kGreen);
+}
+
+void TestMainWave::lobeHeight_data() {
+    QTest::addColumn<QString>("vswr");
+    QTest::addColumn<double>("peak"); // y of the lobe's extreme
+    QTest::addColumn<int>("minTop");  // pixels on the extreme row
+    QTest::addColumn<int>("maxTop");
+    QTest::newRow("default 1.18") << "1.18" << 36.0 << 1 << 6;
+    QTest::newRow("1.5 touches the top") << "1.5" << 100.0 << 1 << 6;
+    QTest::newRow("2 is flat-topped") << "2" << 100.0 << 20 << 30;
+    QTest::newRow("1 lies flat") << "1" << 0.0 << 0 << 0;
+    QTest::newRow("0.9 dips below the axis") << "0.9" << -20.0 << 1 << 8;
+}
+
+void TestMainWave::lobeHeight() {
+    QFETCH(QString, vswr);
+    QFETCH(double, peak);
+    QFETCH(int, minTop);
+    QFETCH(int, maxTop);
+    Plot plot;
+    plot.fields.texts[2] = vswr;
+    FixedRandom flat({0});
+    QVERIFY(plot.draw(flat).isEmpty());
+    QCOMPARE(plot.traceText(1).y, (vswr.toDouble() - 1) * 205);
+
+    const QList<QPoint> lobe = plot.lobePixels();
+    const int peakRow = plotPixel(0, peak).y();
+    int extremeRow = kAxisRow, onPeakRow = 0;
+    for (const QPoint& p : lobe) {
+        if (std::abs(p.y() - kAxisRow) > std::abs(extremeRow - kAxisRow))
+            extremeRow = p.y();
+        onPeakRow += p.y() == peakRow;
+        // Between the feet at 62.788 and 72.212.
+        QVERIFY(p.x() >= plotPixel(62.788, 0).x() && p.x() <= plotPixel(72.212, 0).x());
+    }
+    QCOMPARE(extremeRow, peakRow);
+    QVERIFY(onPeakRow >= minTop && onPeakRow <= maxTop);
+}
+
+void TestMainWave::lobePosition_data() {
+    QTest::addColumn<double>("feeder");
+    QTest::addColumn<double>("distance");
+    QTest::addColumn<double>("position");
+    QTest::newRow("default") << 13.5 << 20.0 << 67.5;
+    QTest::newRow("centred") << 10.0 << 20.0 << 50.0;
+    QTest::newRow("long axis") << 5.0 << 40.0 << 12.5;
+    QTest::newRow("13.5 on 27 m") << 13.5 << 27.0 << 50.0;
+}
+
+void TestMainWave::lobePosition() {
+    QFETCH(double, feeder);
+    QFETCH(double, distance);
+    QFETCH(double, position);
+    Plot plot;
+    plot.fields.texts[1] = QString::number(feeder);
+    plot.fields.texts[3] = QString::number(distance);
+    FixedRandom flat({0});
+    QVERIFY(plot.draw(flat).isEmpty());
+    const int column = plotPixel(position, 0).x();
+    QCOMPARE(plot.canvas.Image().pixel(column, plotPixel(0, 50).y()), kBlue);
+    QCOMPARE(plot.traceText(0).x, position - 1);
+    // Always 0.6 pi metres wide, so 60 pi / D units either side of the middle.
+    const double half = 60 * 3.14159265 / distance / 2;
+    for (const QPoint& p : plot.lobePixels()) {
+        QVERIFY(p.x() >= plotPixel(position - half, 0).x());
+        QVERIFY(p.x() <= plotPixel(position + half, 0).x());
+        if (p.y() == plotPixel(0, 36).y())
+            QVERIFY(std::abs(p.x() - column) <= 2);
+    }
+}
+
+void TestMainWave::lobePilesOnEdge_data() {
+    QTest::addColumn<QString>("feeder");
+    QTest::addColumn<double>("edge");
+    QTest::newRow("beyond the test distance") << "25" << 100.0;
+    QTest::newRow("right foot beyond") << "19.5" << 100.0;
+    QTest::newRow("shorter than 0.3 pi") << "0.5" << 0.0;
+}
+
+void TestMainWave::lobePilesOnEdge() {
+    QFETCH(QString, feeder);
+    QFETCH(double, edge);
+    Plot plot;
+    plot.fields.texts[1] = feeder;
+    FixedRandom flat({0});
+    QVERIFY(plot.draw(flat).isEmpty());
+    // Nothing crosses the edges; what would has piled up into a vertical stroke.
+    int onEdge = 0;
+    for (const QPoint& p : plot.lobePixels()) {
+        QVERIFY(p.x() >= plotPixel(0, 0).x() && p.x() <= plotPixel(100, 0).x());
+        onEdge += p.x() == plotPixel(edge, 0).x();
+    }
+    QVERIFY(onEdge > 20);
+}
+
+void TestMainWave::bumpCounts_data() {
+    QTest::addColumn<QString>("feeder"); // test distance 20
+    QTest::addColumn<int>("bumps");
+    QTest::newRow("default: 1255.75 rounds up; 556") << "13.5" << 12 + 5;
+    QTest::newRow("1299.75 rounds up to 13") << "13.94" << 13 + 5;
+    QTest::newRow("centred") << "10" << 9 + 9;
+    QTest::newRow("F > D: no right bump") << "25" << 24 + 0;
+    QTest::newRow("F < 0.3 pi: one collapsed left bump") << "0.5" << 1 + 18;
+    QTest::newRow("F about 1.5: one left bump") << "1.5" << 1 + 17;
+    QTest::newRow("F just below D: one collapsed right bump") << "19.5" << 18 + 1;
+    QTest::newRow("F beyond D by 0.5: no right bump") << "20.5" << 19 + 0;
+}
+
+void TestMainWave::bumpCounts() {
+    QFETCH(QString, feeder);
+    QFETCH(int, bumps);
+    Plot plot;
+    plot.fields.texts[1] = feeder;
+    FixedRandom random({0.5f});
+    // Each bump draws its amplitude before its points, then yields.
+    plot.yield.onYield = [&](int count) {
+        QCOMPARE(random.draws, count);
+        QCOMPARE(plot.canvas.pointCount(), (1 + count) * kSamples);
+    };
+    QVERIFY(plot.draw(random).isEmpty());
+    QCOMPARE(plot.yield.count, bumps);
+    QCOMPARE(plot.canvas.pointCount(), (1 + bumps) * kSamples);
+}
+
+void TestMainWave::rippleHeight_data() {
+    QTest::addColumn<float>("draw");
+    QTest::newRow("zero") << 0.0f;
+    QTest::newRow("half") << 0.5f;
+    QTest::newRow("three quarters") << 0.75f;
+    QTest::newRow("largest") << 0.99999994f;
+}
+
+void TestMainWave::rippleHeight() {
+    QFETCH(float, draw);
+    Plot plot;
+    FixedRandom random({draw, 0});
+    plot.draw(random);
+    // The first left bump (x 0 to 5.23) peaks at 2a = 16 * draw, the next lies flat.
+    const QImage image = plot.canvas.Image();
+    const auto top = [&](double from, double to) {
+        int row = image.height();
+        for (int column = plotPixel(from, 0).x(); column < plotPixel(to, 0).x(); ++column)
+            for (int y = 0; y < image.height(); ++y)
+                if (image.pixel(column, y) == kGreen)
+                    row = std::min(row, y);
+        return row;
+    };
+    QCOMPARE(top(0, 5.2), plotPixel(0, 16.0 * draw).y());
+    QCOMPARE(top(5.3, 10.4), kAxisRow);
+}
+
+void TestMainWave::failuresContinue_data() {
+    QTest::addColumn<QStringList>("texts"); // fields 1, 2, 3
+    QTest::addColumn<QStringList>("named"); // in the returned description
+    QTest::addColumn<int>("bumps");
+    QTest::addColumn<int>("lobes");
+    QTest::newRow("D = 0") << QStringList{"13.5", "1.18", "0"}
+                           << QStringList{"除数为零", "测试距离"} << 2 << 0;
+    QTest::newRow("D not a number") << QStringList{"13.5", "1.18", "abc"}
+                                    << QStringList{"类型不匹配", "测试距离", "“abc”"} << 2 << 0;
+    QTest::newRow("VSWR empty") << QStringList{"13.5", "", "20"}
+                                << QStringList{"类型不匹配", "驻波比", "“”"} << 17 << 0;
+    QTest::newRow("feeder empty: lobe at 0")
+        << QStringList{"", "1.18", "20"} << QStringList{"馈线长"} << 1 + 19 << 1;
+    QTest::newRow("last failure wins")
+        << QStringList{"13.5", "x", "0"} << QStringList{"驻波比", "“x”"} << 2 << 0;
+    QTest::newRow("bump count overflows")
+        << QStringList{"3e7", "1.18", "6e7"} << QStringList{"溢出"} << 2 << 1;
+    QTest::newRow("lobe position overflows")
+        << QStringList{"1e306", "1.18", "1e-10"} << QStringList{"溢出"} << 2 << 1;
+}
+
+void TestMainWave::failuresContinue() {
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, named);
+    QFETCH(int, bumps);
+    QFETCH(int, lobes);
+    Plot plot;
+    for (int i = 0; i < 3; ++i)
+        plot.fields.texts[1 + i] = texts[i];
+    MersenneRandom random(7u);
+    const QString failure = plot.draw(random);
+    for (const QString& part : named)
+        QVERIFY2(failure.contains(part), qPrintable(failure));
+    QCOMPARE(plot.yield.count, bumps);
+    QCOMPARE(plot.canvas.pointCount(), (lobes + bumps) * kSamples);
+    // The routine still ends with its caption.
+    QCOMPARE(plot.traceText(4).text, QStringLiteral("R"));
+    QCOMPARE(plot.traceText(4).x, -7.5);
+}
+
+void TestMainWave::vswrEditedDuringYield() {
+    Plot plot;
+    plot.yield.onYield = [&](int) { plot.fields.texts[2] = QStringLiteral("1.4"); };
+    FixedRandom flat({0});
+    QVERIFY(plot.draw(flat).isEmpty());
+    QVERIFY(qFuzzyCompare(plot.traceText(1).y, 0.4 * 205));
+    int top = kAxisRow;
+    for (const QPoint& p : plot.lobePixels())
+        top = std::min(top, p.y());
+    QCOMPARE(top, plotPixel(0, 36).y());
+}
+
+void TestMainWave::randomDrawsChangeRipple_data() {
+    QTest::addColumn<uint>("first");
+    QTest::addColumn<uint>("second");
+    QTest::newRow("same seed") << 1u << 1u;
+    QTest::newRow("different seeds") << 1u << 2u;
+}
+
+void TestMainWave::randomDrawsChangeRipple() {
+    QFETCH(uint, first);
+    QFETCH(uint, second);
+    Plot a, b;
+    MersenneRandom randomA(first), randomB(second);
+    a.draw(randomA);
+    b.draw(randomB);
+    QCOMPARE(a.canvas.Image() == b.canvas.Image(), first == second);
+}
+
+QTEST_MAIN(TestMainWave)
+#include "tst_mainwave.moc"
