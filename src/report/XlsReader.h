@@ -1,0 +1,39 @@
+#pragma once
+
+#include "report/WorkbookGrid.h"
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+// Reads one worksheet of an Excel 97-2003 workbook (.xls, BIFF in a compound file)
+// through FreeXL.
+//
+// FreeXL hands out values, not formats: whole numbers and booleans come back alike
+// (a TRUE cell reads as 1), and times only to the second.
+namespace xlsreader {
+
+// A larger .xls than this is refused before FreeXL reads it.
+constexpr qint64 kMaxFileBytes = 256 * 1024 * 1024;
+// The largest sheet of the format: 65,536 rows by 256 columns (IV).
+constexpr unsigned kMaxRows = 65536;
+constexpr unsigned kMaxColumns = 256;
+
+// Fills `grid` with the cells of the sheet named `sheetName`. Returns "" on success,
+// otherwise the cause in Chinese (without the workbook's path).
+QString readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid);
+
+// A workbook stream (given from its first byte on) whose first record, the BOF of the
+// workbook globals, is followed by a file-password record: the workbook is encrypted.
+bool startsWithFilePassword(QByteArrayView stream);
+
+// The structure of a compound file (the container of an .xls), checked before FreeXL
+// reads it: FreeXL trusts lengths and sector numbers from the file.
+struct CompoundFile {
+    QString cause;             // "" when the header, allocation table and directory are sound
+    QStringList streamNames;   // names in the directory
+    qsizetype workbookAt = -1; // file offset of the workbook stream's first byte, if found
+};
+CompoundFile checkCompoundFile(QByteArrayView file);
+
+} // namespace xlsreader

@@ -1,0 +1,475 @@
+#include "report/CellValue.h"
+#include "report/Workbook.h"
+#include "report/XlsxReader.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <zip.h>
+
+#include <cmath>
+#include <optional>
+
+using Kind = CellValue::Kind;
+using DateParts = CellValue::DateParts;
+using Rows = QList<QStringList>;
+
+Q_DECLARE_METATYPE(std::optional<CellValue::DateParts>)
+
+namespace {
+
+const QString kData = QStringLiteral(VELTRACE_TEST_DATA "/workbooks/");
+
+// Columns A to F of every data row as toText() gives them.
+Rows readAll(Workbook& workbook) {
+    Rows rows;
+    for (; !workbook.atEnd(); workbook.moveNext()) {
+        QStringList row;
+        for (int column = 0; column < 6; ++column)
+            row << workbook.field(column).toText();
+        rows << row;
+    }
+    return rows;
+}
+
+const Rows kBasicRows{
+    {"1扇区", "1.18", "", "25.36", "14:05:09", "复测"},
+    {"2扇区", "1.25", "8", "30", "2026-12-07", ""},
+    {"", "", "", "", "", ""},
+    {"3扇区", "", "12.5", "", "2026-12-07 14:05:09", ""},
+    {"4扇区", "1.3", "", "40", "09:30:00", ""},
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void putLe(QByteArray& data, qsizetype at, quint64 value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        data[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// basic.xls with the sheet's dimension record claiming `rows` by `columns`.
+QByteArray xlsClaiming(quint32 rows, quint16 columns) {
+    QByteArray data = fileBytes(kData + QStringLiteral("basic.xls"));
+    const qsizetype at = data.indexOf(QByteArray("\x00\x02\x0e\x00", 4));
+    if (at < 0)
+        return QByteArray();
+    putLe(data, at + 8, rows, 4);
+    putLe(data, at + 14, columns, 2);
+    return data;
+}
+
+} // namespace
+
+class TestWorkbook : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void numberText_data();
+    void numberText();
+    void serialText_data();
+    void serialText();
+    void isoText_data();
+    void isoText();
+    void dateFormats_data();
+    void dateFormats();
+
+    void readsRows_data();
+    void readsRows();
+    void typedCells_data();
+    void typedCells();
+    void cursorLifecycle();
+    void refusesBadInput_data();
+    void refusesBadInput();
+
+private:
+    QString write(const QString& name, const QByteArray& data);
+    QString copy(const QString& fixture, const QString& name);
+
+    QTemporaryDir m_dir;
+};
+
+void TestWorkbook::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    QVERIFY2(QFileInfo::exists(kData + QStringLiteral("basic.xls")), qPrintable(kData));
+}
+
+QString TestWorkbook::write(const QString& name, const QByteArray& data) {
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(data);
+    return path;
+}
+
+QString TestWorkbook::copy(const QString& fixture, const QString& name) {
+    return write(name, fileBytes(kData + fixture));
+}
+
+void TestWorkbook::numberText_data() {
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("decimal") << 1.18 << "1.18";
+    QTest::newRow("whole") << 25.0 << "25";
+    QTest::newRow("two places") << 25.36 << "25.36";
+    QTest::newRow("binary noise") << 0.1 + 0.2 << "0.3";
+    QTest::newRow("negative") << -0.5 << "-0.5";
+    QTest::newRow("negative zero") << -0.0 << "0";
+    QTest::newRow("a third") << 1.0 / 3 << "0.333333333333333";
+    QTest::newRow("beyond 15 digits") << 123456789012345678.0 << "123456789012346000";
+    QTest::newRow("large whole") << 1e20 << "100000000000000000000";
+    QTest::newRow("huge") << 1.5e25 << "1.5E+25";
+    QTest::newRow("small") << 0.000125 << "0.000125";
+    QTest::newRow("tiny") << 2.5e-10 << "2.5E-10";
+    QTest::newRow("carry to next digit") << 9.9999999999999999 << "10";
+}
+
+void TestWorkbook::numberText() {
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(CellValue::fromNumber(value).toText(), text);
+}
+
+void TestWorkbook::serialText_data() {
+    QTest::addColumn<double>("serial");
+    QTest::addColumn<DateParts>("parts");
+    QTest::addColumn<bool>("date1904");
+    QTest::addColumn<QString>("text"); // empty: not a date a sheet can show
+    QTest::newRow("first day") << 1.0 << DateParts::Date << false << "1900-01-01";
+    QTest::newRow("before the phantom leap day")
+        << 59.0 << DateParts::Date << false << "1900-02-28";
+    QTest::newRow("phantom leap day") << 60.0 << DateParts::Date << false << "1900-02-29";
+    QTest::newRow("after the phantom leap day") << 61.0 << DateParts::Date << false << "1900-03-01";
+    QTest::newRow("2025") << 45658.0 << DateParts::Date << false << "2025-01-01";
+    QTest::newRow("date of a date-time") << 46363.75 << DateParts::Date << false << "2026-12-07";
+    QTest::newRow("noon") << 0.5 << DateParts::Time << false << "12:00:00";
+    QTest::newRow("time rounds to the second")
+        << 50708.9999 / 86400 << DateParts::Time << false << "14:05:09";
+    QTest::newRow("time of a date-time") << 46363.25 << DateParts::Time << false << "06:00:00";
+    QTest::newRow("date and time")
+        << 46363.0 + 50709.0 / 86400 << DateParts::DateAndTime << false << "2026-12-07 14:05:09";
+    QTest::newRow("rounds into the next day")
+        << 46363.99999999 << DateParts::DateAndTime << false << "2026-12-08 00:00:00";
+    QTest::newRow("1904 day 0") << 0.0 << DateParts::Date << true << "1904-01-01";
+    QTest::newRow("1904 system") << 44901.0 << DateParts::Date << true << "2026-12-07";
+    QTest::newRow("negative") << -1.0 << DateParts::Date << false << "";
+    QTest::newRow("after 9999") << 2958466.0 << DateParts::Date << false << "";
+    QTest::newRow("not a number") << std::nan("") << DateParts::Date << false << "";
+}
+
+void TestWorkbook::serialText() {
+    QFETCH(double, serial);
+    QFETCH(DateParts, parts);
+    QFETCH(bool, date1904);
+    QFETCH(QString, text);
+    const auto cell = CellValue::fromSerial(serial, parts, date1904);
+    QCOMPARE(cell.has_value(), !text.isEmpty());
+    if (cell) {
+        QCOMPARE(cell->kind, Kind::DateTime);
+        QCOMPARE(cell->toText(), text);
+    }
+}
+
+void TestWorkbook::isoText_data() {
+    QTest::addColumn<QString>("iso");
+    QTest::addColumn<QString>("text");  // empty: refused
+    QTest::addColumn<double>("serial"); // of the 1900 date system
+    QTest::newRow("date") << "2026-12-07"
+                          << "2026-12-07" << 46363.0;
+    QTest::newRow("time") << "14:05:09"
+                          << "14:05:09" << 50709.0 / 86400;
+    QTest::newRow("date and time") << "2026-12-07 14:05:09"
+                                   << "2026-12-07 14:05:09" << 46363.0 + 50709.0 / 86400;
+    QTest::newRow("xml schema form") << "2026-12-07T14:05:09.250Z"
+                                     << "2026-12-07 14:05:09" << 46363.0 + 50709.25 / 86400;
+    QTest::newRow("before the phantom leap day") << "1900-02-28"
+                                                 << "1900-02-28" << 59.0;
+    QTest::newRow("no such month") << "2026-13-01"
+                                   << "" << 0.0;
+    QTest::newRow("no such hour") << "25:00:00"
+                                  << "" << 0.0;
+    QTest::newRow("not a date") << "1扇区"
+                                << "" << 0.0;
+    QTest::newRow("empty") << ""
+                           << "" << 0.0;
+}
+
+void TestWorkbook::isoText() {
+    QFETCH(QString, iso);
+    QFETCH(QString, text);
+    QFETCH(double, serial);
+    const auto cell = CellValue::fromIsoText(iso);
+    QCOMPARE(cell.has_value(), !text.isEmpty());
+    if (cell) {
+        QCOMPARE(cell->toText(), text);
+        QVERIFY2(std::fabs(cell->number - serial) < 1e-9,
+                 qPrintable(QString::number(cell->number)));
+    }
+}
+
+void TestWorkbook::dateFormats_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<std::optional<DateParts>>("parts");
+    const std::optional<DateParts> none;
+    QTest::newRow("iso date") << "yyyy-mm-dd" << std::optional(DateParts::Date);
+    QTest::newRow("escaped separators") << "yyyy\\-mm\\-dd" << std::optional(DateParts::Date);
+    QTest::newRow("month and day") << "m/d" << std::optional(DateParts::Date);
+    QTest::newRow("upper case") << "YYYY-MM-DD" << std::optional(DateParts::Date);
+    QTest::newRow("chinese date") << "[$-804]yyyy\"年\"m\"月\"d\"日\""
+                                  << std::optional(DateParts::Date);
+    QTest::newRow("text section") << "yyyy-mm-dd;@" << std::optional(DateParts::Date);
+    QTest::newRow("time") << "hh:mm:ss" << std::optional(DateParts::Time);
+    QTest::newRow("minutes and seconds") << "mm:ss" << std::optional(DateParts::Time);
+    QTest::newRow("elapsed hours") << "[h]:mm:ss" << std::optional(DateParts::Time);
+    QTest::newRow("twelve hours") << "h:mm AM/PM" << std::optional(DateParts::Time);
+    QTest::newRow("date and time") << "yyyy/m/d\\ h:mm:ss" << std::optional(DateParts::DateAndTime);
+    QTest::newRow("general") << "General" << none;
+    QTest::newRow("decimals") << "0.00" << none;
+    QTest::newRow("colour and quoted unit") << "[Red]0.00\" dB\"" << none;
+    QTest::newRow("quoted letters") << "#,##0\" days\"" << none;
+    QTest::newRow("escaped letter") << "0\\d" << none;
+    QTest::newRow("currency") << "[$¥-804]#,##0.00" << none;
+    QTest::newRow("text") << "@" << none;
+}
+
+void TestWorkbook::dateFormats() {
+    QFETCH(QString, format);
+    QFETCH(std::optional<DateParts>, parts);
+    QCOMPARE(xlsxreader::dateParts(format), parts);
+}
+
+void TestWorkbook::readsRows_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<Rows>("rows");
+
+    for (const char* name : {"basic.xls", "basic.xlsx", "basic-calc.xls", "basic-calc.xlsx",
+                             "second-sheet.xls", "second-sheet.xlsx"})
+        QTest::newRow(name) << kData + QLatin1String(name) << kBasicRows;
+    QTest::newRow(".xlsx content named .xls") << copy("basic.xlsx", "renamed.xls") << kBasicRows;
+    QTest::newRow(".xls content named .xlsx") << copy("basic.xls", "renamed.xlsx") << kBasicRows;
+    QTest::newRow(".xls content without extension") << copy("basic.xls", "renamed") << kBasicRows;
+
+    const Rows mixed{{"A1", "1.18", "8", "", "", ""},
+                     {"A2", "无", "9.5", "12", "", ""},
+                     {"A3", "2", "10", "未测", "", ""},
+                     {"A4", "", "11", "", "", ""}};
+    QTest::newRow("mixed.xls") << kData + "mixed.xls" << mixed;
+    QTest::newRow("mixed.xlsx") << kData + "mixed.xlsx" << mixed;
+    QTest::newRow("heading-only.xls") << kData + "heading-only.xls" << Rows{};
+    QTest::newRow("heading-only.xlsx") << kData + "heading-only.xlsx" << Rows{};
+
+    QTest::newRow("features.xlsx")
+        << kData + "features.xlsx"
+        << Rows{{"天馈", "1.18", "TRUE", "2026-12-07", "14:05:09", ""},
+                {"内联文本", "公式文本", "", "#DIV/0!", "2026-12-07 14:05:09", ""},
+                {"3扇区", "25", "FALSE", "", "12:00:00", ""},
+                {"", "", "", "", "", ""},
+                {"", "-0.5", "", "", "", ""},
+                {"2026-12-07 14:05:09", "", "", "", "", ""}};
+    QTest::newRow("date1904.xlsx")
+        << kData + "date1904.xlsx"
+        << Rows{{"1904-01-01", "", "", "", "", ""}, {"2026-12-07", "", "", "", "", ""}};
+}
+
+void TestWorkbook::readsRows() {
+    QFETCH(QString, path);
+    QFETCH(Rows, rows);
+    Workbook workbook;
+    QCOMPARE(workbook.open(path), QString());
+    QCOMPARE(workbook.rowCount(), rows.size());
+    QCOMPARE(readAll(workbook), rows);
+}
+
+void TestWorkbook::typedCells_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("row"); // data row, 0 is the sheet's row 2
+    QTest::addColumn<int>("column");
+    QTest::addColumn<Kind>("kind");
+    QTest::addColumn<double>("number"); // value or serial; for Number and DateTime
+
+    for (const char* file : {"basic.xls", "basic.xlsx", "basic-calc.xls", "basic-calc.xlsx"}) {
+        const auto add = [&](const char* what, int row, int column, Kind kind, double number) {
+            QTest::addRow("%s %s", file, what) << file << row << column << kind << number;
+        };
+        add("segment text", 0, 0, Kind::Text, 0);
+        add("decimal", 0, 1, Kind::Number, 1.18);
+        add("empty cell", 0, 2, Kind::Empty, 0);
+        add("whole number", 1, 2, Kind::Number, 8);
+        add("time", 0, 4, Kind::DateTime, 50709.0 / 86400);
+        add("date", 1, 4, Kind::DateTime, 46363);
+        add("date and time", 3, 4, Kind::DateTime, 46363 + 50709.0 / 86400);
+        add("empty row", 2, 0, Kind::Empty, 0);
+        add("empty B", 3, 1, Kind::Empty, 0);
+        add("past column E", 0, 5, Kind::Text, 0);
+    }
+    for (const char* file : {"mixed.xls", "mixed.xlsx"}) {
+        const auto add = [&](const char* what, int row, int column, Kind kind, double number) {
+            QTest::addRow("%s %s", file, what) << file << row << column << kind << number;
+        };
+        add("number in a mixed column", 0, 1, Kind::Text, 0);
+        add("whole number in a mixed column", 2, 1, Kind::Text, 0);
+        add("empty in a mixed column", 3, 1, Kind::Empty, 0);
+        add("number column", 1, 2, Kind::Number, 9.5);
+        add("number beside empties and a text", 1, 3, Kind::Text, 0);
+    }
+    QTest::newRow("features.xlsx times")
+        << "features.xlsx" << 0 << 4 << Kind::DateTime << 50709.0 / 86400;
+    QTest::newRow("features.xlsx booleans") << "features.xlsx" << 0 << 2 << Kind::Text << 0.0;
+    QTest::newRow("features.xlsx styled empty") << "features.xlsx" << 4 << 0 << Kind::Empty << 0.0;
+}
+
+void TestWorkbook::typedCells() {
+    QFETCH(QString, file);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(Kind, kind);
+    QFETCH(double, number);
+    Workbook workbook;
+    QCOMPARE(workbook.open(kData + file), QString());
+    for (int i = 0; i < row; ++i)
+        workbook.moveNext();
+    QVERIFY(!workbook.atEnd());
+    const CellValue cell = workbook.field(column);
+    QCOMPARE(cell.kind, kind);
+    if (kind == Kind::Number)
+        QCOMPARE(cell.number, number);
+    if (kind == Kind::DateTime)
+        QVERIFY2(std::fabs(cell.number - number) < 1.0 / 86400 / 10,
+                 qPrintable(QString::number(cell.number, 'g', 17)));
+}
+
+void TestWorkbook::cursorLifecycle() {
+    Workbook workbook;
+    QVERIFY(workbook.atEnd());
+    QCOMPARE(workbook.rowCount(), 0);
+    QVERIFY(workbook.field(0).isEmpty());
+
+    QCOMPARE(workbook.open(kData + QStringLiteral("basic.xlsx")), QString());
+    QCOMPARE(workbook.rowCount(), 5);
+    QVERIFY(workbook.field(-1).isEmpty());
+    QVERIFY(workbook.field(200).isEmpty());
+    for (int i = 0; i < 5; ++i)
+        workbook.moveNext();
+    QVERIFY(workbook.atEnd());
+    QVERIFY(workbook.field(0).isEmpty());
+    workbook.moveNext();
+    QVERIFY(workbook.atEnd());
+
+    // Opening again starts over; a failed open leaves nothing of the previous workbook.
+    QCOMPARE(workbook.open(kData + QStringLiteral("basic.xls")), QString());
+    QCOMPARE(workbook.field(0).toText(), QStringLiteral("1扇区"));
+    QVERIFY(!workbook.open(kData + QStringLiteral("no-sheet1.xls")).isEmpty());
+    QVERIFY(workbook.atEnd());
+    QCOMPARE(workbook.rowCount(), 0);
+
+    QCOMPARE(workbook.open(kData + QStringLiteral("basic.xls")), QString());
+    workbook.close();
+    QVERIFY(workbook.atEnd());
+    QCOMPARE(workbook.rowCount(), 0);
+}
+
+void TestWorkbook::refusesBadInput_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("mentions"); // besides the file's name
+
+    const QByteArray xlsx = fileBytes(kData + QStringLiteral("basic.xlsx"));
+    const QByteArray xls = fileBytes(kData + QStringLiteral("basic.xls"));
+    QVERIFY(!xlsx.isEmpty() && !xls.isEmpty());
+    QByteArray noise(4096, '\0');
+    QRandomGenerator random(20261207);
+    for (char& byte : noise)
+        byte = static_cast<char>(random.bounded(256));
+
+    QTest::newRow("missing") << m_dir.filePath("missing.xlsx") << QStringList{"不存在"};
+    QTest::newRow("folder") << m_dir.path() << QStringList{"文件夹"};
+    QTest::newRow("empty file") << write("empty.xls", {}) << QStringList{"空"};
+    QTest::newRow("text file") << write("data.xls", "驻波段,驻波比\r\n1扇区,1.18\r\n")
+                               << QStringList{"文本"};
+    QTest::newRow("random bytes") << write("random.xlsx", noise) << QStringList{};
+    QTest::newRow("truncated .xlsx")
+        << write("truncated.xlsx", xlsx.left(xlsx.size() / 2)) << QStringList{};
+    QTest::newRow("truncated .xls")
+        << write("truncated.xls", xls.left(xls.size() / 2)) << QStringList{};
+    QTest::newRow(".xls header only") << write("header.xls", xls.left(512)) << QStringList{};
+    QTest::newRow("compound file of noise")
+        << write("noise.xls", xls.left(8) + noise) << QStringList{};
+
+    QByteArray damaged = xlsx;
+    const qsizetype entry = damaged.indexOf("xl/worksheets/sheet1.xml");
+    QVERIFY(entry > 0);
+    for (qsizetype i = entry + 40; i < entry + 80; ++i)
+        damaged[i] = static_cast<char>(~damaged[i]);
+    QTest::newRow("damaged .xlsx data") << write("damaged.xlsx", damaged) << QStringList{};
+
+    QTest::newRow(".xls claiming 4 billion rows")
+        << write("claims-billions.xls", xlsClaiming(0xFFFFFFF0u, 0xFF00)) << QStringList{};
+    QTest::newRow(".xls claiming a row past the format")
+        << write("claims-65537.xls", xlsClaiming(65537, 6)) << QStringList{"65537"};
+
+    QTest::newRow("no Sheet1 .xls")
+        << kData + "no-sheet1.xls" << QStringList{"Sheet1", "Data", "Summary"};
+    QTest::newRow("no Sheet1 .xlsx")
+        << kData + "no-sheet1.xlsx" << QStringList{"Sheet1", "Data", "Summary"};
+    QTest::newRow("password .xls") << kData + "protected.xls" << QStringList{"密码"};
+    QTest::newRow("password .xlsx") << kData + "protected.xlsx" << QStringList{"密码"};
+    QTest::newRow("password .xlsx named .xls")
+        << copy("protected.xlsx", "protected-renamed.xls") << QStringList{"密码"};
+
+    const auto hostile = [&](const char* name, QStringList mentions) {
+        QTest::newRow(name) << kData + "hostile/" + name << mentions;
+    };
+    hostile("doctype.xlsx", {"DTD"});
+    hostile("row-beyond-limit.xlsx", {"1048577"});
+    hostile("column-beyond-limit.xlsx", {"XFE2"});
+    hostile("dimension-beyond-limit.xlsx", {"XFD99999999"});
+    hostile("bad-number.xlsx", {"1.2.3"});
+    hostile("bad-shared-string.xlsx", {"共享字符串"});
+    hostile("unclosed-xml.xlsx", {"XML"});
+    hostile("missing-part.xlsx", {"xl/worksheets/sheet1.xml"});
+    hostile("target-outside.xlsx", {"etc/passwd"});
+    hostile("no-workbook-part.xlsx", {"没有 Excel 工作簿"});
+    hostile("document.xlsx", {"没有 Excel 工作簿"});
+    hostile("huge-entry.xlsx", {"64 MiB"});
+
+    // More entries than a workbook could need, each of them empty.
+    const QString many = m_dir.filePath("many-entries.xlsx");
+    int error = 0;
+    zip_t* archive =
+        zip_open(QFile::encodeName(many).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    QVERIFY(archive);
+    for (int i = 0; i <= 10000; ++i) {
+        zip_source_t* source = zip_source_buffer(archive, nullptr, 0, 0);
+        const zip_int64_t index =
+            zip_file_add(archive, QByteArray::number(i).constData(), source, 0);
+        QVERIFY(index >= 0);
+        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
+    }
+    QCOMPARE(zip_close(archive), 0);
+    QTest::newRow("10001 entries") << many << QStringList{"10000"};
+}
+
+void TestWorkbook::refusesBadInput() {
+    QFETCH(QString, path);
+    QFETCH(QStringList, mentions);
+    Workbook workbook;
+    QElapsedTimer timer;
+    timer.start();
+    const QString error = workbook.open(path);
+    QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(!error.isEmpty());
+    QVERIFY2(error.contains(QFileInfo(path).fileName()), qPrintable(error));
+    for (const QString& mention : mentions)
+        QVERIFY2(error.contains(mention), qPrintable(error));
+    QVERIFY(workbook.atEnd());
+    QCOMPARE(workbook.rowCount(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestWorkbook)
+#include "tst_workbook.moc"
