@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+// The Word document the plots go into. Pictures and paragraph breaks are
+// typed at the insertion point, the end of the document's body, and kept
+// pending until flush() writes them. Each write starts from the file as it is
+// on disk at that moment, appends what is pending and replaces the file
+// atomically (a temporary file beside it, renamed over it), so a change made
+// by another program between two writes is kept and a failed write leaves
+// the file as it was.
+//
+// Insertion point: when the body ends with an empty paragraph, that paragraph;
+// otherwise a new empty paragraph after the body's content. A write that ends
+// with a paragraph break leaves an empty paragraph at the end, so successive
+// writes continue where the previous one stopped and give the same document
+// as one write of everything.
+class ReportDocument {
+public:
+    explicit ReportDocument(const QString& path);
+    // Does not write; the owner flushes first.
+    ~ReportDocument();
+    ReportDocument(const ReportDocument&) = delete;
+    ReportDocument& operator=(const ReportDocument&) = delete;
+
+    const QString& path() const { return m_path; }
+
+    // Checks the target: an existing file must be a readable .docx with a main
+    // document part, writable, and not held open by another office program (a
+    // LibreOffice lock file beside it). A missing file (or an empty one, as a
+    // file manager's "new document" makes) is fine when its folder is
+    // writable; it becomes a new, empty A4 document on the first write.
+    // Returns a description of the refusal, naming the file, or an empty string.
+    QString open();
+
+    // Puts the picture inline into the insertion paragraph, with an
+    // alternative text that names the segment. The PNG encoding starts at
+    // once on a worker thread. A null image is ignored.
+    void paste(const QImage& picture, const QString& segmentName);
+    // Ends the insertion paragraph; a new empty one becomes the insertion point.
+    void typeParagraphBreak();
+
+    bool hasPending() const { return !m_pending.empty(); }
+    int pendingPictures() const { return m_pendingPictures; }
+
+    // Writes everything pending. Returns an empty string, or a description of
+    // the failure; then the file is unchanged and everything stays pending
+    // for the next try.
+    QString flush();
+
+private:
+    struct PendingPicture;
+    struct Target;
+
+    QString displayName() const;
+    QString checkTarget(Target* target) const;
+
+    QString m_path;
+    // What was typed since the last write, in order; an empty pointer is a
+    // paragraph break.
+    std::vector<std::shared_ptr<PendingPicture>> m_pending;
+    int m_pendingPictures = 0;
+};

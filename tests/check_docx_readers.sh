@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Reads documents written by the document layer with programs that share no
+# code with it: python-docx (pictures, their order, paragraphs, PNG parts) and
+# LibreOffice Writer (each document converts to PDF holding every picture).
+#
+# usage: check_docx_readers.sh BUILD_DIR
+# The samples come from tst_docx's appendsPicturesInOrder, which keeps what it
+# writes when VELTRACE_KEEP_DIR is set. Set VELTRACE_KEEP_DIR for this script
+# too to keep the documents, PDFs and a rendering of each PDF's first page.
+set -euo pipefail
+
+build=${1:?usage: check_docx_readers.sh BUILD_DIR}
+here=$(cd "$(dirname "$0")" && pwd)
+python=/usr/bin/python3
+# The test set-up installs these (libreoffice-writer-nogui, poppler-utils, python3-docx).
+for tool in soffice pdfimages pdftoppm; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
+done
+"$python" -c "import docx" 2>/dev/null || { echo "FAIL: python3-docx is not installed"; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+samples="$work/samples"
+mkdir -p "$samples" "$work/pdf"
+
+if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen \
+    "$build/tests/tst_docx" appendsPicturesInOrder >"$work/tst_docx.log" 2>&1; then
+    cat "$work/tst_docx.log"
+    exit 1
+fi
+shopt -s nullglob
+documents=("$samples"/*.docx)
+if [[ ${#documents[@]} -eq 0 ]]; then
+    echo "FAIL: tst_docx wrote no samples"
+    exit 1
+fi
+
+for document in "${documents[@]}"; do
+    "$python" "$here/tools/check_docx_pictures.py" "$document" "${document%.docx}.json"
+done
+
+soffice "-env:UserInstallation=file://$work/lo-profile" --headless --convert-to pdf \
+    --outdir "$work/pdf" "${documents[@]}" >"$work/soffice.log" 2>&1 || true
+status=0
+for document in "${documents[@]}"; do
+    name=$(basename "${document%.docx}")
+    pdf="$work/pdf/$name.pdf"
+    if [[ ! -s "$pdf" ]]; then
+        echo "FAIL: LibreOffice did not convert $name.docx"
+        cat "$work/soffice.log"
+        status=1
+        continue
+    fi
+    expected=$("$python" -c 'import json, sys; e = json.load(open(sys.argv[1]))
+print(e["earlier_pictures"] + len(e["segments"]))' "${document%.docx}.json")
+    images=$(pdfimages -list "$pdf" | awk 'NR > 2 && $3 == "image"' | wc -l)
+    if [[ "$images" -ne "$expected" ]]; then
+        echo "FAIL: $name.pdf shows $images pictures, expected $expected"
+        status=1
+    else
+        echo "ok $name.pdf: $images pictures"
+    fi
+    pdftoppm -r 50 -f 1 -l 1 -png "$pdf" "$work/pdf/$name" >/dev/null 2>&1 || true
+done
+
+if [[ -n "${VELTRACE_KEEP_DIR:-}" ]]; then
+    mkdir -p "$VELTRACE_KEEP_DIR"
+    cp "$samples"/* "$work"/pdf/* "$VELTRACE_KEEP_DIR"/
+fi
+exit "$status"

@@ -1,0 +1,80 @@
+#!/usr/bin/python3
+"""Reads a .docx written by the document layer with python-docx and checks it.
+
+usage: check_docx_pictures.py DOCUMENT.docx EXPECTATION.json
+
+The expectation names the segments of the appended plots in order and how many
+pictures the document held before. Checked: the number of inline pictures,
+their order (by the segment named in each alternative text), that each of the
+appended ones sits alone in its own paragraph at the end of the body followed
+by one empty paragraph, that each is a 601 x 289 PNG part, and that its shown
+size keeps the aspect ratio and fits the text width of the last section.
+"""
+
+import json
+import struct
+import sys
+
+import docx
+from docx.oxml.ns import qn
+
+
+def fail(message):
+    print("FAIL:", message)
+    sys.exit(1)
+
+
+def png_size(blob):
+    if blob[:8] != b"\x89PNG\r\n\x1a\n" or blob[12:16] != b"IHDR":
+        return None
+    return struct.unpack(">II", blob[16:24])
+
+
+def main(path, expectation_path):
+    with open(expectation_path, encoding="utf-8") as handle:
+        expected = json.load(handle)
+    segments = expected["segments"]
+    earlier = expected["earlier_pictures"]
+    document = docx.Document(path)
+
+    shapes = list(document.inline_shapes)
+    if len(shapes) != earlier + len(segments):
+        fail(f"{path}: {len(shapes)} inline pictures, expected {earlier + len(segments)}")
+    section = document.sections[-1]
+    text_width = None
+    if section.page_width is not None:
+        text_width = section.page_width - (section.left_margin or 0) - (section.right_margin or 0)
+
+    for segment, shape in zip(segments, shapes[earlier:]):
+        description = shape._inline.docPr.get("descr") or ""
+        if segment not in description or "Veltrace" not in description:
+            fail(f"{path}: picture for {segment!r} has alternative text {description!r}")
+        embed = shape._inline.graphic.graphicData.pic.blipFill.blip.embed
+        part = document.part.related_parts[embed]
+        if part.content_type != "image/png" or png_size(part.blob) != (601, 289):
+            fail(f"{path}: picture for {segment!r} is not a 601 x 289 PNG ({part.partname})")
+        widest = 601 * 9525 if text_width is None else min(601 * 9525, text_width)
+        if shape.width > widest + 1:
+            fail(f"{path}: picture for {segment!r} is {shape.width} EMU wide, more than {widest}")
+        if abs(shape.height * 601 - shape.width * 289) > 601:
+            fail(f"{path}: picture for {segment!r} is distorted ({shape.width} x {shape.height})")
+
+    # The end of the body: one paragraph per appended picture, then an empty one.
+    paragraphs = document.paragraphs
+    tail = paragraphs[len(paragraphs) - len(segments) - 1:]
+    if len(tail) != len(segments) + 1:
+        fail(f"{path}: too few paragraphs")
+    for segment, paragraph in zip(segments, tail):
+        drawings = paragraph._p.findall(".//" + qn("wp:docPr"))
+        if len(drawings) != 1 or segment not in (drawings[0].get("descr") or ""):
+            fail(f"{path}: the paragraph for {segment!r} does not hold exactly its picture")
+    last = tail[-1]
+    if last.text or last._p.findall(".//" + qn("w:drawing")):
+        fail(f"{path}: the body does not end with an empty paragraph")
+    print(f"ok {path}: {len(segments)} pictures after {earlier} in order")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    main(sys.argv[1], sys.argv[2])

@@ -1,0 +1,894 @@
+#include "report/ReportDocument.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QXmlStreamReader>
+
+#include <zip.h>
+
+#include <cmath>
+
+// Everything here reads the produced packages with libzip and
+// QXmlStreamReader directly, never through the document layer itself.
+namespace {
+
+const QString kW = QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
+const QString kWp =
+    QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing");
+const QString kA = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/main");
+const QString kR =
+    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
+const QString kDocumentPart = QStringLiteral("word/document.xml");
+const QString kRelsPart = QStringLiteral("word/_rels/document.xml.rels");
+const QString kTypesPart = QStringLiteral("[Content_Types].xml");
+const QString kDeclaration =
+    QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>");
+constexpr qint64 kFullWidthEmu = 601 * 9525;
+
+using Entries = QList<std::pair<QString, QByteArray>>;
+
+QString fixture(const QString& name) {
+    return QStringLiteral(VELTRACE_TEST_DATA "/docx/") + name;
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Every entry of a zip, in stored order.
+Entries readZip(const QString& path) {
+    Entries entries;
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!archive)
+        return entries;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_stat_index(archive, i, 0, &stat);
+        QByteArray data(qsizetype(stat.size), Qt::Uninitialized);
+        zip_file_t* file = zip_fopen_index(archive, i, 0);
+        if (file) {
+            zip_fread(file, data.data(), stat.size);
+            zip_fclose(file);
+        }
+        entries.append({QString::fromUtf8(stat.name), data});
+    }
+    zip_discard(archive);
+    return entries;
+}
+
+QByteArray entry(const Entries& entries, const QString& name) {
+    for (const auto& [entryName, data] : entries)
+        if (entryName == name)
+            return data;
+    return {};
+}
+
+void writeZip(const QString& path, const Entries& entries) {
+    int error = 0;
+    zip_t* archive =
+        zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    QVERIFY(archive);
+    for (const auto& [name, data] : entries) {
+        zip_source_t* source = zip_source_buffer(archive, data.constData(), data.size(), 0);
+        const zip_int64_t index = zip_file_add(archive, name.toUtf8().constData(), source, 0);
+        QVERIFY(index >= 0);
+        zip_set_file_compression(archive, index, data.isEmpty() ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 1);
+    }
+    QCOMPARE(zip_close(archive), 0);
+}
+
+// A package of a content types list, the package relationships and the main
+// part (no relationships part of its own).
+Entries minimalPackage(const QByteArray& document) {
+    const QByteArray types =
+        kDeclaration.toUtf8() +
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" "
+        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Override PartName=\"/word/document.xml\" ContentType=\"application/"
+        "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>";
+    const QByteArray rels =
+        kDeclaration.toUtf8() +
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/"
+        "relationships/officeDocument\" Target=\"word/document.xml\"/></Relationships>";
+    return {{kTypesPart, types}, {QStringLiteral("_rels/.rels"), rels}, {kDocumentPart, document}};
+}
+
+QByteArray wordDocument(const QString& body) {
+    return (kDeclaration +
+            QStringLiteral("<w:document xmlns:w=\"%1\"><w:body>%2</w:body></w:document>")
+                .arg(kW, body))
+        .toUtf8();
+}
+
+QColor plotColor(int index) {
+    return QColor::fromHsv((index * 47) % 360, 170, 235);
+}
+
+// A plot-sized picture whose top-left corner tells which one it is.
+QImage plot(int index) {
+    QImage image(601, 289, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.fillRect(0, 0, 60, 289, plotColor(index));
+    painter.drawRect(70, 10, 520, 268);
+    for (int x = 71; x < 589; x += 2)
+        painter.drawPoint(x, 144 - int(100 * std::sin(x / 30.0) * std::exp(-(x - 71) / 300.0)));
+    QFont font = painter.font();
+    font.setPixelSize(90);
+    painter.setFont(font);
+    painter.drawText(QRect(70, 10, 520, 268), Qt::AlignCenter, QString::number(index + 1));
+    return image;
+}
+
+QString segment(int index) {
+    return QStringLiteral("测试段 T%1-B1F").arg(index + 1);
+}
+
+// What the tests see of a document: its body, one word per block ("text",
+// "pic", "empty", "break" for a section break, else the element's name), and
+// its pictures in order.
+struct Inspection {
+    struct Picture {
+        QString description;
+        QString id;
+        QString embed;
+        qint64 cx = 0;
+        qint64 cy = 0;
+    };
+    Entries entries;
+    QStringList blocks;
+    QList<Picture> pictures;
+    QHash<QString, QString> relationshipTargets;
+    QStringList relationshipIds;
+    int pngDefaults = 0;
+    QString error;
+};
+
+Inspection inspect(const QString& path) {
+    Inspection result;
+    result.entries = readZip(path);
+    QXmlStreamReader document(entry(result.entries, kDocumentPart));
+    int depth = 0;
+    bool hasText = false, hasPicture = false, sectionBreak = false;
+    qint64 cx = 0, cy = 0;
+    while (!document.atEnd()) {
+        document.readNext();
+        if (document.isStartElement()) {
+            ++depth;
+            const QStringView name = document.name();
+            const QStringView ns = document.namespaceUri();
+            if (depth == 3)
+                hasText = hasPicture = sectionBreak = false;
+            if (ns == kW && name == u"t" && !document.readElementText().isEmpty()) {
+                hasText = true;
+                --depth;
+            } else if (ns == kW && name == u"sectPr" && depth > 3) {
+                sectionBreak = true;
+            } else if (ns == kWp && name == u"extent") {
+                cx = document.attributes().value(QStringLiteral("cx")).toLongLong();
+                cy = document.attributes().value(QStringLiteral("cy")).toLongLong();
+            } else if (ns == kWp && name == u"docPr") {
+                hasPicture = true;
+                const QXmlStreamAttributes attributes = document.attributes();
+                result.pictures.append({attributes.value(QStringLiteral("descr")).toString(),
+                                        attributes.value(QStringLiteral("id")).toString(),
+                                        {},
+                                        cx,
+                                        cy});
+            } else if (ns == kA && name == u"blip" && !result.pictures.isEmpty()) {
+                result.pictures.last().embed =
+                    document.attributes().value(kR, QStringLiteral("embed")).toString();
+            }
+        } else if (document.isEndElement()) {
+            if (depth == 3) {
+                if (document.namespaceUri() == kW && document.name() == u"p")
+                    result.blocks.append(hasPicture     ? QStringLiteral("pic")
+                                         : hasText      ? QStringLiteral("text")
+                                         : sectionBreak ? QStringLiteral("break")
+                                                        : QStringLiteral("empty"));
+                else
+                    result.blocks.append(document.name().toString());
+            }
+            --depth;
+        }
+    }
+    if (document.hasError())
+        result.error = kDocumentPart + QStringLiteral(": ") + document.errorString();
+
+    QXmlStreamReader rels(entry(result.entries, kRelsPart));
+    while (!rels.atEnd()) {
+        rels.readNext();
+        if (rels.isStartElement() && rels.name() == u"Relationship") {
+            const QString id = rels.attributes().value(QStringLiteral("Id")).toString();
+            result.relationshipIds.append(id);
+            result.relationshipTargets.insert(
+                id, rels.attributes().value(QStringLiteral("Target")).toString());
+        }
+    }
+    if (rels.hasError())
+        result.error = kRelsPart + QStringLiteral(": ") + rels.errorString();
+    QXmlStreamReader types(entry(result.entries, kTypesPart));
+    while (!types.atEnd()) {
+        types.readNext();
+        if (types.isStartElement() && types.name() == u"Default" &&
+            types.attributes()
+                    .value(QStringLiteral("Extension"))
+                    .compare(u"png", Qt::CaseInsensitive) == 0)
+            ++result.pngDefaults;
+    }
+    if (types.hasError())
+        result.error = kTypesPart + QStringLiteral(": ") + types.errorString();
+    return result;
+}
+
+// What every written package must satisfy: well-formed parts, one PNG content
+// type, unique ids and names, every picture's relationship leading to a part
+// in the package.
+void verifyPackage(const Inspection& doc) {
+    QVERIFY2(doc.error.isEmpty(), qPrintable(doc.error));
+    QCOMPARE(doc.pngDefaults, 1);
+    QSet<QString> ids;
+    for (const auto& picture : doc.pictures) {
+        QVERIFY2(!ids.contains(picture.id), qPrintable(picture.id));
+        ids.insert(picture.id);
+        const QString target = doc.relationshipTargets.value(picture.embed);
+        QVERIFY2(!target.isEmpty(), qPrintable(picture.embed));
+        QVERIFY2(!entry(doc.entries, QStringLiteral("word/") + target).isEmpty(),
+                 qPrintable(target));
+    }
+    QCOMPARE(QSet<QString>(doc.relationshipIds.begin(), doc.relationshipIds.end()).size(),
+             doc.relationshipIds.size());
+    QSet<QString> names;
+    for (const auto& [name, data] : doc.entries)
+        names.insert(name.toLower());
+    QCOMPARE(names.size(), doc.entries.size());
+}
+
+// The picture a relationship leads to.
+QImage pictureOf(const Inspection& doc, const Inspection::Picture& picture) {
+    return QImage::fromData(
+        entry(doc.entries, QStringLiteral("word/") + doc.relationshipTargets.value(picture.embed)),
+        "PNG");
+}
+
+QStringList directoryListing(const QString& path) {
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// When after is before with one piece put in, that piece (starting at a '<'
+// where the place is ambiguous); otherwise a null array.
+QByteArray insertedPiece(const QByteArray& before, const QByteArray& after) {
+    const qsizetype added = after.size() - before.size();
+    if (added < 0)
+        return {};
+    qsizetype prefix = 0;
+    while (prefix < before.size() && before.at(prefix) == after.at(prefix))
+        ++prefix;
+    if (before.mid(prefix) != after.mid(prefix + added))
+        return {};
+    // The same insertion could be placed further left by as many characters
+    // as the piece ends with what precedes it.
+    for (qsizetype at = prefix;
+         after.at(prefix) != '<' && at > 0 && after.at(at - 1) == after.at(at + added - 1); --at) {
+        if (after.at(at - 1) == '<')
+            prefix = at - 1;
+    }
+    return added == 0 ? QByteArray("") : after.mid(prefix, added);
+}
+
+// Sets up a target the document layer must refuse; returns its path.
+QString badTarget(const QString& kind, const QString& dir) {
+    const QString path = dir + QStringLiteral("/report.docx");
+    const QByteArray good = fileBytes(fixture(QStringLiteral("report-python-docx.docx")));
+    if (kind == u"legacy doc") {
+        const QString doc = dir + QStringLiteral("/report.doc");
+        writeFile(doc, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(1016, '\0'));
+        return doc;
+    }
+    if (kind == u"text file")
+        writeFile(path, QStringLiteral("这不是 Word 文档。\n").toUtf8());
+    if (kind == u"truncated zip")
+        writeFile(path, good.left(good.size() / 2));
+    if (kind == u"damaged part") {
+        // Spoil the compressed data of the main part behind its local header.
+        QByteArray bytes = good;
+        const qsizetype name = bytes.indexOf("word/document.xml");
+        const qsizetype header = bytes.lastIndexOf("PK\x03\x04", name);
+        const int nameLength = uchar(bytes[header + 26]) | uchar(bytes[header + 27]) << 8;
+        const int extraLength = uchar(bytes[header + 28]) | uchar(bytes[header + 29]) << 8;
+        const qsizetype data = header + 30 + nameLength + extraLength;
+        for (int i = 20; i < 60; ++i)
+            bytes[data + i] = char(bytes[data + i] ^ 0x5A);
+        writeFile(path, bytes);
+    }
+    if (kind == u"no main part")
+        writeZip(path, {{QStringLiteral("readme.txt"), "nothing here"}});
+    if (kind == u"spreadsheet") {
+        Entries entries = minimalPackage("<workbook xmlns=\"http://schemas.openxmlformats.org/"
+                                         "spreadsheetml/2006/main\"><sheets/></workbook>");
+        entries[1].second.replace("word/document.xml", "xl/workbook.xml");
+        entries[2].first = QStringLiteral("xl/workbook.xml");
+        writeZip(path, entries);
+    }
+    if (kind == u"doctype")
+        writeZip(path,
+                 minimalPackage("<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY a "
+                                "\"aaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;\">]>" +
+                                wordDocument(QStringLiteral("<w:p/>")).mid(kDeclaration.size())));
+    if (kind == u"malformed xml")
+        writeZip(path, minimalPackage(wordDocument(QStringLiteral("<w:p><w:r>")).left(120)));
+    if (kind == u"strict")
+        writeZip(path, minimalPackage("<w:document xmlns:w=\"http://purl.oclc.org/ooxml/"
+                                      "wordprocessingml/main\"><w:body/></w:document>"));
+    if (kind == u"too many entries") {
+        Entries entries = minimalPackage(wordDocument(QString()));
+        for (int i = 0; i < 10000; ++i)
+            entries.append({QStringLiteral("word/media/filler%1.bin").arg(i), QByteArray()});
+        writeZip(path, entries);
+    }
+    if (kind == u"huge part" || kind == u"understated size") {
+        QByteArray document = wordDocument(QStringLiteral("<w:p/>"));
+        document.append(QByteArray(64 * 1024 * 1024, ' '));
+        writeZip(path, minimalPackage(document));
+    }
+    if (kind == u"understated size") {
+        // Local header and directory both claim 1000 bytes for the main part.
+        QByteArray bytes = fileBytes(path);
+        const QByteArray name = kDocumentPart.toUtf8();
+        struct Header {
+            const char* signature;
+            int nameLengthAt, nameAt, sizeAt;
+        };
+        for (const Header& header :
+             {Header{"PK\x03\x04", 26, 30, 22}, Header{"PK\x01\x02", 28, 46, 24}}) {
+            for (qsizetype at = bytes.indexOf(header.signature); at >= 0;
+                 at = bytes.indexOf(header.signature, at + 4)) {
+                const int length = uchar(bytes[at + header.nameLengthAt]) |
+                                   uchar(bytes[at + header.nameLengthAt + 1]) << 8;
+                if (bytes.mid(at + header.nameAt, length) == name)
+                    bytes.replace(at + header.sizeAt, 4, QByteArray("\xE8\x03\x00\x00", 4));
+            }
+        }
+        writeFile(path, bytes);
+    }
+    if (kind == u"read-only file") {
+        writeFile(path, good);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+    if (kind == u"read-only folder" || kind == u"new in read-only folder") {
+        const QString locked = dir + QStringLiteral("/locked");
+        QDir().mkdir(locked);
+        if (kind == u"read-only folder")
+            writeFile(locked + QStringLiteral("/report.docx"), good);
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+        return locked + QStringLiteral("/report.docx");
+    }
+    if (kind == u"missing folder")
+        return dir + QStringLiteral("/gone/report.docx");
+    if (kind == u"folder")
+        QDir().mkdir(path);
+    if (kind == u"new name not docx")
+        return dir + QStringLiteral("/report.doc");
+    if (kind == u"open in LibreOffice") {
+        writeFile(path, good);
+        writeFile(dir + QStringLiteral("/.~lock.report.docx#"), "user,host,/home/user;");
+    }
+    return path;
+}
+
+} // namespace
+
+class TestDocx : public QObject {
+    Q_OBJECT
+private slots:
+    void appendsPicturesInOrder_data();
+    void appendsPicturesInOrder();
+    void keepsTheRestOfThePackage_data();
+    void keepsTheRestOfThePackage();
+    void keepsChangesMadeBetweenWrites();
+    void findsTheInsertionPoint_data();
+    void findsTheInsertionPoint();
+    void fitsTheTextWidth_data();
+    void fitsTheTextWidth();
+    void cleansSegmentNames_data();
+    void cleansSegmentNames();
+    void refusesBadTargets_data();
+    void refusesBadTargets();
+    void failedWriteKeepsPictures_data();
+    void failedWriteKeepsPictures();
+};
+
+void TestDocx::appendsPicturesInOrder_data() {
+    QTest::addColumn<QString>("start"); // a fixture, "new" or "empty file"
+    QTest::addColumn<int>("pictures");
+    QTest::addColumn<int>("flushEvery"); // 0: once at the end
+    QTest::newRow("new, one write") << "new" << 2 << 0;
+    QTest::newRow("new, write after each") << "new" << 2 << 1;
+    QTest::newRow("empty file, one write") << "empty file" << 3 << 0;
+    QTest::newRow("python-docx, one write") << "report-python-docx.docx" << 3 << 0;
+    QTest::newRow("python-docx, write after each") << "report-python-docx.docx" << 3 << 1;
+    QTest::newRow("libreoffice, one write") << "report-libreoffice.docx" << 3 << 0;
+    QTest::newRow("libreoffice, write after two") << "report-libreoffice.docx" << 5 << 2;
+    QTest::newRow("names and ids taken") << "taken" << 3 << 1;
+    QTest::newRow("many pictures") << "new" << 150 << 60;
+}
+
+void TestDocx::appendsPicturesInOrder() {
+    QFETCH(QString, start);
+    QFETCH(int, pictures);
+    QFETCH(int, flushEvery);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    if (start == u"empty file") {
+        writeFile(path, QByteArray());
+    } else if (start == u"taken") {
+        // Another program used the names and ids this layer would pick first,
+        // and the largest drawing id possible.
+        Entries entries = readZip(fixture(QStringLiteral("report-python-docx.docx")));
+        for (auto& [name, data] : entries) {
+            if (name == kDocumentPart)
+                data.replace("<wp:docPr id=\"", "<wp:docPr id=\"4294967295\" x=\"");
+            if (name == kRelsPart)
+                for (const char* id : {"rId11", "RID12"})
+                    data.replace("</Relationships>",
+                                 "<Relationship Id=\"" + QByteArray(id) + "\" Type=\"" +
+                                     kR.toUtf8() +
+                                     "/image\" Target=\"media/veltrace_1.png\"/></Relationships>");
+        }
+        entries.append({QStringLiteral("word/media/veltrace_1.png"), "not the new picture"});
+        entries.append({QStringLiteral("word/media/VELTRACE_2.PNG"), "nor this one"});
+        writeZip(path, entries);
+    } else if (start != u"new") {
+        QVERIFY(QFile::copy(fixture(start), path));
+    }
+    const Inspection before = inspect(path);
+    const QByteArray bytesBefore = fileBytes(path);
+
+    ReportDocument document(path);
+    QCOMPARE(document.open(), QString());
+    QCOMPARE(fileBytes(path), bytesBefore); // opening writes nothing
+    QCOMPARE(QFileInfo::exists(path), start != u"new");
+    for (int i = 0; i < pictures; ++i) {
+        document.paste(plot(i), segment(i));
+        document.typeParagraphBreak();
+        if (flushEvery > 0 && (i + 1) % flushEvery == 0)
+            QCOMPARE(document.flush(), QString());
+    }
+    QCOMPARE(document.flush(), QString());
+    QVERIFY(!document.hasPending());
+    QCOMPARE(document.pendingPictures(), 0);
+    QCOMPARE(directoryListing(dir.path()), QStringList{QStringLiteral("report.docx")});
+
+    const Inspection after = inspect(path);
+    verifyPackage(after);
+    if (QTest::currentTestFailed())
+        return;
+    // The original content, then one paragraph per picture, then the empty
+    // insertion paragraph, then the section properties.
+    QStringList expected = before.blocks;
+    if (!expected.isEmpty() && expected.last() == u"sectPr")
+        expected.removeLast();
+    for (int i = 0; i < pictures; ++i)
+        expected.append(QStringLiteral("pic"));
+    expected << QStringLiteral("empty") << QStringLiteral("sectPr");
+    QCOMPARE(after.blocks, expected);
+    QCOMPARE(after.pictures.size(), before.pictures.size() + pictures);
+    for (int i = 0; i < pictures; ++i) {
+        const Inspection::Picture& picture = after.pictures.at(before.pictures.size() + i);
+        QVERIFY2(picture.description.contains(segment(i)), qPrintable(picture.description));
+        const QImage image = pictureOf(after, picture);
+        QCOMPARE(image.size(), QSize(601, 289));
+        QCOMPARE(image.pixel(5, 5), plotColor(i).rgb());
+    }
+    // What was there before is still there, under its own name.
+    for (const auto& [name, data] : before.entries) {
+        if (name != kDocumentPart && name != kRelsPart && name != kTypesPart)
+            QCOMPARE(entry(after.entries, name), data);
+    }
+
+    const QString keep = qEnvironmentVariable("VELTRACE_KEEP_DIR");
+    if (!keep.isEmpty()) {
+        // Samples for the checks with independent readers.
+        QString name = QString::fromUtf8(QTest::currentDataTag());
+        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+        QFile::remove(keep + u'/' + name + QStringLiteral(".docx"));
+        QVERIFY(QFile::copy(path, keep + u'/' + name + QStringLiteral(".docx")));
+        QJsonArray segments;
+        for (int i = 0; i < pictures; ++i)
+            segments.append(segment(i));
+        QFile expectation(keep + u'/' + name + QStringLiteral(".json"));
+        QVERIFY(expectation.open(QIODevice::WriteOnly));
+        expectation.write(QJsonDocument(QJsonObject{{QStringLiteral("segments"), segments},
+                                                    {QStringLiteral("earlier_pictures"),
+                                                     int(before.pictures.size())}})
+                              .toJson());
+    }
+}
+
+void TestDocx::keepsTheRestOfThePackage_data() {
+    QTest::addColumn<QString>("fixtureName");
+    QTest::newRow("python-docx") << "report-python-docx.docx";
+    QTest::newRow("libreoffice") << "report-libreoffice.docx";
+}
+
+void TestDocx::keepsTheRestOfThePackage() {
+    QFETCH(QString, fixtureName);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    QVERIFY(QFile::copy(fixture(fixtureName), path));
+    const Entries before = readZip(path);
+    ReportDocument document(path);
+    for (int i = 0; i < 2; ++i) {
+        document.paste(plot(i), segment(i));
+        document.typeParagraphBreak();
+    }
+    QCOMPARE(document.flush(), QString());
+    const Entries after = readZip(path);
+
+    // Same entries in the same order, byte for byte, plus the two new PNGs.
+    QCOMPARE(after.size(), before.size() + 2);
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        QCOMPARE(after.at(i).first, before.at(i).first);
+        if (before.at(i).first != kDocumentPart && before.at(i).first != kRelsPart &&
+            before.at(i).first != kTypesPart)
+            QCOMPARE(after.at(i).second, before.at(i).second);
+    }
+    // The edited parts: what was there is kept byte for byte; the
+    // relationships gain one piece, the root element of the main part no
+    // more than namespace declarations and the body one run of paragraphs.
+    const QByteArray oldRels = entry(before, kRelsPart), newRels = entry(after, kRelsPart);
+    QVERIFY(!insertedPiece(oldRels, newRels).isNull());
+    QVERIFY(!insertedPiece(entry(before, kTypesPart), entry(after, kTypesPart)).isNull());
+    const QByteArray oldDocument = entry(before, kDocumentPart);
+    const QByteArray newDocument = entry(after, kDocumentPart);
+    const qsizetype oldRootEnd = oldDocument.indexOf('>', oldDocument.indexOf("<w:document")) + 1;
+    const qsizetype newRootEnd = newDocument.indexOf('>', newDocument.indexOf("<w:document")) + 1;
+    const QByteArray declarations =
+        insertedPiece(oldDocument.left(oldRootEnd), newDocument.left(newRootEnd));
+    QVERIFY(!declarations.isNull());
+    QVERIFY2(QRegularExpression(QStringLiteral(R"(^( xmlns:\w+="[^"]+")*$)"))
+                 .match(QString::fromUtf8(declarations))
+                 .hasMatch(),
+             declarations.constData());
+    const QByteArray body = insertedPiece(oldDocument.mid(oldRootEnd), newDocument.mid(newRootEnd));
+    QVERIFY(body.startsWith("<w:p>"));
+    QCOMPARE(body.count("<w:drawing>"), 2);
+}
+
+void TestDocx::keepsChangesMadeBetweenWrites() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    ReportDocument document(path);
+    QCOMPARE(document.open(), QString());
+    document.paste(plot(0), segment(0));
+    document.typeParagraphBreak();
+    QCOMPARE(document.flush(), QString());
+
+    // Someone types a paragraph at the end and the file gains a part.
+    Entries entries = readZip(path);
+    for (auto& [name, data] : entries) {
+        if (name == kDocumentPart)
+            data.replace("<w:sectPr", QStringLiteral("<w:p><w:r><w:t>另一个程序写的段落</w:t>"
+                                                     "</w:r></w:p><w:sectPr")
+                                          .toUtf8());
+    }
+    entries.append({QStringLiteral("customXml/item9.xml"), "<note>kept</note>"});
+    writeZip(path, entries);
+    const QStringList changed = inspect(path).blocks;
+
+    document.paste(plot(1), segment(1));
+    document.typeParagraphBreak();
+    QCOMPARE(document.flush(), QString());
+    const Inspection after = inspect(path);
+    verifyPackage(after);
+    if (QTest::currentTestFailed())
+        return;
+    QStringList expected = changed.mid(0, changed.size() - 1);
+    expected << QStringLiteral("pic") << QStringLiteral("empty") << QStringLiteral("sectPr");
+    QCOMPARE(after.blocks, expected);
+    QVERIFY(QString::fromUtf8(entry(after.entries, kDocumentPart)).contains(u"另一个程序写的段落"));
+    QCOMPARE(entry(after.entries, QStringLiteral("customXml/item9.xml")),
+             QByteArray("<note>kept</note>"));
+}
+
+void TestDocx::findsTheInsertionPoint_data() {
+    QTest::addColumn<QByteArray>("document");
+    QTest::addColumn<QString>("expected"); // the body's blocks afterwards
+    const QString text = QStringLiteral("<w:p><w:r><w:t>文字</w:t></w:r></w:p>");
+    const QString sect =
+        QStringLiteral("<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/></w:sectPr>");
+    QTest::newRow("ends with text") << wordDocument(text + sect) << "text pic empty sectPr";
+    QTest::newRow("ends with an empty paragraph")
+        << wordDocument(text + QStringLiteral("<w:p/>") + sect) << "text pic empty sectPr";
+    QTest::newRow("empty paragraph declaring namespaces")
+        << wordDocument(text +
+                        QStringLiteral("<w:p w14:paraId=\"1\" xmlns:w14=\"urn:x\">"
+                                       "<w:pPr><w:jc w:val=\"center\"/></w:pPr></w:p>") +
+                        sect)
+        << "text empty pic empty sectPr";
+    QTest::newRow("empty paragraph, styled, bookmark after")
+        << wordDocument(text +
+                        QStringLiteral("<w:p><w:pPr><w:jc w:val=\"center\"/></w:pPr>"
+                                       "<w:bookmarkStart w:id=\"0\" w:name=\"end\"/></w:p>"
+                                       "<w:bookmarkEnd w:id=\"0\"/>") +
+                        sect)
+        << "text pic empty bookmarkEnd sectPr";
+    QTest::newRow("LibreOffice's empty paragraph")
+        << wordDocument(text +
+                        QStringLiteral("<w:p><w:pPr><w:pStyle w:val=\"Normal\"/><w:rPr>"
+                                       "</w:rPr></w:pPr><w:r><w:rPr></w:rPr></w:r></w:p>") +
+                        sect)
+        << "text pic empty sectPr";
+    QTest::newRow("ends with a paragraph break run")
+        << wordDocument(text + QStringLiteral("<w:p><w:r><w:br/></w:r></w:p>") + sect)
+        << "text empty pic empty sectPr";
+    QTest::newRow("ends with a table")
+        << wordDocument(text + QStringLiteral("<w:tbl><w:tr><w:tc><w:p/></w:tc></w:tr></w:tbl>") +
+                        sect)
+        << "text tbl pic empty sectPr";
+    QTest::newRow("ends with a section break")
+        << wordDocument(text + QStringLiteral("<w:p><w:pPr><w:sectPr/></w:pPr></w:p>") + sect)
+        << "text break pic empty sectPr";
+    QTest::newRow("tracked section change")
+        << wordDocument(text + QStringLiteral("<w:sectPr><w:pgSz w:w=\"11906\"/><w:sectPrChange "
+                                              "w:id=\"1\"><w:sectPr/></w:sectPrChange></w:sectPr>"))
+        << "text pic empty sectPr";
+    QTest::newRow("no section properties") << wordDocument(text) << "text pic empty";
+    QTest::newRow("empty body") << QByteArray("<w:document xmlns:w=\"" + kW.toUtf8() +
+                                              "\"><w:body/></w:document>")
+                                << "pic empty";
+    QTest::newRow("pretty printed, comments, CRLF, BOM")
+        << "\xEF\xBB\xBF" + wordDocument(QStringLiteral("\r\n  <!-- x -->\r\n  ") + text +
+                                         QStringLiteral("\r\n  <w:p>\r\n  </w:p>\r\n  ") + sect +
+                                         QStringLiteral("\r\n"))
+        << "text pic empty sectPr";
+    QTest::newRow("word namespace as default")
+        << ("<document xmlns=\"" + kW + "\"><body><p><r><t>文字</t></r></p><sectPr/></body>" +
+            "</document>")
+               .toUtf8()
+        << "text pic empty sectPr";
+    QTest::newRow("prefixes a and r taken")
+        << ("<w:document xmlns:w=\"" + kW +
+            "\" xmlns:a=\"urn:other\" xmlns:r=\"urn:more\"><w:body>" + text + sect +
+            "</w:body></w:document>")
+               .toUtf8()
+        << "text pic empty sectPr";
+}
+
+void TestDocx::findsTheInsertionPoint() {
+    QFETCH(QByteArray, document);
+    QFETCH(QString, expected);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    writeZip(path, minimalPackage(document));
+    ReportDocument report(path);
+    QCOMPARE(report.open(), QString());
+    report.paste(plot(0), segment(0));
+    report.typeParagraphBreak();
+    QCOMPARE(report.flush(), QString());
+    const Inspection after = inspect(path);
+    verifyPackage(after);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(after.blocks.join(u' '), expected);
+    QCOMPARE(after.pictures.size(), 1);
+    QCOMPARE(pictureOf(after, after.pictures.first()).pixel(5, 5), plotColor(0).rgb());
+}
+
+void TestDocx::fitsTheTextWidth_data() {
+    QTest::addColumn<QString>("section");       // body-level sectPr, or "new" for a new document
+    QTest::addColumn<double>("textWidthTwips"); // 0: no page given, nothing to fit
+    QTest::newRow("new A4 document") << "new" << 11906.0 - 2 * 1800;
+    QTest::newRow("A4, 2 cm margins (wide enough)")
+        << "<w:pgSz w:w=\"11906\"/><w:pgMar w:left=\"1134\" w:right=\"1134\"/>"
+        << 11906.0 - 2 * 1134;
+    QTest::newRow("narrow page")
+        << "<w:pgSz w:w=\"6000\"/><w:pgMar w:left=\"1000\" w:right=\"800\"/>" << 6000.0 - 1800;
+    QTest::newRow("landscape A4") << "<w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\"/>"
+                                     "<w:pgMar w:left=\"1440\" w:right=\"1440\"/>"
+                                  << 16838.0 - 2880;
+    QTest::newRow("measures with units")
+        << "<w:pgSz w:w=\"16cm\"/><w:pgMar w:left=\"2.54cm\" w:right=\"0.5in\"/>"
+        << 16 / 2.54 * 1440 - 1440 - 720;
+    QTest::newRow("no margins") << "<w:pgSz w:w=\"8000\"/>" << 8000.0;
+    QTest::newRow("no page size") << "<w:pgMar w:left=\"1440\" w:right=\"1440\"/>" << 0.0;
+}
+
+void TestDocx::fitsTheTextWidth() {
+    QFETCH(QString, section);
+    QFETCH(double, textWidthTwips);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    if (section != u"new")
+        writeZip(path, minimalPackage(wordDocument(QStringLiteral("<w:sectPr>") + section +
+                                                   QStringLiteral("</w:sectPr>"))));
+    ReportDocument report(path);
+    report.paste(plot(0), segment(0));
+    report.typeParagraphBreak();
+    QCOMPARE(report.flush(), QString());
+    const Inspection after = inspect(path);
+    QCOMPARE(after.pictures.size(), 1);
+    const qint64 cx = after.pictures.first().cx;
+    const qint64 cy = after.pictures.first().cy;
+    const double limit = textWidthTwips > 0 ? textWidthTwips * 635 : 1e18;
+    QVERIFY2(std::abs(cx - std::min<double>(kFullWidthEmu, limit)) <= 1,
+             qPrintable(QString::number(cx)));
+    // Scaled proportionally.
+    QVERIFY2(std::abs(cy - cx * 289.0 / 601) <= 1, qPrintable(QString::number(cy)));
+}
+
+void TestDocx::cleansSegmentNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("shown"); // what the alternative text must contain
+    QTest::newRow("plain") << "T1-B1F--T2-B1F"
+                           << "T1-B1F--T2-B1F";
+    QTest::newRow("markup characters") << "<a & \"b\" 'c'>"
+                                       << "<a & \"b\" 'c'>";
+    QTest::newRow("control characters") << QStringLiteral("馈线\x01段\x1F") << "馈线段";
+    QTest::newRow("lone surrogate")
+        << QStringLiteral("前") + QChar(0xD800) + QStringLiteral("后") << "前后";
+    QTest::newRow("outside the BMP") << QStringLiteral("段😀") << QStringLiteral("段😀");
+    QTest::newRow("placeholders") << "%1 %2 %11"
+                                  << "%1 %2 %11";
+}
+
+void TestDocx::cleansSegmentNames() {
+    QFETCH(QString, name);
+    QFETCH(QString, shown);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    ReportDocument report(path);
+    report.paste(plot(0), name);
+    report.typeParagraphBreak();
+    QCOMPARE(report.flush(), QString());
+    const Inspection after = inspect(path);
+    verifyPackage(after);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(after.pictures.size(), 1);
+    QVERIFY2(after.pictures.first().description.contains(shown),
+             qPrintable(after.pictures.first().description));
+    QVERIFY(after.pictures.first().description.contains(u"Veltrace"));
+}
+
+void TestDocx::refusesBadTargets_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("cause"); // a word the description must name the cause with
+    QTest::newRow("legacy .doc") << "legacy doc"
+                                 << ".doc";
+    QTest::newRow("text file named .docx") << "text file"
+                                           << "ZIP";
+    QTest::newRow("truncated zip") << "truncated zip"
+                                   << "损坏";
+    QTest::newRow("damaged main part") << "damaged part"
+                                       << "损坏";
+    QTest::newRow("zip without a document") << "no main part"
+                                            << "word/document.xml";
+    QTest::newRow("spreadsheet package") << "spreadsheet"
+                                         << "workbook";
+    QTest::newRow("document type declaration") << "doctype"
+                                               << "DOCTYPE";
+    QTest::newRow("malformed XML") << "malformed xml"
+                                   << "XML";
+    QTest::newRow("strict OOXML") << "strict"
+                                  << "Strict";
+    QTest::newRow("too many entries") << "too many entries"
+                                      << "10000";
+    QTest::newRow("huge main part") << "huge part"
+                                    << "64 MiB";
+    QTest::newRow("main part larger than its directory says") << "understated size"
+                                                              << "64 MiB";
+    QTest::newRow("read-only file") << "read-only file"
+                                    << "只读";
+    QTest::newRow("folder not writable") << "read-only folder"
+                                         << "文件夹";
+    QTest::newRow("new file, folder not writable") << "new in read-only folder"
+                                                   << "文件夹";
+    QTest::newRow("missing folder") << "missing folder"
+                                    << "不存在";
+    QTest::newRow("a folder, not a file") << "folder"
+                                          << "文件夹";
+    QTest::newRow("new name without .docx") << "new name not docx"
+                                            << ".docx";
+    QTest::newRow("open in LibreOffice") << "open in LibreOffice"
+                                         << "LibreOffice";
+}
+
+void TestDocx::refusesBadTargets() {
+    QFETCH(QString, kind);
+    QFETCH(QString, cause);
+    QTemporaryDir dir;
+    const QString path = badTarget(kind, dir.path());
+    const QString folder = QFileInfo(path).absolutePath();
+    const QByteArray bytes = fileBytes(path);
+    const bool existed = QFileInfo::exists(path);
+    const QStringList listing = directoryListing(folder);
+    const QString name = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+
+    ReportDocument report(path);
+    const QString refusal = report.open();
+    QVERIFY2(refusal.contains(name) && refusal.contains(cause), qPrintable(refusal));
+    report.paste(plot(0), segment(0));
+    report.typeParagraphBreak();
+    const QString failure = report.flush();
+    QVERIFY2(failure.contains(name) && failure.contains(cause), qPrintable(failure));
+    QCOMPARE(report.pendingPictures(), 1);
+
+    QCOMPARE(QFileInfo::exists(path), existed);
+    QCOMPARE(fileBytes(path), bytes);
+    QCOMPARE(directoryListing(folder), listing);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+void TestDocx::failedWriteKeepsPictures_data() {
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("open in LibreOffice") << "lock";
+    QTest::newRow("made read-only") << "read-only";
+    QTest::newRow("replaced by a text file") << "text";
+}
+
+void TestDocx::failedWriteKeepsPictures() {
+    QFETCH(QString, obstacle);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    const QString lock = dir.filePath(QStringLiteral(".~lock.report.docx#"));
+    QVERIFY(QFile::copy(fixture(QStringLiteral("report-libreoffice.docx")), path));
+    const QByteArray original = fileBytes(path);
+    const QFile::Permissions permissions = QFile::permissions(path);
+    ReportDocument report(path);
+    QCOMPARE(report.open(), QString());
+    for (int i = 0; i < 2; ++i) {
+        report.paste(plot(i), segment(i));
+        report.typeParagraphBreak();
+    }
+
+    if (obstacle == u"lock")
+        writeFile(lock, "user;");
+    if (obstacle == u"read-only")
+        QFile::setPermissions(path, QFile::ReadOwner);
+    if (obstacle == u"text")
+        writeFile(path, "plain text");
+    const QByteArray blocked = fileBytes(path);
+    QVERIFY(!report.flush().isEmpty());
+    QCOMPARE(report.pendingPictures(), 2);
+    QCOMPARE(fileBytes(path), blocked);
+
+    QFile::remove(lock);
+    QFile::setPermissions(path, permissions);
+    writeFile(path, original);
+    QCOMPARE(report.flush(), QString());
+    QCOMPARE(report.pendingPictures(), 0);
+    const Inspection after = inspect(path);
+    verifyPackage(after);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(after.pictures.size(), 3); // the fixture's own picture and the two
+    QVERIFY(after.pictures.at(1).description.contains(segment(0)));
+    QVERIFY(after.pictures.at(2).description.contains(segment(1)));
+    QCOMPARE(directoryListing(dir.path()), QStringList{QStringLiteral("report.docx")});
+}
+
+QTEST_MAIN(TestDocx)
+#include "tst_docx.moc"
