@@ -140,7 +140,7 @@ void Form1::processBatch() {
     BatchRows rows(*this);
     const BatchResult result = ::runBatch(m_workbookLabel->text(), rows);
     // Whatever the last rows appended is written before the report.
-    const QString writeFailure = m_report->flush();
+    const QString writeFailure = m_report->flushYielding(*m_platform.yield);
     if (!writeFailure.isEmpty())
         m_platform.dialogs->critical(
             errorreport::text(writeFailure, errorreport::ContactLine::Save));

@@ -35,6 +35,8 @@ struct ReportDocument::PendingPicture {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, "png");
+        // Light compression: nearly as small as the default, twice as fast.
+        writer.setCompression(20);
         if (!writer.write(picture))
             bytes.clear();
         promise.set_value(bytes);
@@ -289,7 +291,10 @@ QString writeNew(const QString& file, const QString& name, const QList<docx::Pic
 
 ReportDocument::ReportDocument(const QString& path) : m_path(path) {}
 
-ReportDocument::~ReportDocument() = default;
+ReportDocument::~ReportDocument() {
+    // A write still running uses this object; let it end.
+    finishBackgroundWrite(true);
+}
 
 QString ReportDocument::displayName() const {
     return native(QFileInfo(m_path).absoluteFilePath());
@@ -375,15 +380,13 @@ void ReportDocument::typeParagraphBreak() {
     m_pending.push_back(nullptr);
 }
 
-QString ReportDocument::flush() {
-    if (m_pending.empty())
-        return {};
+QString ReportDocument::write(const PendingList& items, int pictureCount) const {
     const QString kept =
-        QStringLiteral("尚未写入的 %1 张图片仍然保留，下次保存时再写入。").arg(m_pendingPictures);
+        QStringLiteral("尚未写入的 %1 张图片仍然保留，下次保存时再写入。").arg(pictureCount);
 
     QList<docx::Picture> pictures;
     QList<QList<int>> paragraphs(1);
-    for (const auto& pending : m_pending) {
+    for (const auto& pending : items) {
         if (!pending) {
             paragraphs.append(QList<int>());
             continue;
@@ -403,9 +406,49 @@ QString ReportDocument::flush() {
         failure = target.kind == Target::Existing
                       ? appendToExisting(target.file, displayName(), pictures, paragraphs)
                       : writeNew(target.file, displayName(), pictures, paragraphs);
-    if (!failure.isEmpty())
-        return failure + kept;
+    return failure.isEmpty() ? QString() : failure + kept;
+}
+
+QString ReportDocument::flush() {
+    const QString earlier = finishBackgroundWrite(true).value_or(QString());
+    if (m_pending.empty())
+        return earlier;
+    const QString failure = write(m_pending, m_pendingPictures);
+    if (failure.isEmpty()) {
+        m_pending.clear();
+        m_pendingPictures = 0;
+    }
+    return failure;
+}
+
+void ReportDocument::flushInBackground() {
+    if (m_inFlight || m_pending.empty())
+        return;
+    auto inFlight = std::make_unique<InFlight>();
+    inFlight->items = std::move(m_pending);
+    inFlight->pictures = m_pendingPictures;
     m_pending.clear();
     m_pendingPictures = 0;
-    return {};
+    // The worker only reads the snapshot and this object's path; pastes made
+    // meanwhile go to the fresh pending list.
+    inFlight->result =
+        std::async(std::launch::async, [this, items = inFlight->items, count = inFlight->pictures] {
+            return write(items, count);
+        });
+    m_inFlight = std::move(inFlight);
+}
+
+std::optional<QString> ReportDocument::finishBackgroundWrite(bool wait) {
+    if (!m_inFlight)
+        return QString();
+    if (!wait && m_inFlight->result.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return std::nullopt;
+    const QString failure = m_inFlight->result.get();
+    if (!failure.isEmpty()) {
+        // Nothing was written: the snapshot goes back in front of what came since.
+        m_pending.insert(m_pending.begin(), m_inFlight->items.begin(), m_inFlight->items.end());
+        m_pendingPictures += m_inFlight->pictures;
+    }
+    m_inFlight.reset();
+    return failure;
 }

@@ -3,7 +3,9 @@
 #include <QImage>
 #include <QString>
 
+#include <future>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The Word document the plots go into. Pictures and paragraph breaks are
@@ -44,17 +46,39 @@ public:
     // Ends the insertion paragraph; a new empty one becomes the insertion point.
     void typeParagraphBreak();
 
-    bool hasPending() const { return !m_pending.empty(); }
-    int pendingPictures() const { return m_pendingPictures; }
+    bool hasPending() const { return !m_pending.empty() || m_inFlight; }
+    // Pictures not yet on disk, including those of a write still running.
+    int pendingPictures() const {
+        return m_pendingPictures + (m_inFlight ? m_inFlight->pictures : 0);
+    }
 
     // Writes everything pending. Returns an empty string, or a description of
     // the failure; then the file is unchanged and everything stays pending
     // for the next try.
+    // A write that was running in the background is finished first.
     QString flush();
+
+    // Starts writing everything pending on a worker thread and returns at
+    // once; pastes may go on meanwhile. Does nothing while a write runs.
+    void flushInBackground();
+    bool isWriting() const { return m_inFlight != nullptr; }
+    // The outcome of the background write: empty when it succeeded or there
+    // was none, a description when it failed (its pictures are pending
+    // again), nothing while it still runs and wait is false.
+    std::optional<QString> finishBackgroundWrite(bool wait);
 
 private:
     struct PendingPicture;
     struct Target;
+    using PendingList = std::vector<std::shared_ptr<PendingPicture>>;
+    struct InFlight {
+        PendingList items;
+        int pictures = 0;
+        std::future<QString> result;
+    };
+
+    // Writes the items to the file as it is on disk now; safe on any thread.
+    QString write(const PendingList& items, int pictureCount) const;
 
     QString displayName() const;
     QString checkTarget(Target* target) const;
@@ -62,6 +86,7 @@ private:
     QString m_path;
     // What was typed since the last write, in order; an empty pointer is a
     // paragraph break.
-    std::vector<std::shared_ptr<PendingPicture>> m_pending;
+    PendingList m_pending;
     int m_pendingPictures = 0;
+    std::unique_ptr<InFlight> m_inFlight;
 };

@@ -1,6 +1,9 @@
 #include "report/ReportSession.h"
 
+#include "platform/EventYield.h"
 #include "report/ReportDocument.h"
+
+#include <QThread>
 
 ReportSession::ReportSession() = default;
 
@@ -55,9 +58,35 @@ QString ReportSession::flush() {
 }
 
 QString ReportSession::flushIfDue() {
-    if (m_sinceWrite.isValid() && m_sinceWrite.elapsed() < kBatchWriteIntervalMs)
+    if (!m_document)
         return {};
-    return flush();
+    // The previous batch of pictures is written on a worker thread, so the
+    // window keeps processing events while the archive is rewritten.
+    const auto finished = m_document->finishBackgroundWrite(false);
+    if (!finished)
+        return {};
+    if (m_sinceWrite.isValid() && m_sinceWrite.elapsed() >= kBatchWriteIntervalMs) {
+        m_document->flushInBackground();
+        m_sinceWrite.restart();
+    }
+    return *finished;
+}
+
+QString ReportSession::flushYielding(EventYield& yield) {
+    if (!m_document)
+        return {};
+    QString failure;
+    do {
+        m_document->flushInBackground();
+        std::optional<QString> done;
+        while (!(done = m_document->finishBackgroundWrite(false))) {
+            yield.yieldEvents();
+            QThread::msleep(2);
+        }
+        failure = *done;
+    } while (failure.isEmpty() && m_document->hasPending());
+    m_sinceWrite.restart();
+    return failure;
 }
 
 int ReportSession::pendingPictures() const {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class EventYield;
 class ReportDocument;
 
 // The target document the main window appends plots to, from the first save
@@ -26,7 +27,12 @@ public:
     QString append(const QImage& picture, const QString& segmentName);
     // Writes what is pending.
     QString flush();
-    // Writes what is pending when the last write is long enough ago.
+    // Writes everything pending on a worker thread, letting events run
+    // meanwhile, and returns when it is on disk or the write failed.
+    QString flushYielding(EventYield& yield);
+    // Starts writing what is pending in the background when the last write
+    // is long enough ago; reports the outcome of a background write that has
+    // finished since the last call.
     QString flushIfDue();
     int pendingPictures() const;
 
