@@ -844,13 +844,18 @@ void TestDocx::refusesBadTargets() {
 
 void TestDocx::failedWriteKeepsPictures_data() {
     QTest::addColumn<QString>("obstacle");
-    QTest::newRow("open in LibreOffice") << "lock";
-    QTest::newRow("made read-only") << "read-only";
-    QTest::newRow("replaced by a text file") << "text";
+    QTest::addColumn<bool>("background");
+    for (const bool background : {false, true}) {
+        const char* mode = background ? "in the background" : "at once";
+        QTest::addRow("open in LibreOffice, %s", mode) << "lock" << background;
+        QTest::addRow("made read-only, %s", mode) << "read-only" << background;
+        QTest::addRow("replaced by a text file, %s", mode) << "text" << background;
+    }
 }
 
 void TestDocx::failedWriteKeepsPictures() {
     QFETCH(QString, obstacle);
+    QFETCH(bool, background);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
     const QString lock = dir.filePath(QStringLiteral(".~lock.report.docx#"));
@@ -871,8 +876,21 @@ void TestDocx::failedWriteKeepsPictures() {
     if (obstacle == u"text")
         writeFile(path, "plain text");
     const QByteArray blocked = fileBytes(path);
-    QVERIFY(!report.flush().isEmpty());
-    QCOMPARE(report.pendingPictures(), 2);
+    int expected = 2;
+    if (background) {
+        // A picture pasted while the write runs lines up behind the failed ones.
+        report.flushInBackground();
+        QVERIFY(report.isWriting());
+        report.paste(plot(2), segment(2));
+        report.typeParagraphBreak();
+        expected = 3;
+        const auto outcome = report.finishBackgroundWrite(true);
+        QVERIFY(outcome && !outcome->isEmpty());
+        QVERIFY(!report.isWriting());
+    } else {
+        QVERIFY(!report.flush().isEmpty());
+    }
+    QCOMPARE(report.pendingPictures(), expected);
     QCOMPARE(fileBytes(path), blocked);
 
     QFile::remove(lock);
@@ -884,9 +902,9 @@ void TestDocx::failedWriteKeepsPictures() {
     verifyPackage(after);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(after.pictures.size(), 3); // the fixture's own picture and the two
-    QVERIFY(after.pictures.at(1).description.contains(segment(0)));
-    QVERIFY(after.pictures.at(2).description.contains(segment(1)));
+    QCOMPARE(after.pictures.size(), expected + 1); // the fixture's own picture first
+    for (int i = 0; i < expected; ++i)
+        QVERIFY(after.pictures.at(i + 1).description.contains(segment(i)));
     QCOMPARE(directoryListing(dir.path()), QStringList{QStringLiteral("report.docx")});
 }
 

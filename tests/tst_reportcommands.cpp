@@ -43,6 +43,7 @@ private slots:
     void batchWithSpecifiedTimeWritesTheTime();
     void batchOfAVanishedWorkbookCountsNothing();
     void batchIgnoresCommandsWhileRunning();
+    void readOnlyDocumentDuringBatchLosesNothing();
     void closeDuringBatchFinishesTheRowAndWrites();
 
 private:
@@ -322,6 +323,33 @@ void TestReportCommands::closeDuringBatchFinishesTheRowAndWrites() {
     m_form->runBatch();
     QVERIFY(!m_form->isVisible());
     QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 3);
+}
+
+void TestReportCommands::readOnlyDocumentDuringBatchLosesNothing() {
+    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    QFile document(m_docx);
+    QVERIFY(document.open(QIODevice::ReadOnly));
+    const QByteArray before = document.readAll();
+    document.close();
+    const QFile::Permissions permissions = QFile::permissions(m_docx);
+    QFile::setPermissions(m_docx, QFile::ReadOwner);
+
+    m_form->runBatch();
+    QVERIFY(m_form->findChild<QLabel*>(QStringLiteral("Label4"))
+                ->text()
+                .contains(QStringLiteral("本次共生成5条驻波！")));
+    const QStringList errors = m_fakes->dialogs.criticalTexts();
+    QVERIFY(!errors.isEmpty());
+    QVERIFY(errors.first().contains(QStringLiteral("report.docx")));
+    QVERIFY(document.open(QIODevice::ReadOnly));
+    QCOMPARE(document.readAll(), before);
+    document.close();
+
+    // Once the document can be written again, closing the window writes the
+    // pictures the batch accepted.
+    QFile::setPermissions(m_docx, permissions);
+    QVERIFY(m_form->close());
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 6);
 }
 
 QTEST_MAIN(TestReportCommands)
