@@ -55,6 +55,7 @@ private slots:
     void altCGenerates();
     void badTestDistanceStopsTheFrame();
     void generateDuringADrawingIsIgnored();
+    void closeDuringADrawingWaitsForIt();
     void twoGeneratesDifferInRippleOnly();
     void copyPutsThePlotOnTheClipboard();
     void copyReportsAClipboardFailure();
@@ -302,6 +303,19 @@ void TestForm1::generateDuringADrawingIsIgnored() {
     QCOMPARE(refused, 17);
     QCOMPARE(m_form->canvas().pointCount(), 113112);
     QVERIFY(!m_form->isDrawing());
+}
+
+void TestForm1::closeDuringADrawingWaitsForIt() {
+    m_form->show();
+    bool stillOpen = true;
+    m_fakes->yield.onYield = [&](int count) {
+        if (count == 3)
+            stillOpen = !m_form->close();
+    };
+    QVERIFY(m_form->generate());
+    QVERIFY(stillOpen);
+    QCOMPARE(m_form->canvas().pointCount(), 113112);
+    QVERIFY(!m_form->isVisible());
 }
 
 void TestForm1::twoGeneratesDifferInRippleOnly() {

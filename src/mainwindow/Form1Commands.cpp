@@ -36,7 +36,11 @@ bool Form1::generate() {
     // The batch draws every row itself; a click in between must not interleave.
     if (m_batchRunning)
         return false;
-    return drawPlot(true);
+    const bool drawn = drawPlot(true);
+    // A close asked for while the plot was drawn happens now that it is done.
+    if (m_closeRequested && !m_drawing)
+        close();
+    return drawn;
 }
 
 bool Form1::drawPlot(bool reportFrameFailure) {
@@ -73,8 +77,9 @@ void Form1::copy() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    // A running batch ends after its current row and then closes the window.
-    if (m_batchRunning) {
+    // A running batch ends after its current row and then closes the window;
+    // a plot being drawn is finished first. The window must outlive both.
+    if (m_batchRunning || m_drawing) {
         m_closeRequested = true;
         event->ignore();
         return;
