@@ -12,11 +12,16 @@
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
 #include <QXmlStreamReader>
+#include <csignal>
+#include <sys/resource.h>
 
 #include <zip.h>
 
 #include <cmath>
+#include <csignal>
+#include <sys/resource.h>
 
 // Everything here reads the produced packages with libzip and
 // QXmlStreamReader directly, never through the document layer itself.
@@ -415,6 +420,8 @@ private slots:
     void cleansSegmentNames();
     void refusesBadTargets_data();
     void refusesBadTargets();
+    void fullDiskLeavesTheDocumentWhole();
+    void deletedDocumentIsWrittenAnew();
     void failedWriteKeepsPictures_data();
     void failedWriteKeepsPictures();
 };
@@ -906,6 +913,64 @@ void TestDocx::failedWriteKeepsPictures() {
     for (int i = 0; i < expected; ++i)
         QVERIFY(after.pictures.at(i + 1).description.contains(segment(i)));
     QCOMPARE(directoryListing(dir.path()), QStringList{QStringLiteral("report.docx")});
+}
+
+void TestDocx::fullDiskLeavesTheDocumentWhole() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    const QByteArray original = fileBytes(path);
+    ReportDocument report(path);
+    QCOMPARE(report.open(), QString());
+    for (int i = 0; i < 20; ++i) {
+        report.paste(plot(i), segment(i));
+        report.typeParagraphBreak();
+    }
+
+    // The disk fills up part-way through the write: no file of this process
+    // may grow beyond a little more than the document already is.
+    struct rlimit saved;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit full = saved;
+    full.rlim_cur = static_cast<rlim_t>(original.size() + 64 * 1024);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
+    const QString failure = report.flush();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(!failure.isEmpty());
+    QVERIFY2(failure.contains(QStringLiteral("report.docx")), qPrintable(failure));
+    QCOMPARE(fileBytes(path), original);
+    QCOMPARE(directoryListing(dir.path()), QStringList{QStringLiteral("report.docx")});
+    QCOMPARE(report.pendingPictures(), 20);
+
+    QCOMPARE(report.flush(), QString());
+    const Inspection after = inspect(path);
+    verifyPackage(after);
+    QCOMPARE(after.pictures.size(), 21); // the fixture's own picture and the twenty
+}
+
+void TestDocx::deletedDocumentIsWrittenAnew() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    ReportDocument report(path);
+    QCOMPARE(report.open(), QString());
+    report.paste(plot(0), segment(0));
+    report.typeParagraphBreak();
+    QCOMPARE(report.flush(), QString());
+
+    // Deleted by the user between two saves: the pictures accepted since then
+    // go into a new document rather than being dropped.
+    QVERIFY(QFile::remove(path));
+    report.paste(plot(1), segment(1));
+    report.typeParagraphBreak();
+    QCOMPARE(report.flush(), QString());
+    const Inspection after = inspect(path);
+    verifyPackage(after);
+    QCOMPARE(after.pictures.size(), 1);
+    QVERIFY(after.pictures.at(0).description.contains(segment(1)));
 }
 
 QTEST_MAIN(TestDocx)
