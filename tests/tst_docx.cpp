@@ -14,8 +14,6 @@
 #include <QTest>
 
 #include <QXmlStreamReader>
-#include <csignal>
-#include <sys/resource.h>
 
 #include <zip.h>
 

@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 class TestNumbers : public QObject {
     Q_OBJECT
 private slots:
@@ -71,22 +73,30 @@ void TestNumbers::format() {
 
 void TestNumbers::integerDivide_data() {
     QTest::addColumn<double>("value");
+    QTest::addColumn<int>("divisor");
     QTest::addColumn<int>("quotient");
     QTest::addColumn<bool>("fits");
-    QTest::newRow("default left") << 1255.75 << 12 << true;
-    QTest::newRow("half to even down") << 1250.5 << 12 << true;
-    QTest::newRow("half to even up") << 1350.5 << 13 << true;
-    QTest::newRow("1299.5 rounds to 1300") << 1299.5 << 13 << true;
-    QTest::newRow("negative truncates to zero") << -94.25 << 0 << true;
-    QTest::newRow("negative quotient") << -250.0 << -2 << true;
-    QTest::newRow("overflow") << 3e9 << 0 << false;
+    QTest::newRow("default left") << 1255.75 << 100 << 12 << true;
+    QTest::newRow("half to even down") << 1250.5 << 100 << 12 << true;
+    QTest::newRow("half to even up") << 1350.5 << 100 << 13 << true;
+    QTest::newRow("1299.5 rounds to 1300") << 1299.5 << 100 << 13 << true;
+    QTest::newRow("negative truncates to zero") << -94.25 << 100 << 0 << true;
+    QTest::newRow("negative quotient") << -250.0 << 100 << -2 << true;
+    QTest::newRow("overflow") << 3e9 << 100 << 0 << false;
+    QTest::newRow("by zero") << 5.0 << 0 << 0 << false;
+    QTest::newRow("smallest int by one")
+        << -2147483648.0 << 1 << std::numeric_limits<int>::min() << true;
+    // Its negation does not fit in an int.
+    QTest::newRow("smallest int by minus one") << -2147483648.0 << -1 << 0 << false;
+    QTest::newRow("largest int by minus one") << 2147483647.0 << -1 << -2147483647 << true;
 }
 
 void TestNumbers::integerDivide() {
     QFETCH(double, value);
+    QFETCH(int, divisor);
     QFETCH(int, quotient);
     QFETCH(bool, fits);
-    const auto result = numbers::integerDivide(value, 100);
+    const auto result = numbers::integerDivide(value, divisor);
     QCOMPARE(result.has_value(), fits);
     if (fits)
         QCOMPARE(*result, quotient);

@@ -171,9 +171,13 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
         for (qsizetype entry = sectorAt(id); entry < sectorAt(id) + sectorSize; entry += 128) {
             const quint16 nameBytes = u16At(file, entry + 64);
             const auto type = static_cast<unsigned char>(file[entry + 66]);
+            // FreeXL converts the name of every entry, unused ones included, trusting
+            // its length.
+            if (nameBytes > 64 || nameBytes % 2 != 0)
+                return damaged(QStringLiteral("目录项无效"));
             if (type == 0)
                 continue; // unused entry
-            if (nameBytes > 64 || nameBytes % 2 != 0 || (type != 1 && type != 2 && type != 5))
+            if (type != 1 && type != 2 && type != 5)
                 return damaged(QStringLiteral("目录项无效"));
             QString name;
             for (qsizetype i = 0; i + 2 < nameBytes; i += 2)

@@ -82,5 +82,9 @@ std::optional<int> numbers::integerDivide(double value, int divisor) {
     const double rounded = std::nearbyint(value); // current mode: half to even
     if (rounded < std::numeric_limits<int>::min() || rounded > std::numeric_limits<int>::max())
         return std::nullopt;
-    return static_cast<int>(rounded) / divisor;
+    const int whole = static_cast<int>(rounded);
+    // The one quotient that does not fit: the smallest int divided by -1.
+    if (whole == std::numeric_limits<int>::min() && divisor == -1)
+        return std::nullopt;
+    return whole / divisor;
 }

@@ -25,7 +25,8 @@ QString format(double value, int decimals);
 
 // Integer division of a value by a whole divisor: the value is first rounded to
 // the nearest 32-bit integer (a half to the even neighbour), then divided with
-// the quotient truncated toward zero. Empty when the value does not fit.
+// the quotient truncated toward zero. Empty when the value or the quotient does
+// not fit, or the divisor is 0.
 std::optional<int> integerDivide(double value, int divisor);
 
 } // namespace numbers
