@@ -32,6 +32,7 @@ private slots:
     void cancelledFirstSaveChangesNothing();
     void savesAppendInOrder();
     void emptiedTargetAsksAgain();
+    void unavailableClipboardStillSaves();
     void refusedDocumentKeepsThePlotOnTheClipboard_data();
     void refusedDocumentKeepsThePlotOnTheClipboard();
     void importNeedsATarget();
@@ -131,6 +132,22 @@ void TestReportCommands::emptiedTargetAsksAgain() {
     QCOMPARE(m_fakes->dialogs.dialogsShown, 2);
     QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 1);
     QCOMPARE(docxinspect::pictureDescriptions(second).size(), 1);
+}
+
+void TestReportCommands::unavailableClipboardStillSaves() {
+    m_fakes->clipboard.failSet = true;
+    m_fakes->dialogs.fileAnswers = {m_docx};
+    m_form->generate();
+    m_form->save();
+    const QStringList errors = m_fakes->dialogs.criticalTexts();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors[0].contains(QStringLiteral("剪贴板")));
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 1);
+    // The window stays usable: the next save works once the clipboard does.
+    m_fakes->clipboard.failSet = false;
+    m_form->save();
+    QCOMPARE(m_fakes->dialogs.criticalTexts().size(), 1);
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 2);
 }
 
 void TestReportCommands::refusedDocumentKeepsThePlotOnTheClipboard_data() {
