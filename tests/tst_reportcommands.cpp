@@ -362,6 +362,13 @@ void TestReportCommands::readOnlyDocumentDuringBatchLosesNothing() {
     QCOMPARE(document.readAll(), before);
     document.close();
 
+    // Closing while the pictures still cannot be written is refused once,
+    // with a word on what would be lost.
+    const int errorsBefore = m_fakes->dialogs.criticalTexts().size();
+    QVERIFY(!m_form->close());
+    QCOMPARE(m_fakes->dialogs.criticalTexts().size(), errorsBefore + 1);
+    QVERIFY(m_fakes->dialogs.criticalTexts().last().contains(QStringLiteral("5 张驻波图")));
+
     // Once the document can be written again, closing the window writes the
     // pictures the batch accepted.
     QFile::setPermissions(m_docx, permissions);
