@@ -42,6 +42,7 @@ private slots:
     void batchAppendsEveryRowInOrder();
     void batchWritesTheRowFields();
     void batchWithSpecifiedTimeWritesTheTime();
+    void batchRefusesATextVswrAndStillSaves();
     void batchOfAVanishedWorkbookCountsNothing();
     void batchIgnoresCommandsWhileRunning();
     void readOnlyDocumentDuringBatchLosesNothing();
@@ -298,6 +299,17 @@ void TestReportCommands::batchWithSpecifiedTimeWritesTheTime() {
     m_form->runBatch();
     QVERIFY(times.contains(QStringLiteral("14:05:09")));
     QVERIFY(times.contains(QStringLiteral("09:30:00")));
+}
+
+void TestReportCommands::batchRefusesATextVswrAndStillSaves() {
+    prepareBatch(workbook(QStringLiteral("mixed.xlsx")));
+    m_form->runBatch();
+    QCOMPARE(
+        m_fakes->dialogs.criticalTexts().count(QStringLiteral("您的输入有错！请输入纯数字数据！")),
+        1);
+    const QStringList descriptions = docxinspect::pictureDescriptions(m_docx);
+    QCOMPARE(descriptions.size(), 5);
+    QVERIFY(descriptions[2].contains(QStringLiteral("A2")));
 }
 
 void TestReportCommands::batchOfAVanishedWorkbookCountsNothing() {
