@@ -445,6 +445,18 @@ void TestWorkbook::refusesBadInput_data() {
     // An unused directory entry whose name claims 5632 bytes: FreeXL read that far
     // past a 64-byte buffer.
     regress("unused-entry-long-name.xls", {"目录项无效"});
+    // A bare BIFF2 stream of many dimension records: FreeXL allocated up to 256 MiB
+    // for each of them.
+    regress("legacy-many-dimensions.xlsx", {"旧版", "Sheet1"});
+    // A number format record whose text claims more characters than the record
+    // holds: FreeXL copied 130584 bytes out of its 8224-byte record buffer.
+    regress("format-text-past-record.xls", {"0x041e"});
+    // A sheet with a second dimension record too large to allocate: FreeXL kept the
+    // first one's cells and then freed them by the second one's size.
+    regress("two-dimension-records.xls", {"多个尺寸记录"});
+    // 916 bytes declaring 4096-byte sectors: the count of sectors wrapped around and
+    // every sector number passed the check.
+    regress("short-file-large-sectors.xls", {"文件头不完整"});
 
     // More entries than a workbook could need, each of them empty.
     const QString many = m_dir.filePath("many-entries.xlsx");

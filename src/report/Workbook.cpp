@@ -11,7 +11,7 @@
 
 namespace {
 
-enum class Format { Xlsx, Xls, Unknown };
+enum class Format { Xlsx, Xls, LegacyWorksheet, Unknown };
 
 Format formatOf(const QByteArray& head) {
     if (head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06"))
@@ -21,7 +21,7 @@ Format formatOf(const QByteArray& head) {
     // A bare BIFF2-4 worksheet stream, as very old Excel versions saved it.
     if (head.size() >= 2 && head[0] == '\x09' &&
         (head[1] == '\x00' || head[1] == '\x02' || head[1] == '\x04'))
-        return Format::Xls;
+        return Format::LegacyWorksheet;
     return Format::Unknown;
 }
 
@@ -51,6 +51,13 @@ QString readInto(const QString& path, WorkbookGrid& grid) {
         return xlsxreader::readSheet(path, workbookgrid::kSheetName, grid);
     case Format::Xls:
         return xlsreader::readSheet(path, workbookgrid::kSheetName, grid);
+    case Format::LegacyWorksheet:
+        // Such a file holds one unnamed worksheet, never a "Sheet1". It is not handed
+        // to FreeXL either: its reader of these streams allocates a sheet of up to
+        // 256 MiB for every dimension record, however many the file holds.
+        return QStringLiteral("这是 Excel 2.x–4.x 的旧版单表文件，其中没有名为“%1”的工作表；"
+                              "请在 Excel 中另存为 .xls 或 .xlsx 后再导入")
+            .arg(workbookgrid::kSheetName);
     case Format::Unknown:
         break;
     }

@@ -65,6 +65,15 @@ private:
     const void* m_handle = nullptr;
 };
 
+QString dimensionCause(quint32 rows, quint32 columns) {
+    return QStringLiteral("工作表声明的尺寸（%1 行 × %2 列）超出 .xls 格式的上限"
+                          "（%3 行 × %4 列），文件已损坏")
+        .arg(rows)
+        .arg(columns)
+        .arg(xlsreader::kMaxRows)
+        .arg(xlsreader::kMaxColumns);
+}
+
 CellValue cellOf(const FreeXL_CellValue& value) {
     switch (value.type) {
     case FREEXL_CELL_INT:
@@ -123,6 +132,10 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
         return damaged(QStringLiteral("文件头无效"));
     const qsizetype sectorSize = qsizetype(1) << shift;
     const quint32 perSector = quint32(sectorSize / 4);
+    // The header takes the whole first sector; with 4096-byte sectors a shorter file
+    // would leave the count of sectors below zero.
+    if (file.size() < sectorSize)
+        return damaged(QStringLiteral("文件头不完整"));
     // Sector n starts at (n + 1) * sectorSize; a partial last sector does not count.
     const quint32 sectors = quint32(file.size() / sectorSize) - 1;
     const auto sectorAt = [&](quint32 id) { return (qsizetype(id) + 1) * sectorSize; };
@@ -167,6 +180,9 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
     const quint32 miniCutoff = u32At(0x38);
     std::vector<quint32> streamSectors;
     std::vector<quint32> miniStream; // the root entry's chain, holding the small streams
+    quint32 workbookStart = kEndOfChain;
+    quint32 workbookSize = 0;
+    std::vector<quint32> workbookSectors;
     for (quint32 id : directory) {
         for (qsizetype entry = sectorAt(id); entry < sectorAt(id) + sectorSize; entry += 128) {
             const quint16 nameBytes = u16At(file, entry + 64);
@@ -197,6 +213,11 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
                 return damaged(QStringLiteral("“%1”的扇区链无效").arg(name));
             if (type == 5 && size > 0)
                 miniStream = streamSectors;
+            if (workbook && result.workbookAt < 0) {
+                workbookStart = start;
+                workbookSize = size;
+                workbookSectors = streamSectors;
+            }
             if (workbook && size >= miniCutoff) {
                 result.workbookAt = sectorAt(start);
             } else if (workbook && start <= kLastSpecial) {
@@ -209,7 +230,127 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
             result.streamNames << name;
         }
     }
+
+    // The workbook stream's bytes: whole sectors along its chain, or 64-byte mini
+    // sectors along the mini allocation table, inside the root's mini stream.
+    if (workbookSize >= miniCutoff) {
+        for (quint32 id : workbookSectors)
+            result.workbook.append(file.sliced(sectorAt(id), sectorSize));
+    } else if (workbookSize > 0 && workbookStart <= kLastSpecial) {
+        std::vector<quint32> miniFatSectors;
+        std::vector<quint32> miniFat;
+        if (chain(u32At(0x3C), miniFatSectors))
+            for (quint32 id : miniFatSectors)
+                for (quint32 i = 0; i < perSector; ++i)
+                    miniFat.push_back(u32At(sectorAt(id) + 4 * i));
+        for (quint32 id = workbookStart;
+             id < miniFat.size() && result.workbook.size() < qsizetype(workbookSize);
+             id = miniFat[id]) {
+            const qsizetype offset = qsizetype(id) * 64;
+            const qsizetype index = offset / sectorSize;
+            if (index >= qsizetype(miniStream.size()))
+                break;
+            result.workbook.append(
+                file.sliced(sectorAt(miniStream[index]) + offset % sectorSize, 64));
+        }
+    }
+    result.workbook.truncate(workbookSize);
     return result;
+}
+
+QString xlsreader::checkRecords(QByteArrayView stream) {
+    constexpr quint16 kBof = 0x0809;
+    constexpr quint16 kDimension = 0x0200;
+    constexpr quint16 kBoundSheet = 0x0085;
+    constexpr quint16 kFormat = 0x041E;
+    constexpr quint16 kLabel = 0x0204;
+    constexpr quint16 kRichString = 0x00D6;
+    bool biff8 = true;
+    bool sawBof = false;
+    qint64 claimed = 0;
+    int dimensionsInSheet = 0;
+    for (qsizetype at = 0; at + 4 <= stream.size();) {
+        const quint16 type = u16At(stream, at);
+        const qsizetype length = u16At(stream, at + 2);
+        const qsizetype body = at + 4;
+        if (body + length > stream.size())
+            break;
+        const QByteArrayView record = stream.sliced(body, length);
+        const auto damaged = [&] {
+            return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）长度与内容不符，"
+                                  "文件已损坏或被篡改")
+                .arg(at)
+                .arg(type, 4, 16, QLatin1Char('0'));
+        };
+        // A BIFF8 text of `characters` starting with its option byte at `from`: the
+        // option byte says whether characters take one byte or two, and which
+        // optional fields (4 and 2 bytes long) come before them.
+        const auto unicodeFits = [&](qsizetype from, qsizetype characters) {
+            if (from >= record.size())
+                return false;
+            const auto options = static_cast<unsigned char>(record[from]);
+            const qsizetype start =
+                from + 1 + ((options & 0x04) ? 4 : 0) + ((options & 0x08) ? 2 : 0);
+            return start + characters * ((options & 0x01) ? 2 : 1) <= record.size();
+        };
+        switch (type) {
+        case kBof:
+            dimensionsInSheet = 0;
+            if (!sawBof && length >= 2) {
+                // FreeXL reads every record by the version of the first BOF.
+                biff8 = u16At(record, 0) == 0x0600;
+                sawBof = true;
+            }
+            break;
+        case kBoundSheet:
+            if (length < (biff8 ? 8 : 7))
+                return damaged();
+            if (biff8 ? !unicodeFits(7, static_cast<unsigned char>(record[6]))
+                      : 7 + static_cast<unsigned char>(record[6]) > length)
+                return damaged();
+            break;
+        case kFormat:
+            if (length < (biff8 ? 5 : 3))
+                return damaged();
+            if (biff8 ? !unicodeFits(4, u16At(record, 2))
+                      : 3 + static_cast<unsigned char>(record[2]) > length)
+                return damaged();
+            break;
+        case kLabel:
+        case kRichString:
+            if (length < (biff8 ? 9 : 8))
+                return damaged();
+            if (biff8 ? !unicodeFits(8, u16At(record, 6)) : 8 + u16At(record, 6) > length)
+                return damaged();
+            break;
+        case kDimension:
+            // FreeXL sizes the sheet anew for each one, but keeps the cells of the
+            // first when the next cannot be allocated, and then frees them by the
+            // new size.
+            if (++dimensionsInSheet > 1)
+                return QStringLiteral("工作簿中的一个工作表有多个尺寸记录（位于 %1），"
+                                      "文件已损坏或被篡改")
+                    .arg(at);
+            if (length >= (biff8 ? 12 : 8)) {
+                const quint32 rows = biff8 ? quint32(u16At(record, 4)) | quint32(u16At(record, 6))
+                                                                             << 16
+                                           : u16At(record, 2);
+                const quint16 columns = u16At(record, biff8 ? 10 : 6);
+                if (rows > kMaxRows || columns > kMaxColumns)
+                    return dimensionCause(rows, columns);
+                claimed += qint64(rows) * columns;
+                if (claimed > kMaxClaimedCells)
+                    return QStringLiteral("各工作表声明的尺寸合计超过 %1 个单元格，"
+                                          "超出可读取的上限，文件可能已损坏或被篡改")
+                        .arg(kMaxClaimedCells);
+            }
+            break;
+        default:
+            break;
+        }
+        at = body + length;
+    }
+    return QString();
 }
 
 QString xlsreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid) {
@@ -241,6 +382,8 @@ QString xlsreader::readSheet(const QString& path, const QString& sheetName, Work
             return protectedCause();
         if (!structure.cause.isEmpty())
             return structure.cause;
+        if (const QString cause = checkRecords(structure.workbook); !cause.isEmpty())
+            return cause;
     }
     file.close();
 
@@ -283,12 +426,7 @@ QString xlsreader::readSheet(const QString& path, const QString& sheetName, Work
     if (const int rc = freexl_worksheet_dimensions(handle.get(), &rows, &columns); rc != FREEXL_OK)
         return freexlCause(rc);
     if (rows > kMaxRows || columns > kMaxColumns)
-        return QStringLiteral("工作表声明的尺寸（%1 行 × %2 列）超出 .xls 格式的上限"
-                              "（%3 行 × %4 列），文件已损坏")
-            .arg(rows)
-            .arg(columns)
-            .arg(kMaxRows)
-            .arg(kMaxColumns);
+        return dimensionCause(rows, columns);
 
     grid.clear();
     for (unsigned int row = 0; row < rows; ++row) {

@@ -2,6 +2,7 @@
 
 #include "report/WorkbookGrid.h"
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
@@ -33,7 +34,17 @@ struct CompoundFile {
     QString cause;             // "" when the header, allocation table and directory are sound
     QStringList streamNames;   // names in the directory
     qsizetype workbookAt = -1; // file offset of the workbook stream's first byte, if found
+    QByteArray workbook;       // the workbook stream, as far as its chain could be followed
 };
 CompoundFile checkCompoundFile(QByteArrayView file);
+
+// The records of a BIFF5/8 workbook stream that FreeXL trusts, checked before it
+// reads them: a text must fit inside its record (FreeXL copies as many characters as
+// the text claims); a sheet has at most one dimension record, which must fit the
+// format; and the cells all sheets claim must fit kMaxClaimedCells together (FreeXL
+// allocates every sheet's claimed cells while it opens the workbook). Returns "" when
+// they do, otherwise the cause.
+constexpr qint64 kMaxClaimedCells = 16 * 1024 * 1024;
+QString checkRecords(QByteArrayView workbookStream);
 
 } // namespace xlsreader
