@@ -74,7 +74,7 @@ for target in "${targets[@]}"; do
         failed+=("$target")
         tail -n 60 "$log"
     fi
-    grep -E '^stat::number_of_executed_units|^Done [0-9]+ runs' "$log" || true
+    grep -E '^stat::number_of_executed_units|^Done [0-9]+ runs' "$log" | sort -u || true
     rm -rf "$run"
 done
 
