@@ -2,69 +2,9 @@
 
 #include <QFile>
 
+#include "report/ZipErrors.h"
+
 #include <zip.h>
-
-namespace {
-
-QString describe(zip_error_t* error) {
-    return QStringLiteral("%1（libzip：%2）")
-        .arg(zipErrorCause(zip_error_code_zip(error)),
-             QString::fromUtf8(zip_error_strerror(error)));
-}
-
-QString describeCode(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const QString text = describe(&error);
-    zip_error_fini(&error);
-    return text;
-}
-
-} // namespace
-
-QString zipErrorCause(int code) {
-    switch (code) {
-    case ZIP_ER_NOZIP:
-        return QStringLiteral("不是 ZIP 压缩包，或压缩包的目录已丢失（文件可能被截断）");
-    case ZIP_ER_INCONS:
-        return QStringLiteral("ZIP 结构不一致，文件已损坏或被截断");
-    case ZIP_ER_EOF:
-        return QStringLiteral("文件意外结束，可能被截断");
-    case ZIP_ER_CRC:
-        return QStringLiteral("数据校验失败，文件已损坏");
-    case ZIP_ER_COMPRESSED_DATA:
-    case ZIP_ER_ZLIB:
-        return QStringLiteral("压缩数据已损坏");
-    case ZIP_ER_MULTIDISK:
-        return QStringLiteral("是分卷压缩包，不支持");
-    case ZIP_ER_ENCRNOTSUPP:
-    case ZIP_ER_NOPASSWD:
-    case ZIP_ER_WRONGPASSWD:
-        return QStringLiteral("内容已加密，无法读取");
-    case ZIP_ER_COMPNOTSUPP:
-        return QStringLiteral("使用了不支持的压缩方法");
-    case ZIP_ER_OPEN:
-    case ZIP_ER_NOENT:
-        return QStringLiteral("无法打开文件");
-    case ZIP_ER_READ:
-    case ZIP_ER_SEEK:
-    case ZIP_ER_TELL:
-        return QStringLiteral("读取文件失败");
-    case ZIP_ER_TMPOPEN:
-        return QStringLiteral("无法在文件所在的文件夹中创建临时文件");
-    case ZIP_ER_WRITE:
-    case ZIP_ER_CLOSE:
-        return QStringLiteral("写入失败（磁盘可能已满）");
-    case ZIP_ER_RENAME:
-        return QStringLiteral("无法用新内容替换原文件");
-    case ZIP_ER_MEMORY:
-        return QStringLiteral("内存不足");
-    case ZIP_ER_RDONLY:
-        return QStringLiteral("文件以只读方式打开");
-    default:
-        return QStringLiteral("ZIP 处理出错");
-    }
-}
 
 DocxPackage::~DocxPackage() {
     discard();
@@ -86,7 +26,7 @@ QString DocxPackage::open(const QString& path, Mode mode) {
     m_zip = zip_open(QFile::encodeName(path).constData(),
                      mode == Mode::Inspect ? ZIP_RDONLY | ZIP_CHECKCONS : 0, &code);
     if (!m_zip)
-        return describeCode(code);
+        return zipErrorDescription(code);
     const qint64 entries = entryCount();
     if (entries > kMaxEntries) {
         discard();
@@ -107,7 +47,7 @@ QString DocxPackage::create() {
     if (!m_zip) {
         if (memory)
             zip_source_free(memory);
-        const QString cause = describe(&error);
+        const QString cause = zipErrorDescription(&error);
         zip_error_fini(&error);
         return cause;
     }
@@ -153,14 +93,15 @@ QString DocxPackage::read(const QString& name, QByteArray* data) const {
     }
     zip_file_t* file = zip_fopen_index(m_zip, index, 0);
     if (!file)
-        return QStringLiteral("无法读取部件 %1：%2").arg(name, describe(zip_get_error(m_zip)));
+        return QStringLiteral("无法读取部件 %1：%2")
+            .arg(name, zipErrorDescription(zip_get_error(m_zip)));
     char chunk[64 * 1024];
     QString cause;
     for (;;) {
         const zip_int64_t got = zip_fread(file, chunk, sizeof chunk);
         if (got < 0) {
-            cause =
-                QStringLiteral("无法读取部件 %1：%2").arg(name, describe(zip_file_get_error(file)));
+            cause = QStringLiteral("无法读取部件 %1：%2")
+                        .arg(name, zipErrorDescription(zip_file_get_error(file)));
             break;
         }
         if (got == 0)
@@ -182,18 +123,18 @@ QString DocxPackage::write(const QString& name, const QByteArray& data, bool sto
     const QByteArray& kept = m_buffers.back();
     zip_source_t* source = zip_source_buffer(m_zip, kept.constData(), kept.size(), 0);
     if (!source)
-        return describe(zip_get_error(m_zip));
+        return zipErrorDescription(zip_get_error(m_zip));
     const zip_int64_t index =
         zip_file_add(m_zip, name.toUtf8().constData(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8);
     if (index < 0) {
         zip_source_free(source);
-        return describe(zip_get_error(m_zip));
+        return zipErrorDescription(zip_get_error(m_zip));
     }
     // The fastest deflate level: a batch rewrites a main part of megabytes
     // every few seconds, and its markup compresses well at any level.
     if (zip_set_file_compression(m_zip, index, store ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
                                  store ? 0 : 1) < 0)
-        return describe(zip_get_error(m_zip));
+        return zipErrorDescription(zip_get_error(m_zip));
     return {};
 }
 
@@ -202,7 +143,7 @@ QString DocxPackage::commit() {
         return QStringLiteral("压缩包未打开");
     QString cause;
     if (zip_close(m_zip) < 0) {
-        cause = describe(zip_get_error(m_zip));
+        cause = zipErrorDescription(zip_get_error(m_zip));
         zip_discard(m_zip);
     }
     m_zip = nullptr;
@@ -216,12 +157,12 @@ QString DocxPackage::commitToMemory(QByteArray* bytes) {
         zip_stat_t stat;
         zip_stat_init(&stat);
         if (zip_source_open(m_memory) < 0 || zip_source_stat(m_memory, &stat) < 0) {
-            cause = describe(zip_source_error(m_memory));
+            cause = zipErrorDescription(zip_source_error(m_memory));
         } else {
             bytes->resize(static_cast<qsizetype>(stat.size));
             if (zip_source_read(m_memory, bytes->data(), stat.size) !=
                 static_cast<zip_int64_t>(stat.size))
-                cause = describe(zip_source_error(m_memory));
+                cause = zipErrorDescription(zip_source_error(m_memory));
             zip_source_close(m_memory);
         }
     }

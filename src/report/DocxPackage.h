@@ -63,6 +63,3 @@ private:
     // libzip reads these at commit time, so they must live until then.
     std::list<QByteArray> m_buffers;
 };
-
-// A readable cause for a libzip error code.
-QString zipErrorCause(int code);

@@ -1,5 +1,7 @@
 #include "report/XlsxReader.h"
 
+#include "report/ZipErrors.h"
+
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -23,32 +25,6 @@ struct ZipFileCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
 };
 using ZipArchive = std::unique_ptr<zip_t, ZipCloser>;
-
-QString zipErrorText(int code) {
-    zip_error_t error;
-    zip_error_init_with_code(&error, code);
-    const QString text = QString::fromLocal8Bit(zip_error_strerror(&error));
-    zip_error_fini(&error);
-    return text;
-}
-
-QString openFailure(int code) {
-    switch (code) {
-    case ZIP_ER_NOZIP:
-        return QStringLiteral("zip 包不完整（找不到它的目录），文件可能被截断或已损坏");
-    case ZIP_ER_INCONS:
-        return QStringLiteral("zip 包结构不一致，文件可能被截断或已损坏");
-    case ZIP_ER_NOENT:
-        return QStringLiteral("文件不存在");
-    case ZIP_ER_OPEN:
-    case ZIP_ER_READ:
-        return QStringLiteral("无法读取文件（%1）").arg(zipErrorText(code));
-    case ZIP_ER_MEMORY:
-        return QStringLiteral("内存不足，无法打开 zip 包");
-    default:
-        return QStringLiteral("无法打开 zip 包（%1），文件可能已损坏").arg(zipErrorText(code));
-    }
-}
 
 // Parts of the package, read one at a time with the size limits applied.
 class Package {
@@ -79,16 +55,15 @@ public:
             const int code = zip_error_code_zip(zip_get_error(m_archive));
             if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD)
                 return QStringLiteral("工作簿设置了密码保护，请先在 Excel 中取消密码后再导入");
-            return QStringLiteral("无法解压部件“%1”（%2），文件可能已损坏")
-                .arg(name, zipErrorText(code));
+            return QStringLiteral("无法解压部件“%1”：%2").arg(name, zipErrorDescription(code));
         }
         // Never trust the size in the header: stop as soon as the limit is passed.
         char buffer[64 * 1024];
         for (;;) {
             const zip_int64_t got = zip_fread(file.get(), buffer, sizeof buffer);
             if (got < 0)
-                return QStringLiteral("解压部件“%1”失败（%2），文件已损坏")
-                    .arg(name, QString::fromLocal8Bit(zip_file_strerror(file.get())));
+                return QStringLiteral("解压部件“%1”失败：%2")
+                    .arg(name, zipErrorDescription(zip_file_get_error(file.get())));
             if (got == 0)
                 break;
             if (out.size() + got > xlsxreader::kMaxPartBytes) {
@@ -575,7 +550,7 @@ QString xlsxreader::readSheet(const QString& path, const QString& sheetName, Wor
     int code = 0;
     ZipArchive archive(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code));
     if (!archive)
-        return openFailure(code);
+        return zipErrorDescription(code);
     const zip_int64_t entries = zip_get_num_entries(archive.get(), 0);
     if (entries < 0 || entries > kMaxEntries)
         return QStringLiteral("zip 包含 %1 个条目，超过上限 %2 个，拒绝读取")
