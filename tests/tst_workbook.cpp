@@ -394,7 +394,7 @@ void TestWorkbook::refusesBadInput_data() {
                                << QStringList{"文本"};
     QTest::newRow("random bytes") << write("random.xlsx", noise) << QStringList{};
     QTest::newRow("truncated .xlsx")
-        << write("truncated.xlsx", xlsx.left(xlsx.size() / 2)) << QStringList{};
+        << write("truncated.xlsx", xlsx.left(xlsx.size() / 2)) << QStringList{"截断"};
     QTest::newRow("truncated .xls")
         << write("truncated.xls", xls.left(xls.size() / 2)) << QStringList{};
     QTest::newRow(".xls header only") << write("header.xls", xls.left(512)) << QStringList{};
@@ -437,6 +437,9 @@ void TestWorkbook::refusesBadInput_data() {
     hostile("no-workbook-part.xlsx", {"没有 Excel 工作簿"});
     hostile("document.xlsx", {"没有 Excel 工作簿"});
     hostile("huge-entry.xlsx", {"64 MiB"});
+    // A shared string split across records whose rest claims far more than the next
+    // record holds: FreeXL copied 122858 bytes past that record.
+    hostile("split-string-past-continuation.xls", {"续接记录"});
 
     // Inputs found by fuzzing (fuzz/): each one once crashed or misled a reader.
     const auto regress = [&](const char* name, QStringList mentions) {
@@ -457,6 +460,13 @@ void TestWorkbook::refusesBadInput_data() {
     // 916 bytes declaring 4096-byte sectors: the count of sectors wrapped around and
     // every sector number passed the check.
     regress("short-file-large-sectors.xls", {"文件头不完整"});
+    // A small workbook whose mini sectors are chained out of order: the check followed
+    // the chain and saw 320 bytes, FreeXL read 2356 from the start of the mini stream,
+    // among them a number format text it copied 131070 bytes of.
+    regress("mini-stream-read-from-start.xls", {"前后不一"});
+    // A shared string with 39605 formatting runs: FreeXL carried the bytes past the
+    // table record over into its continuation and read 152000 bytes into it.
+    regress("rich-runs-past-record.xls", {"格式信息"});
 
     // More entries than a workbook could need, each of them empty.
     const QString many = m_dir.filePath("many-entries.xlsx");

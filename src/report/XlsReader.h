@@ -24,12 +24,17 @@ constexpr unsigned kMaxColumns = 256;
 // otherwise the cause in Chinese (without the workbook's path).
 QString readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid);
 
+// Why a sheet claiming `rows` by `columns` is refused, in Chinese.
+QString dimensionCause(quint32 rows, quint32 columns);
+
 // A workbook stream (given from its first byte on) whose first record, the BOF of the
 // workbook globals, is followed by a file-password record: the workbook is encrypted.
 bool startsWithFilePassword(QByteArrayView stream);
 
 // The structure of a compound file (the container of an .xls), checked before FreeXL
-// reads it: FreeXL trusts lengths and sector numbers from the file.
+// reads it: FreeXL trusts lengths and sector numbers from the file. The workbook
+// stream found here must also be the one FreeXL finds, so that the records checked
+// are the records it reads.
 struct CompoundFile {
     QString cause;             // "" when the header, allocation table and directory are sound
     QStringList streamNames;   // names in the directory
@@ -39,9 +44,10 @@ struct CompoundFile {
 CompoundFile checkCompoundFile(QByteArrayView file);
 
 // The records of a BIFF5/8 workbook stream that FreeXL trusts, checked before it
-// reads them: a text must fit inside its record (FreeXL copies as many characters as
-// the text claims); a sheet has at most one dimension record, which must fit the
-// format; and the cells all sheets claim must fit kMaxClaimedCells together (FreeXL
+// reads them: every record must end inside the stream; a text must fit inside its
+// record (FreeXL copies as many characters as the text claims), and a shared string
+// split across records must end in the next one; a sheet has at most one dimension record, which
+// must fit the format; and the cells all sheets claim must fit kMaxClaimedCells together (FreeXL
 // allocates every sheet's claimed cells while it opens the workbook). Returns "" when
 // they do, otherwise the cause.
 constexpr qint64 kMaxClaimedCells = 16 * 1024 * 1024;

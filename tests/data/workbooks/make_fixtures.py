@@ -399,6 +399,38 @@ def write_compound_file(path, streams):
         out.write(header + struct.pack("<%dI" % len(fat), *fat) + directory + data)
 
 
+def write_long_texts():
+    """Texts longer than one BIFF record. xlwt splits a shared string that does not fit
+    into the rest of the table record and carries it on in a CONTINUE record: in
+    long-texts.xls each split text ends in the next record, in longer-text.xls one
+    text runs on through two more records."""
+    rows = [HEADINGS, ["段" * 3000, 1.18], ["x" * 7000, 1.25], ["尾", 1.3]]
+    write_xls(os.path.join(HERE, "long-texts.xls"), [("Sheet1", rows)])
+    rows = [HEADINGS, ["段" * 12000, 1.18]]
+    write_xls(os.path.join(HERE, "longer-text.xls"), [("Sheet1", rows)])
+
+
+def write_split_string_past_continuation():
+    """A shared string table whose one string claims 65535 two-byte characters while
+    the table record and its continuation hold about 4100 of them: FreeXL copies the
+    whole rest of a split string out of the continuation record, 122858 bytes past it."""
+    import struct
+
+    def record(kind, body):
+        return struct.pack("<HH", kind, len(body)) + body
+
+    def bof(kind):
+        return record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0x0DBB, 0x07CC, 0, 6))
+
+    head = struct.pack("<II", 1, 1) + struct.pack("<HB", 0xFFFF, 1)
+    table = head + "甲".encode("utf-16-le") * ((8224 - len(head)) // 2)
+    stream = (bof(0x0005) + record(0x00FC, table) + record(0x003C, b"\x01" + b"B\0" * 5)
+              + record(0x000A, b"") + bof(0x0010)
+              + record(0x0200, struct.pack("<IIHHH", 0, 1, 0, 1, 0)) + record(0x000A, b""))
+    write_compound_file(os.path.join(HERE, "hostile", "split-string-past-continuation.xls"),
+                        [("Workbook", stream)])
+
+
 def write_protected_xlsx():
     """What Excel writes for a password-protected .xlsx: a compound file whose
     EncryptionInfo stream describes the (agile) encryption and whose EncryptedPackage
@@ -428,6 +460,8 @@ def main():
     write_both("second-sheet", [("说明", [["本表说明"]]), ("Sheet1", [HEADINGS] + BASIC_ROWS)])
     write_hand_made()
     write_protected_xlsx()
+    write_long_texts()
+    write_split_string_past_continuation()
     if "--calc" in sys.argv:
         write_calc_copies()
 

@@ -1,0 +1,256 @@
+// The BIFF records of an .xls workbook stream, checked before FreeXL reads them:
+// FreeXL trusts the lengths and counts the records claim.
+
+#include "report/XlsReader.h"
+
+#include <QtEndian>
+
+namespace {
+
+constexpr quint16 kBof = 0x0809;
+constexpr quint16 kDimension = 0x0200;
+constexpr quint16 kBoundSheet = 0x0085;
+constexpr quint16 kFormat = 0x041E;
+constexpr quint16 kLabel = 0x0204;
+constexpr quint16 kRichString = 0x00D6;
+constexpr quint16 kSharedStrings = 0x00FC;
+constexpr quint16 kContinue = 0x003C;
+
+quint16 u16At(QByteArrayView data, qsizetype at) {
+    return qFromLittleEndian<quint16>(data.data() + at);
+}
+
+quint32 u32At(QByteArrayView data, qsizetype at) {
+    return qFromLittleEndian<quint32>(data.data() + at);
+}
+
+// The shared string table, walked record by record exactly as FreeXL parses it: the
+// first table record gives the count, the records after it (more table records or
+// continuations) go on where the previous one stopped. Each step says why FreeXL
+// would read past the record, or "" when it would not.
+class SharedStrings {
+public:
+    bool started() const { return m_started; }
+    // `tableBytes`: the bytes of this record and of the continuations after it.
+    QString first(QByteArrayView record, qint64 tableBytes);
+    QString next(QByteArrayView record);
+
+private:
+    QString strings(QByteArrayView record, qsizetype at);
+
+    bool m_started = false;
+    quint32 m_count = 0;
+    quint32 m_index = 0;
+    // A string split at the end of a record: its length, the characters already read
+    // and the formatting bytes to skip after it.
+    quint32 m_splitLength = 0;
+    quint32 m_splitDone = 0;
+    qint64 m_splitSkip = 0;
+};
+
+QString SharedStrings::first(QByteArrayView record, qint64 tableBytes) {
+    if (record.size() < 8)
+        return QStringLiteral("记录太短");
+    m_count = u32At(record, 4);
+    // Every string takes at least three bytes (its length and options); FreeXL makes
+    // room for as many strings as the record counts before it reads any.
+    if (qint64(m_count) * 3 > tableBytes)
+        return QStringLiteral("声明的 %1 个字符串超出了表的长度，文件已损坏").arg(m_count);
+    m_started = true;
+    return strings(record, 8);
+}
+
+QString SharedStrings::next(QByteArrayView record) {
+    qsizetype at = 0;
+    if (m_splitLength > 0) {
+        // FreeXL copies the whole rest of a split string from this one record.
+        if (record.isEmpty())
+            return QStringLiteral("续接记录是空的，文件已损坏");
+        const qsizetype width = (record[0] & 0x01) ? 2 : 1;
+        at = 1 + qsizetype(m_splitLength - m_splitDone) * width;
+        if (at > record.size())
+            return QStringLiteral("有一段超长的文字跨越了不止一个续接记录");
+        at += m_splitSkip;
+        if (at > record.size())
+            return QStringLiteral("文字的格式信息跨越了记录边界");
+        m_splitLength = 0;
+        ++m_index;
+    }
+    return strings(record, at);
+}
+
+QString SharedStrings::strings(QByteArrayView record, qsizetype at) {
+    for (; m_index < m_count; ++m_index) {
+        if (at >= record.size())
+            return QString();
+        if (at + 3 > record.size())
+            return QStringLiteral("字符串的开头被记录边界截断，文件已损坏");
+        const quint16 characters = u16At(record, at);
+        const auto options = static_cast<unsigned char>(record[at + 2]);
+        const qsizetype phonetic = (options & 0x04) ? 4 : 0;
+        const qsizetype header = 3 + phonetic + ((options & 0x08) ? 2 : 0);
+        if (at + header > record.size())
+            return QStringLiteral("字符串的开头被记录边界截断，文件已损坏");
+        // FreeXL takes the length of a phonetic block from two bytes of a four-byte
+        // field, so where the next string starts after one is unpredictable.
+        if (phonetic && m_index + 1 < m_count)
+            return QStringLiteral("字符串带有拼音等扩展信息");
+        const qint64 skip = (options & 0x08) ? 4 * qint64(u16At(record, at + 3 + phonetic)) : 0;
+        at += header;
+        const qsizetype width = (options & 0x01) ? 2 : 1;
+        const qsizetype available = record.size() - at;
+        if (characters * width > available) {
+            m_splitLength = characters;
+            m_splitDone = quint32(width == 2 ? available / 2 : available);
+            m_splitSkip = skip;
+            return QString();
+        }
+        at += characters * width + skip;
+        // FreeXL carries formatting runs that go past the record into the next one
+        // without checking where they end.
+        if (at > record.size())
+            return QStringLiteral("文字的格式信息跨越了记录边界");
+    }
+    return QString();
+}
+
+// The bytes of the continuation records that follow the record ending at `at`.
+qint64 continuationBytes(QByteArrayView stream, qsizetype at) {
+    qint64 bytes = 0;
+    while (at + 4 <= stream.size() && u16At(stream, at) == kContinue) {
+        bytes += u16At(stream, at + 2);
+        at += 4 + u16At(stream, at + 2);
+    }
+    return bytes;
+}
+
+} // namespace
+
+QString xlsreader::dimensionCause(quint32 rows, quint32 columns) {
+    return QStringLiteral("工作表声明的尺寸（%1 行 × %2 列）超出 .xls 格式的上限"
+                          "（%3 行 × %4 列），文件已损坏")
+        .arg(rows)
+        .arg(columns)
+        .arg(kMaxRows)
+        .arg(kMaxColumns);
+}
+
+bool xlsreader::startsWithFilePassword(QByteArrayView stream) {
+    if (stream.size() < 8 || u16At(stream, 0) != 0x0809)
+        return false;
+    const quint16 length = u16At(stream, 2);
+    const quint16 version = u16At(stream, 4);
+    const quint16 kind = u16At(stream, 6);
+    const qsizetype next = 4 + qsizetype(length);
+    return (version == 0x0600 || version == 0x0500) && kind == 0x0005 && length >= 8 &&
+           next + 2 <= stream.size() && u16At(stream, next) == 0x002F;
+}
+QString xlsreader::checkRecords(QByteArrayView stream) {
+    bool biff8 = true;
+    bool sawBof = false;
+    qint64 claimed = 0;
+    int dimensionsInSheet = 0;
+    SharedStrings sharedStrings;
+    quint16 previous = 0; // the last record that was not a continuation
+    for (qsizetype at = 0; at + 4 <= stream.size();) {
+        const quint16 type = u16At(stream, at);
+        const qsizetype length = u16At(stream, at + 2);
+        const qsizetype body = at + 4;
+        if (body + length > stream.size())
+            return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）超出了工作簿流的末尾，"
+                                  "文件可能被截断或被篡改")
+                .arg(at)
+                .arg(type, 4, 16, QLatin1Char('0'));
+        const QByteArrayView record = stream.sliced(body, length);
+        const auto damaged = [&] {
+            return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）长度与内容不符，"
+                                  "文件已损坏或被篡改")
+                .arg(at)
+                .arg(type, 4, 16, QLatin1Char('0'));
+        };
+        // A BIFF8 text of `characters` starting with its option byte at `from`: the
+        // option byte says whether characters take one byte or two, and which
+        // optional fields (4 and 2 bytes long) come before them.
+        const auto unicodeFits = [&](qsizetype from, qsizetype characters) {
+            if (from >= record.size())
+                return false;
+            const auto options = static_cast<unsigned char>(record[from]);
+            const qsizetype start =
+                from + 1 + ((options & 0x04) ? 4 : 0) + ((options & 0x08) ? 2 : 0);
+            return start + characters * ((options & 0x01) ? 2 : 1) <= record.size();
+        };
+        const auto sharedStringsCause = [&](const QString& what) {
+            return QStringLiteral("工作簿的共享字符串表无法安全读取（位于 %1 的记录：%2）；"
+                                  "请在 Excel 中另存为 .xlsx 后再导入")
+                .arg(at)
+                .arg(what);
+        };
+        QString strings;
+        if (type == kSharedStrings || (type == kContinue && previous == kSharedStrings))
+            strings = sharedStrings.started()
+                          ? sharedStrings.next(record)
+                          : sharedStrings.first(record,
+                                                length + continuationBytes(stream, body + length));
+        if (!strings.isEmpty())
+            return sharedStringsCause(strings);
+        if (type != kContinue)
+            previous = type;
+        switch (type) {
+        case kBof:
+            dimensionsInSheet = 0;
+            if (!sawBof && length >= 2) {
+                // FreeXL reads every record by the version of the first BOF.
+                biff8 = u16At(record, 0) == 0x0600;
+                sawBof = true;
+            }
+            break;
+        case kBoundSheet:
+            if (length < (biff8 ? 8 : 7))
+                return damaged();
+            if (biff8 ? !unicodeFits(7, static_cast<unsigned char>(record[6]))
+                      : 7 + static_cast<unsigned char>(record[6]) > length)
+                return damaged();
+            break;
+        case kFormat:
+            if (length < (biff8 ? 5 : 3))
+                return damaged();
+            if (biff8 ? !unicodeFits(4, u16At(record, 2))
+                      : 3 + static_cast<unsigned char>(record[2]) > length)
+                return damaged();
+            break;
+        case kLabel:
+        case kRichString:
+            if (length < (biff8 ? 9 : 8))
+                return damaged();
+            if (biff8 ? !unicodeFits(8, u16At(record, 6)) : 8 + u16At(record, 6) > length)
+                return damaged();
+            break;
+        case kDimension:
+            // FreeXL sizes the sheet anew for each one, but keeps the cells of the
+            // first when the next cannot be allocated, and then frees them by the
+            // new size.
+            if (++dimensionsInSheet > 1)
+                return QStringLiteral("工作簿中的一个工作表有多个尺寸记录（位于 %1），"
+                                      "文件已损坏或被篡改")
+                    .arg(at);
+            if (length >= (biff8 ? 12 : 8)) {
+                const quint32 rows = biff8 ? quint32(u16At(record, 4)) | quint32(u16At(record, 6))
+                                                                             << 16
+                                           : u16At(record, 2);
+                const quint16 columns = u16At(record, biff8 ? 10 : 6);
+                if (rows > kMaxRows || columns > kMaxColumns)
+                    return dimensionCause(rows, columns);
+                claimed += qint64(rows) * columns;
+                if (claimed > kMaxClaimedCells)
+                    return QStringLiteral("各工作表声明的尺寸合计超过 %1 个单元格，"
+                                          "超出可读取的上限，文件可能已损坏或被篡改")
+                        .arg(kMaxClaimedCells);
+            }
+            break;
+        default:
+            break;
+        }
+        at = body + length;
+    }
+    return QString();
+}

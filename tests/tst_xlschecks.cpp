@@ -1,0 +1,225 @@
+// The checks an .xls passes before FreeXL reads it: the shared string table walked as
+// FreeXL walks it, records that run past the stream, and a compound file whose
+// workbook FreeXL would find elsewhere than the checks did.
+
+#include "report/Workbook.h"
+#include "report/XlsReader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+namespace {
+
+const QString kData = QStringLiteral(VELTRACE_TEST_DATA "/workbooks/");
+
+// A literal's bytes, NULs included.
+template <qsizetype N> QByteArray raw(const char (&literal)[N]) {
+    return QByteArray(literal, N - 1);
+}
+
+QByteArray le16(quint16 value) {
+    QByteArray bytes(2, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray le32(quint32 value) {
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+QByteArray record(quint16 type, const QByteArray& body) {
+    return le16(type) + le16(quint16(body.size())) + body;
+}
+
+QByteArray utf16(const QString& text) {
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+// A shared string: its length in characters, its options and what follows them.
+QByteArray text(quint16 characters, char options, const QByteArray& rest) {
+    return le16(characters) + QByteArray(1, options) + rest;
+}
+
+// The globals' BOF, then a shared string table of `count` strings.
+QByteArray table(quint32 count, const QByteArray& strings) {
+    const QByteArray bof = record(0x0809, le16(0x0600) + le16(0x0005) + QByteArray(12, '\0'));
+    return bof + record(0x00FC, le32(count) + le32(count) + strings);
+}
+
+QByteArray continuation(const QByteArray& body) {
+    return record(0x003C, body);
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Where the first record of `type` starts, walking the records from the workbook's
+// first BOF (the fixtures written by xlwt keep the stream in consecutive sectors).
+qsizetype recordOffset(const QByteArray& file, quint16 type) {
+    qsizetype at = file.indexOf(QByteArray("\x09\x08\x10\x00\x00\x06", 6));
+    while (at >= 0 && at + 4 <= file.size()) {
+        if (qFromLittleEndian<quint16>(file.constData() + at) == type)
+            return at;
+        at += 4 + qFromLittleEndian<quint16>(file.constData() + at + 2);
+    }
+    return -1;
+}
+
+qsizetype workbookEntry(const QByteArray& file) {
+    return file.indexOf(utf16(QStringLiteral("Workbook")));
+}
+
+} // namespace
+
+class TestXlsChecks : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void records_data();
+    void records();
+    void containers_data();
+    void containers();
+    void textsLongerThanARecord();
+
+private:
+    QString write(const QString& name, const QByteArray& data);
+
+    QTemporaryDir m_dir;
+};
+
+QString TestXlsChecks::write(const QString& name, const QByteArray& data) {
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(data);
+    return path;
+}
+
+void TestXlsChecks::records_data() {
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<QString>("mention"); // "" when the stream is accepted
+
+    const QByteArray two = utf16(QStringLiteral("甲乙"));
+    QTest::newRow("table in one record")
+        << table(2, text(3, 0, "abc") + text(2, 1, two)) << QString();
+    QTest::newRow("one-byte text split, rest in the continuation")
+        << table(1, text(10, 0, "abcd")) + continuation(raw("\x00"
+                                                            "efghij"))
+        << QString();
+    QTest::newRow("two-byte text split, rest in the continuation")
+        << table(1, text(4, 1, two)) + continuation("\x01" + utf16(QStringLiteral("丙丁")))
+        << QString();
+    QTest::newRow("split text going on in one-byte characters")
+        << table(1, text(4, 1, two)) + continuation(raw("\x00"
+                                                        "cd"))
+        << QString();
+    QTest::newRow("string after a split one")
+        << table(2, text(4, 0, "ab")) + continuation(raw("\x00"
+                                                         "cd") +
+                                                     text(1, 0, "e"))
+        << QString();
+    QTest::newRow("rest longer than the continuation")
+        << table(1, text(10, 0, "abcd")) + continuation(raw("\x00"
+                                                            "ef"))
+        << "续接记录";
+    QTest::newRow("rest in two-byte characters longer than the continuation")
+        << table(1, text(4, 0, "ab")) + continuation("\x01" + utf16(QStringLiteral("c")))
+        << "续接记录";
+    QTest::newRow("second table record going on with a split text")
+        << table(1, text(10, 0, "ab")) + record(0x00FC, raw("\x00"
+                                                            "c"))
+        << "续接记录";
+    QTest::newRow("empty continuation of a split text")
+        << table(1, text(10, 0, "ab")) + continuation({}) << "续接记录是空的";
+    QTest::newRow("count beyond the table") << table(0x40000000, text(1, 0, "a")) << "1073741824";
+    QTest::newRow("string header cut by the record end")
+        << table(2, text(1, 0, "a") + "\x05") << "截断";
+    QTest::newRow("phonetic block before another string")
+        << table(2, text(1, 0x04, le32(0) + "a") + text(1, 0, "b")) << "拼音";
+    QTest::newRow("phonetic block on the last string")
+        << table(1, text(1, 0x04, le32(0) + "a")) << QString();
+    QTest::newRow("rich text runs skipped")
+        << table(2, text(1, 0x08, le16(1) + "a" + le32(0)) + text(1, 0, "b")) << QString();
+    QTest::newRow("rich text runs past the record")
+        << table(2, text(1, 0x08, le16(2) + "a" + le32(0))) + continuation(text(1, 0, "b"))
+        << "格式信息";
+    QTest::newRow("rich text runs of a split text past the continuation")
+        << table(1, text(4, 0x08, le16(1) + "ab")) + continuation(raw("\x00"
+                                                                      "cd"))
+        << "格式信息";
+    QTest::newRow("continuation of another record is no table")
+        << table(0, {}) + record(0x00E0, QByteArray(20, '\0')) + continuation(raw("\x00\xFF\xFF"))
+        << QString();
+    QTest::newRow("record past the end of the stream")
+        << table(0, {}) + le16(0x0204) + le16(100) + QByteArray(10, 'x') << "末尾";
+}
+
+void TestXlsChecks::records() {
+    QFETCH(QByteArray, stream);
+    QFETCH(QString, mention);
+    const QString cause = xlsreader::checkRecords(stream);
+    if (mention.isEmpty())
+        QCOMPARE(cause, QString());
+    else
+        QVERIFY2(cause.contains(mention), qPrintable(cause));
+}
+
+void TestXlsChecks::containers_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("mention");
+
+    const QByteArray basic = fileBytes(kData + "basic.xls");
+    const qsizetype entry = workbookEntry(basic);
+    const qsizetype strings = recordOffset(basic, 0x00FC);
+    QVERIFY(entry > 0 && strings > 0);
+
+    // A name whose length leaves out the terminating NUL still names the workbook
+    // for FreeXL, so its records must be checked all the same.
+    QByteArray unterminated = basic;
+    unterminated.replace(entry + 64, 2, le16(16));
+    unterminated.replace(strings + 8, 4, le32(0x40000000));
+    QTest::newRow("workbook name without NUL") << unterminated << "1073741824";
+
+    // FreeXL follows a stream's chain to its end, whatever the stream's length.
+    QByteArray shorter = basic;
+    const quint32 size = qFromLittleEndian<quint32>(basic.constData() + entry + 120);
+    shorter.replace(entry + 120, 4, le32(size - 1024));
+    QTest::newRow("chain longer than the workbook") << shorter << "扇区链";
+}
+
+void TestXlsChecks::containers() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, mention);
+    Workbook workbook;
+    const QString error =
+        workbook.open(write(QTest::currentDataTag() + QStringLiteral(".xls"), file));
+    QVERIFY2(error.contains(mention), qPrintable(error));
+    QCOMPARE(workbook.rowCount(), 0);
+}
+
+void TestXlsChecks::textsLongerThanARecord() {
+    // Split texts that end in the next record read back whole.
+    Workbook workbook;
+    QCOMPARE(workbook.open(kData + "long-texts.xls"), QString());
+    QCOMPARE(workbook.rowCount(), 3);
+    QCOMPARE(workbook.field(0).toText(), QString(3000, QChar(u'段')));
+    workbook.moveNext();
+    QCOMPARE(workbook.field(0).toText(), QString(7000, QLatin1Char('x')));
+    QCOMPARE(workbook.field(1).toText(), QStringLiteral("1.25"));
+    workbook.moveNext();
+    QCOMPARE(workbook.field(0).toText(), QStringLiteral("尾"));
+
+    // One running on through two more records would be read wrongly: it is refused.
+    const QString error = workbook.open(kData + "longer-text.xls");
+    QVERIFY2(error.contains(QStringLiteral("超长的文字")), qPrintable(error));
+    QVERIFY(error.contains(QStringLiteral("longer-text.xls")));
+}
+
+QTEST_GUILESS_MAIN(TestXlsChecks)
+#include "tst_xlschecks.moc"
