@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -44,6 +45,7 @@ private slots:
     void batchWithSpecifiedTimeWritesTheTime();
     void batchRefusesATextVswrAndStillSaves();
     void batchOfAVanishedWorkbookCountsNothing();
+    void workbookCutOrDeletedDuringBatchChangesNothing();
     void batchIgnoresCommandsWhileRunning();
     void readOnlyDocumentDuringBatchLosesNothing();
     void closeDuringBatchFinishesTheRowAndWrites();
@@ -326,6 +328,32 @@ void TestReportCommands::batchOfAVanishedWorkbookCountsNothing() {
     QVERIFY(errors[0].contains(QStringLiteral("data.xlsx")));
     QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 1);
     QCOMPARE(batchButton()->text(), QStringLiteral("处理以上数据"));
+}
+
+void TestReportCommands::workbookCutOrDeletedDuringBatchChangesNothing() {
+    // The batch reads the whole sheet when it starts: what happens to the file
+    // afterwards changes none of its rows.
+    const QString copy = m_dir->filePath(QStringLiteral("data.xlsx"));
+    QVERIFY(QFile::copy(workbook(QStringLiteral("basic.xlsx")), copy));
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+    prepareBatch(copy);
+    int yields = 0;
+    m_fakes->yield.onYield = [&](int) {
+        if (++yields == 1)
+            QVERIFY(QFile::resize(copy, QFileInfo(copy).size() / 2));
+        else if (yields == 2)
+            QVERIFY(QFile::remove(copy));
+    };
+    m_form->runBatch();
+    QVERIFY(yields >= 2);
+    QVERIFY(!QFile::exists(copy));
+    QVERIFY(m_form->findChild<QLabel*>(QStringLiteral("Label4"))
+                ->text()
+                .contains(QStringLiteral("本次共生成5条驻波！")));
+    QCOMPARE(m_fakes->dialogs.criticalTexts(), QStringList());
+    const QStringList descriptions = docxinspect::pictureDescriptions(m_docx);
+    QCOMPARE(descriptions.size(), 6);
+    QVERIFY(descriptions[5].contains(QStringLiteral("4扇区")));
 }
 
 void TestReportCommands::batchIgnoresCommandsWhileRunning() {
