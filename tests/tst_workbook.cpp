@@ -467,6 +467,9 @@ void TestWorkbook::refusesBadInput_data() {
     // A shared string with 39605 formatting runs: FreeXL carried the bytes past the
     // table record over into its continuation and read 152000 bytes into it.
     regress("rich-runs-past-record.xls", {"格式信息"});
+    // Two sheets without a dimension record: FreeXL gave both sizes to the sheet it
+    // read last and lost the cells it had allocated first.
+    regress("sheets-without-dimension.xls", {"0x000d"});
 
     // More entries than a workbook could need, each of them empty.
     const QString many = m_dir.filePath("many-entries.xlsx");

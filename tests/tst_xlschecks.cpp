@@ -50,6 +50,20 @@ QByteArray table(quint32 count, const QByteArray& strings) {
     return bof + record(0x00FC, le32(count) + le32(count) + strings);
 }
 
+// Globals listing one sheet, then that sheet, with or without its dimension record;
+// `shift` moves the sheet list's offset off the sheet's BOF.
+QByteArray oneSheet(bool withDimension, quint32 shift = 0) {
+    const auto bof = [](quint16 kind) {
+        return record(0x0809, le16(0x0600) + le16(kind) + QByteArray(12, '\0'));
+    };
+    const QByteArray eof = record(0x000A, {});
+    const QByteArray entryBody = raw("\x00\x00\x06\x00") + "Sheet1";
+    const qsizetype globals = bof(0x0005).size() + 4 + 4 + entryBody.size() + eof.size();
+    const QByteArray dimension = record(0x0200, le32(0) + le32(1) + le16(0) + le16(1) + le16(0));
+    return bof(0x0005) + record(0x0085, le32(quint32(globals) + shift) + entryBody) + eof +
+           bof(0x0010) + (withDimension ? dimension : QByteArray()) + eof;
+}
+
 QByteArray continuation(const QByteArray& body) {
     return record(0x003C, body);
 }
@@ -156,6 +170,9 @@ void TestXlsChecks::records_data() {
     QTest::newRow("continuation of another record is no table")
         << table(0, {}) + record(0x00E0, QByteArray(20, '\0')) + continuation(raw("\x00\xFF\xFF"))
         << QString();
+    QTest::newRow("sheet with its dimension record") << oneSheet(true) << QString();
+    QTest::newRow("sheet without a dimension record") << oneSheet(false) << "缺少尺寸记录";
+    QTest::newRow("sheet list pointing past the sheet") << oneSheet(true, 4) << "缺少尺寸记录";
     QTest::newRow("record past the end of the stream")
         << table(0, {}) + le16(0x0204) + le16(100) + QByteArray(10, 'x') << "末尾";
 }

@@ -5,6 +5,9 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
 constexpr quint16 kBof = 0x0809;
@@ -124,6 +127,166 @@ qint64 continuationBytes(QByteArrayView stream, qsizetype at) {
     return bytes;
 }
 
+// Walks the records of a workbook stream once, in order.
+class RecordCheck {
+public:
+    explicit RecordCheck(QByteArrayView stream) : m_stream(stream) {}
+    QString run();
+
+private:
+    QString record(quint16 type, QByteArrayView body);
+    QString texts(quint16 type, QByteArrayView body) const;
+    QString dimension(QByteArrayView body);
+    QString sharedStrings(quint16 type, QByteArrayView body);
+    QString sheetsWithoutDimension() const;
+    QString damaged(quint16 type) const {
+        return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）长度与内容不符，"
+                              "文件已损坏或被篡改")
+            .arg(m_at)
+            .arg(type, 4, 16, QLatin1Char('0'));
+    }
+
+    QByteArrayView m_stream;
+    qsizetype m_at = 0; // where the current record starts
+    bool m_biff8 = true;
+    bool m_sawBof = false;
+    qsizetype m_sheetBof = -1; // where the current substream starts
+    int m_dimensionsInSheet = 0;
+    qint64 m_claimed = 0;
+    SharedStrings m_strings;
+    quint16 m_previous = 0;                 // the last record that was not a continuation
+    std::vector<quint32> m_sheetOffsets;    // where the sheet list says each sheet starts
+    std::vector<qsizetype> m_withDimension; // substreams that have a dimension record
+};
+
+QString RecordCheck::run() {
+    for (m_at = 0; m_at + 4 <= m_stream.size();) {
+        const quint16 type = u16At(m_stream, m_at);
+        const qsizetype length = u16At(m_stream, m_at + 2);
+        if (m_at + 4 + length > m_stream.size())
+            return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）超出了工作簿流的末尾，"
+                                  "文件可能被截断或被篡改")
+                .arg(m_at)
+                .arg(type, 4, 16, QLatin1Char('0'));
+        if (const QString cause = record(type, m_stream.sliced(m_at + 4, length)); !cause.isEmpty())
+            return cause;
+        m_at += 4 + length;
+    }
+    return sheetsWithoutDimension();
+}
+
+QString RecordCheck::record(quint16 type, QByteArrayView body) {
+    if (const QString cause = sharedStrings(type, body); !cause.isEmpty())
+        return cause;
+    if (type != kContinue)
+        m_previous = type;
+    switch (type) {
+    case kBof:
+        m_dimensionsInSheet = 0;
+        m_sheetBof = m_at;
+        if (!m_sawBof && body.size() >= 2) {
+            // FreeXL reads every record by the version of the first BOF.
+            m_biff8 = u16At(body, 0) == 0x0600;
+            m_sawBof = true;
+        }
+        return QString();
+    case kBoundSheet:
+        if (body.size() >= 4)
+            m_sheetOffsets.push_back(u32At(body, 0));
+        return texts(type, body);
+    case kFormat:
+    case kLabel:
+    case kRichString:
+        return texts(type, body);
+    case kDimension:
+        return dimension(body);
+    default:
+        return QString();
+    }
+}
+
+// The texts FreeXL copies out of a record by the number of characters they claim.
+QString RecordCheck::texts(quint16 type, QByteArrayView body) const {
+    // A BIFF8 text of `characters` starting with its option byte at `from`: the
+    // option byte says whether characters take one byte or two, and which optional
+    // fields (4 and 2 bytes long) come before them.
+    const auto unicodeFits = [&](qsizetype from, qsizetype characters) {
+        if (from >= body.size())
+            return false;
+        const auto options = static_cast<unsigned char>(body[from]);
+        const qsizetype start = from + 1 + ((options & 0x04) ? 4 : 0) + ((options & 0x08) ? 2 : 0);
+        return start + characters * ((options & 0x01) ? 2 : 1) <= body.size();
+    };
+    const qsizetype length = body.size();
+    bool fits = true;
+    if (type == kBoundSheet)
+        fits = length >= (m_biff8 ? 8 : 7) &&
+               (m_biff8 ? unicodeFits(7, static_cast<unsigned char>(body[6]))
+                        : 7 + static_cast<unsigned char>(body[6]) <= length);
+    else if (type == kFormat)
+        fits = length >= (m_biff8 ? 5 : 3) &&
+               (m_biff8 ? unicodeFits(4, u16At(body, 2))
+                        : 3 + static_cast<unsigned char>(body[2]) <= length);
+    else
+        fits = length >= (m_biff8 ? 9 : 8) &&
+               (m_biff8 ? unicodeFits(8, u16At(body, 6)) : 8 + u16At(body, 6) <= length);
+    return fits ? QString() : damaged(type);
+}
+
+QString RecordCheck::dimension(QByteArrayView body) {
+    // FreeXL sizes the sheet anew for each one, but keeps the cells of the first when
+    // the next cannot be allocated, and then frees them by the new size.
+    if (++m_dimensionsInSheet > 1)
+        return QStringLiteral("工作簿中的一个工作表有多个尺寸记录（位于 %1），"
+                              "文件已损坏或被篡改")
+            .arg(m_at);
+    m_withDimension.push_back(m_sheetBof);
+    if (body.size() < (m_biff8 ? 12 : 8))
+        return QString();
+    const quint32 rows = m_biff8 ? u32At(body, 4) : u16At(body, 2);
+    const quint16 columns = u16At(body, m_biff8 ? 10 : 6);
+    if (rows > xlsreader::kMaxRows || columns > xlsreader::kMaxColumns)
+        return xlsreader::dimensionCause(rows, columns);
+    m_claimed += qint64(rows) * columns;
+    if (m_claimed > xlsreader::kMaxClaimedCells)
+        return QStringLiteral("各工作表声明的尺寸合计超过 %1 个单元格，"
+                              "超出可读取的上限，文件可能已损坏或被篡改")
+            .arg(xlsreader::kMaxClaimedCells);
+    return QString();
+}
+
+QString RecordCheck::sharedStrings(quint16 type, QByteArrayView body) {
+    if (type != kSharedStrings && !(type == kContinue && m_previous == kSharedStrings))
+        return QString();
+    const QString what =
+        m_strings.started()
+            ? m_strings.next(body)
+            : m_strings.first(body,
+                              body.size() + continuationBytes(m_stream, m_at + 4 + body.size()));
+    if (what.isEmpty())
+        return QString();
+    return QStringLiteral("工作簿的共享字符串表无法安全读取（位于 %1 的记录：%2）；"
+                          "请在 Excel 中另存为 .xlsx 后再导入")
+        .arg(m_at)
+        .arg(what);
+}
+
+// Every sheet of a sound workbook has a dimension record. FreeXL sizes a sheet
+// without one after reading the whole workbook, but gives the cells to whichever
+// sheet it read last, losing what that sheet had.
+QString RecordCheck::sheetsWithoutDimension() const {
+    const auto missing =
+        std::count_if(m_sheetOffsets.begin(), m_sheetOffsets.end(), [&](quint32 offset) {
+            return std::find(m_withDimension.begin(), m_withDimension.end(), qsizetype(offset)) ==
+                   m_withDimension.end();
+        });
+    if (missing == 0)
+        return QString();
+    return QStringLiteral("工作簿中有 %1 个工作表缺少尺寸记录（或其位置无效），"
+                          "文件已损坏或不完整；请在 Excel 中另存后再导入")
+        .arg(missing);
+}
+
 } // namespace
 
 QString xlsreader::dimensionCause(quint32 rows, quint32 columns) {
@@ -146,111 +309,5 @@ bool xlsreader::startsWithFilePassword(QByteArrayView stream) {
            next + 2 <= stream.size() && u16At(stream, next) == 0x002F;
 }
 QString xlsreader::checkRecords(QByteArrayView stream) {
-    bool biff8 = true;
-    bool sawBof = false;
-    qint64 claimed = 0;
-    int dimensionsInSheet = 0;
-    SharedStrings sharedStrings;
-    quint16 previous = 0; // the last record that was not a continuation
-    for (qsizetype at = 0; at + 4 <= stream.size();) {
-        const quint16 type = u16At(stream, at);
-        const qsizetype length = u16At(stream, at + 2);
-        const qsizetype body = at + 4;
-        if (body + length > stream.size())
-            return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）超出了工作簿流的末尾，"
-                                  "文件可能被截断或被篡改")
-                .arg(at)
-                .arg(type, 4, 16, QLatin1Char('0'));
-        const QByteArrayView record = stream.sliced(body, length);
-        const auto damaged = [&] {
-            return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）长度与内容不符，"
-                                  "文件已损坏或被篡改")
-                .arg(at)
-                .arg(type, 4, 16, QLatin1Char('0'));
-        };
-        // A BIFF8 text of `characters` starting with its option byte at `from`: the
-        // option byte says whether characters take one byte or two, and which
-        // optional fields (4 and 2 bytes long) come before them.
-        const auto unicodeFits = [&](qsizetype from, qsizetype characters) {
-            if (from >= record.size())
-                return false;
-            const auto options = static_cast<unsigned char>(record[from]);
-            const qsizetype start =
-                from + 1 + ((options & 0x04) ? 4 : 0) + ((options & 0x08) ? 2 : 0);
-            return start + characters * ((options & 0x01) ? 2 : 1) <= record.size();
-        };
-        const auto sharedStringsCause = [&](const QString& what) {
-            return QStringLiteral("工作簿的共享字符串表无法安全读取（位于 %1 的记录：%2）；"
-                                  "请在 Excel 中另存为 .xlsx 后再导入")
-                .arg(at)
-                .arg(what);
-        };
-        QString strings;
-        if (type == kSharedStrings || (type == kContinue && previous == kSharedStrings))
-            strings = sharedStrings.started()
-                          ? sharedStrings.next(record)
-                          : sharedStrings.first(record,
-                                                length + continuationBytes(stream, body + length));
-        if (!strings.isEmpty())
-            return sharedStringsCause(strings);
-        if (type != kContinue)
-            previous = type;
-        switch (type) {
-        case kBof:
-            dimensionsInSheet = 0;
-            if (!sawBof && length >= 2) {
-                // FreeXL reads every record by the version of the first BOF.
-                biff8 = u16At(record, 0) == 0x0600;
-                sawBof = true;
-            }
-            break;
-        case kBoundSheet:
-            if (length < (biff8 ? 8 : 7))
-                return damaged();
-            if (biff8 ? !unicodeFits(7, static_cast<unsigned char>(record[6]))
-                      : 7 + static_cast<unsigned char>(record[6]) > length)
-                return damaged();
-            break;
-        case kFormat:
-            if (length < (biff8 ? 5 : 3))
-                return damaged();
-            if (biff8 ? !unicodeFits(4, u16At(record, 2))
-                      : 3 + static_cast<unsigned char>(record[2]) > length)
-                return damaged();
-            break;
-        case kLabel:
-        case kRichString:
-            if (length < (biff8 ? 9 : 8))
-                return damaged();
-            if (biff8 ? !unicodeFits(8, u16At(record, 6)) : 8 + u16At(record, 6) > length)
-                return damaged();
-            break;
-        case kDimension:
-            // FreeXL sizes the sheet anew for each one, but keeps the cells of the
-            // first when the next cannot be allocated, and then frees them by the
-            // new size.
-            if (++dimensionsInSheet > 1)
-                return QStringLiteral("工作簿中的一个工作表有多个尺寸记录（位于 %1），"
-                                      "文件已损坏或被篡改")
-                    .arg(at);
-            if (length >= (biff8 ? 12 : 8)) {
-                const quint32 rows = biff8 ? quint32(u16At(record, 4)) | quint32(u16At(record, 6))
-                                                                             << 16
-                                           : u16At(record, 2);
-                const quint16 columns = u16At(record, biff8 ? 10 : 6);
-                if (rows > kMaxRows || columns > kMaxColumns)
-                    return dimensionCause(rows, columns);
-                claimed += qint64(rows) * columns;
-                if (claimed > kMaxClaimedCells)
-                    return QStringLiteral("各工作表声明的尺寸合计超过 %1 个单元格，"
-                                          "超出可读取的上限，文件可能已损坏或被篡改")
-                        .arg(kMaxClaimedCells);
-            }
-            break;
-        default:
-            break;
-        }
-        at = body + length;
-    }
-    return QString();
+    return RecordCheck(stream).run();
 }
