@@ -470,6 +470,9 @@ void TestWorkbook::refusesBadInput_data() {
     // Two sheets without a dimension record: FreeXL gave both sizes to the sheet it
     // read last and lost the cells it had allocated first.
     regress("sheets-without-dimension.xls", {"0x000d"});
+    // A cell given twice, first as a time: FreeXL kept the second value and lost the
+    // text it had made of the first.
+    regress("cell-read-twice.xls", {"不止一个记录"});
 
     // More entries than a workbook could need, each of them empty.
     const QString many = m_dir.filePath("many-entries.xlsx");

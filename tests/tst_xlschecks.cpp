@@ -44,24 +44,30 @@ QByteArray text(quint16 characters, char options, const QByteArray& rest) {
     return le16(characters) + QByteArray(1, options) + rest;
 }
 
-// The globals' BOF, then a shared string table of `count` strings.
-QByteArray table(quint32 count, const QByteArray& strings) {
-    const QByteArray bof = record(0x0809, le16(0x0600) + le16(0x0005) + QByteArray(12, '\0'));
-    return bof + record(0x00FC, le32(count) + le32(count) + strings);
+QByteArray bof(quint16 kind) {
+    return record(0x0809, le16(0x0600) + le16(kind) + QByteArray(12, '\0'));
 }
 
-// Globals listing one sheet, then that sheet, with or without its dimension record;
-// `shift` moves the sheet list's offset off the sheet's BOF.
-QByteArray oneSheet(bool withDimension, quint32 shift = 0) {
-    const auto bof = [](quint16 kind) {
-        return record(0x0809, le16(0x0600) + le16(kind) + QByteArray(12, '\0'));
-    };
+// The globals' BOF, then a shared string table of `count` strings.
+QByteArray table(quint32 count, const QByteArray& strings) {
+    return bof(0x0005) + record(0x00FC, le32(count) + le32(count) + strings);
+}
+
+const QByteArray kDimension = record(0x0200, le32(0) + le32(2) + le16(0) + le16(2) + le16(0));
+
+// A number cell.
+QByteArray number(quint16 row, quint16 column) {
+    return record(0x0203, le16(row) + le16(column) + le16(0) + QByteArray(8, '\0'));
+}
+
+// Globals listing one sheet at the offset where it starts, moved by `shift`, then
+// that sheet holding `records`.
+QByteArray oneSheet(const QByteArray& records, quint32 shift = 0) {
     const QByteArray eof = record(0x000A, {});
     const QByteArray entryBody = raw("\x00\x00\x06\x00") + "Sheet1";
     const qsizetype globals = bof(0x0005).size() + 4 + 4 + entryBody.size() + eof.size();
-    const QByteArray dimension = record(0x0200, le32(0) + le32(1) + le16(0) + le16(1) + le16(0));
     return bof(0x0005) + record(0x0085, le32(quint32(globals) + shift) + entryBody) + eof +
-           bof(0x0010) + (withDimension ? dimension : QByteArray()) + eof;
+           bof(0x0010) + records + eof;
 }
 
 QByteArray continuation(const QByteArray& body) {
@@ -170,9 +176,19 @@ void TestXlsChecks::records_data() {
     QTest::newRow("continuation of another record is no table")
         << table(0, {}) + record(0x00E0, QByteArray(20, '\0')) + continuation(raw("\x00\xFF\xFF"))
         << QString();
-    QTest::newRow("sheet with its dimension record") << oneSheet(true) << QString();
-    QTest::newRow("sheet without a dimension record") << oneSheet(false) << "缺少尺寸记录";
-    QTest::newRow("sheet list pointing past the sheet") << oneSheet(true, 4) << "缺少尺寸记录";
+    QTest::newRow("sheet with its dimension record")
+        << oneSheet(kDimension + number(0, 0) + number(0, 1)) << QString();
+    QTest::newRow("sheet without a dimension record") << oneSheet({}) << "缺少尺寸记录";
+    QTest::newRow("sheet list pointing past the sheet")
+        << oneSheet(kDimension, 4) << "不在工作表列表中";
+    QTest::newRow("two records for one cell")
+        << oneSheet(kDimension + number(1, 1) + number(1, 1)) << "第 2 行第 2 列";
+    QTest::newRow("value list over a cell already read")
+        << oneSheet(kDimension + number(0, 3) +
+                    record(0x00BD, le16(0) + le16(1) + QByteArray(18, '\0') + le16(3)))
+        << "第 1 行第 4 列";
+    QTest::newRow("embedded chart does not start a sheet")
+        << oneSheet(kDimension + bof(0x0020) + kDimension + record(0x000A, {})) << "多个尺寸记录";
     QTest::newRow("record past the end of the stream")
         << table(0, {}) + le16(0x0204) + le16(100) + QByteArray(10, 'x') << "末尾";
 }

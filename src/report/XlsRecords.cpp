@@ -3,6 +3,7 @@
 
 #include "report/XlsReader.h"
 
+#include <QSet>
 #include <QtEndian>
 
 #include <algorithm>
@@ -18,6 +19,13 @@ constexpr quint16 kLabel = 0x0204;
 constexpr quint16 kRichString = 0x00D6;
 constexpr quint16 kSharedStrings = 0x00FC;
 constexpr quint16 kContinue = 0x003C;
+constexpr quint16 kEof = 0x000A;
+constexpr quint16 kNumber = 0x0203;
+constexpr quint16 kBoolErr = 0x0205;
+constexpr quint16 kRk = 0x027E;
+constexpr quint16 kMulRk = 0x00BD;
+constexpr quint16 kLabelSst = 0x00FD;
+constexpr quint16 kFormula = 0x0006;
 
 quint16 u16At(QByteArrayView data, qsizetype at) {
     return qFromLittleEndian<quint16>(data.data() + at);
@@ -135,6 +143,8 @@ public:
 
 private:
     QString record(quint16 type, QByteArrayView body);
+    QString bof(QByteArrayView body);
+    QString cells(quint16 type, QByteArrayView body);
     QString texts(quint16 type, QByteArrayView body) const;
     QString dimension(QByteArrayView body);
     QString sharedStrings(quint16 type, QByteArrayView body);
@@ -148,9 +158,11 @@ private:
 
     QByteArrayView m_stream;
     qsizetype m_at = 0; // where the current record starts
+    enum class Place { BeforeGlobals, InSubstream, BetweenSubstreams };
+    Place m_place = Place::BeforeGlobals;
     bool m_biff8 = true;
-    bool m_sawBof = false;
-    qsizetype m_sheetBof = -1; // where the current substream starts
+    qsizetype m_sheetBof = -1; // where the current sheet starts; -1 in the globals
+    QSet<quint64> m_cells;     // the current sheet's cells so far
     int m_dimensionsInSheet = 0;
     qint64 m_claimed = 0;
     SharedStrings m_strings;
@@ -182,27 +194,87 @@ QString RecordCheck::record(quint16 type, QByteArrayView body) {
         m_previous = type;
     switch (type) {
     case kBof:
-        m_dimensionsInSheet = 0;
-        m_sheetBof = m_at;
-        if (!m_sawBof && body.size() >= 2) {
-            // FreeXL reads every record by the version of the first BOF.
-            m_biff8 = u16At(body, 0) == 0x0600;
-            m_sawBof = true;
-        }
+        return bof(body);
+    case kEof:
+        if (m_place == Place::InSubstream)
+            m_place = Place::BetweenSubstreams;
         return QString();
     case kBoundSheet:
-        if (body.size() >= 4)
-            m_sheetOffsets.push_back(u32At(body, 0));
+        if (body.size() >= 4) {
+            const quint32 offset = u32At(body, 0);
+            // FreeXL finds a sheet's records by this offset: two sheets at one offset
+            // would leave the second without its dimension record.
+            if (std::find(m_sheetOffsets.begin(), m_sheetOffsets.end(), offset) !=
+                m_sheetOffsets.end())
+                return damaged(type);
+            m_sheetOffsets.push_back(offset);
+        }
         return texts(type, body);
     case kFormat:
+        return texts(type, body);
     case kLabel:
     case kRichString:
-        return texts(type, body);
+        if (const QString cause = texts(type, body); !cause.isEmpty())
+            return cause;
+        return cells(type, body);
     case kDimension:
         return dimension(body);
     default:
+        return cells(type, body);
+    }
+}
+
+// FreeXL's view of substreams: the first BOF opens the workbook globals; after an
+// EOF the next BOF opens the sheet the sheet list places at that offset. A BOF
+// inside a substream (an embedded chart) changes nothing.
+QString RecordCheck::bof(QByteArrayView body) {
+    switch (m_place) {
+    case Place::BeforeGlobals:
+        // FreeXL reads every record by the version of the first BOF.
+        m_biff8 = body.size() >= 2 && u16At(body, 0) == 0x0600;
+        m_place = Place::InSubstream;
+        return QString();
+    case Place::BetweenSubstreams:
+        if (std::find(m_sheetOffsets.begin(), m_sheetOffsets.end(), quint32(m_at)) ==
+            m_sheetOffsets.end())
+            return QStringLiteral("工作簿中位于 %1 的工作表不在工作表列表中，"
+                                  "文件已损坏或被篡改")
+                .arg(m_at);
+        m_place = Place::InSubstream;
+        m_sheetBof = m_at;
+        m_dimensionsInSheet = 0;
+        m_cells.clear();
+        return QString();
+    case Place::InSubstream:
         return QString();
     }
+    return QString();
+}
+
+// A cell FreeXL reads twice keeps only the second value and loses the text of the
+// first: a sound sheet has one record per cell.
+QString RecordCheck::cells(quint16 type, QByteArrayView body) {
+    const bool cell = type == kNumber || type == kBoolErr || type == kRk || type == kMulRk ||
+                      type == kLabel || type == kLabelSst || type == kRichString ||
+                      type == kFormula;
+    if (!cell || m_sheetBof < 0 || body.size() < 4)
+        return QString();
+    const quint16 row = u16At(body, 0);
+    const quint16 first = u16At(body, 2);
+    int count = 1;
+    if (type == kMulRk) // FreeXL reads six-byte values while more than six bytes remain
+        count = body.size() > 10 ? int((body.size() - 5) / 6) : 0;
+    for (int i = 0; i < count; ++i) {
+        const quint64 key = quint64(row) << 32 | (quint32(first) + quint32(i));
+        if (m_cells.contains(key))
+            return QStringLiteral("工作表中的单元格（第 %1 行第 %2 列）有不止一个记录（位于 %3），"
+                                  "文件已损坏或被篡改")
+                .arg(row + 1)
+                .arg(first + i + 1)
+                .arg(m_at);
+        m_cells.insert(key);
+    }
+    return QString();
 }
 
 // The texts FreeXL copies out of a record by the number of characters they claim.
