@@ -112,6 +112,31 @@ QByteArray Sectors::stream(const std::vector<quint32>& ids, qsizetype bytes) con
     return result;
 }
 
+// A small stream: 64-byte mini sectors along the mini allocation table, laid end to
+// end in the sectors `miniStream` of the root entry. As far as the chain leads.
+QByteArray miniStreamBytes(QByteArrayView file, const Sectors& sectors,
+                           const std::vector<quint32>& miniStream, quint32 start, quint32 size) {
+    constexpr qsizetype kMiniSector = 64;
+    std::vector<quint32> miniFatSectors;
+    std::vector<quint32> miniFat;
+    if (sectors.chain(u32At(file, 0x3C), miniFatSectors))
+        for (quint32 id : miniFatSectors)
+            for (qsizetype i = 0; i < sectors.size(); i += 4)
+                miniFat.push_back(u32At(sectors.sector(id), i));
+    QByteArray bytes;
+    for (quint32 id = start; id < miniFat.size() && bytes.size() < qsizetype(size);
+         id = miniFat[id]) {
+        const qsizetype offset = qsizetype(id) * kMiniSector;
+        const qsizetype index = offset / sectors.size();
+        if (index >= qsizetype(miniStream.size()))
+            break;
+        bytes.append(
+            sectors.sector(miniStream[index]).sliced(offset % sectors.size(), kMiniSector));
+    }
+    bytes.truncate(size);
+    return bytes;
+}
+
 // A directory entry's name as a C string comparison sees it: up to the first NUL of
 // the bytes its length covers.
 QString entryName(QByteArrayView entry, quint16 nameBytes) {
@@ -177,7 +202,6 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
     const auto damaged = [&](const QString& what) {
         result.cause = damagedCause(what);
         result.streamNames.clear();
-        result.workbookAt = -1;
         result.workbook.clear();
         return result;
     };
@@ -225,47 +249,21 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
                 return damaged(QStringLiteral("“%1”的扇区链无效").arg(name));
             if (type == 5 && size > 0)
                 miniStream = streamSectors;
-            if (workbook && result.workbookAt < 0) {
+            if (workbook && workbookSize == 0) {
                 workbookStart = start;
                 workbookSize = size;
                 workbookSectors = streamSectors;
-            }
-            if (workbook && size >= miniCutoff) {
-                result.workbookAt = sectors.offsetOf(start);
-            } else if (workbook && start <= kLastSpecial) {
-                // Mini sectors are 64 bytes, laid end to end along the root's chain.
-                const qsizetype offset = qsizetype(start) * 64;
-                const qsizetype index = offset / sectorSize;
-                if (index < qsizetype(miniStream.size()))
-                    result.workbookAt = sectors.offsetOf(miniStream[index]) + offset % sectorSize;
             }
             result.streamNames << name;
         }
     }
 
-    // The workbook stream's bytes: whole sectors along its chain, or 64-byte mini
-    // sectors along the mini allocation table, inside the root's mini stream.
-    if (workbookSize >= miniCutoff) {
+    // The workbook stream's bytes: whole sectors along its chain, or mini sectors in
+    // the root's mini stream.
+    if (workbookSize >= miniCutoff)
         result.workbook = sectors.stream(workbookSectors, workbookSize);
-    } else if (workbookSize > 0 && workbookStart <= kLastSpecial) {
-        std::vector<quint32> miniFatSectors;
-        std::vector<quint32> miniFat;
-        if (sectors.chain(u32At(file, 0x3C), miniFatSectors))
-            for (quint32 id : miniFatSectors)
-                for (qsizetype i = 0; i < sectorSize; i += 4)
-                    miniFat.push_back(u32At(sectors.sector(id), i));
-        for (quint32 id = workbookStart;
-             id < miniFat.size() && result.workbook.size() < qsizetype(workbookSize);
-             id = miniFat[id]) {
-            const qsizetype offset = qsizetype(id) * 64;
-            const qsizetype index = offset / sectorSize;
-            if (index >= qsizetype(miniStream.size()))
-                break;
-            result.workbook.append(
-                file.sliced(sectors.offsetOf(miniStream[index]) + offset % sectorSize, 64));
-        }
-        result.workbook.truncate(workbookSize);
-    }
+    else if (workbookSize > 0)
+        result.workbook = miniStreamBytes(file, sectors, miniStream, workbookStart, workbookSize);
 
     // The records checked later are the ones FreeXL will read: where its way of finding
     // the workbook leads to other bytes, the file is refused.

@@ -107,9 +107,7 @@ QString xlsreader::readSheet(const QString& path, const QString& sheetName, Work
         const bool encryptedPackage =
             structure.streamNames.contains(QLatin1String("EncryptedPackage")) ||
             structure.streamNames.contains(QLatin1String("EncryptionInfo"));
-        const bool encrypted =
-            encryptedPackage || (structure.workbookAt >= 0 &&
-                                 startsWithFilePassword(bytes.sliced(structure.workbookAt)));
+        const bool encrypted = encryptedPackage || startsWithFilePassword(structure.workbook);
         if (mapped)
             file.unmap(mapped);
         if (encrypted)

@@ -36,10 +36,9 @@ bool startsWithFilePassword(QByteArrayView stream);
 // stream found here must also be the one FreeXL finds, so that the records checked
 // are the records it reads.
 struct CompoundFile {
-    QString cause;             // "" when the header, allocation table and directory are sound
-    QStringList streamNames;   // names in the directory
-    qsizetype workbookAt = -1; // file offset of the workbook stream's first byte, if found
-    QByteArray workbook;       // the workbook stream, as far as its chain could be followed
+    QString cause;           // "" when the header, allocation table and directory are sound
+    QStringList streamNames; // names in the directory
+    QByteArray workbook;     // the workbook stream, as far as its chain could be followed
 };
 CompoundFile checkCompoundFile(QByteArrayView file);
 
