@@ -456,7 +456,7 @@ void TestWorkbook::refusesBadInput_data() {
     regress("format-text-past-record.xls", {"0x041e"});
     // A sheet with a second dimension record too large to allocate: FreeXL kept the
     // first one's cells and then freed them by the second one's size.
-    regress("two-dimension-records.xls", {"多个尺寸记录"});
+    regress("two-dimension-records.xls", {"0x0200"});
     // 916 bytes declaring 4096-byte sectors: the count of sectors wrapped around and
     // every sector number passed the check.
     regress("short-file-large-sectors.xls", {"文件头不完整"});
@@ -473,6 +473,9 @@ void TestWorkbook::refusesBadInput_data() {
     // A cell given twice, first as a time: FreeXL kept the second value and lost the
     // text it had made of the first.
     regress("cell-read-twice.xls", {"不止一个记录"});
+    // A two-byte number cell: FreeXL took its column from the record before and
+    // gave that cell a second value.
+    regress("short-cell-record.xls", {"0x027e"});
 
     // More entries than a workbook could need, each of them empty.
     const QString many = m_dir.filePath("many-entries.xlsx");

@@ -187,6 +187,10 @@ void TestXlsChecks::records_data() {
         << oneSheet(kDimension + number(0, 3) +
                     record(0x00BD, le16(0) + le16(1) + QByteArray(18, '\0') + le16(3)))
         << "第 1 行第 4 列";
+    QTest::newRow("cell record shorter than its fields")
+        << oneSheet(kDimension + record(0x027E, le16(1))) << "0x027e";
+    QTest::newRow("dimension record shorter than its fields")
+        << oneSheet(record(0x0200, le32(0) + le32(2))) << "0x0200";
     QTest::newRow("embedded chart does not start a sheet")
         << oneSheet(kDimension + bof(0x0020) + kDimension + record(0x000A, {})) << "多个尺寸记录";
     QTest::newRow("record past the end of the stream")

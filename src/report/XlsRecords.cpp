@@ -26,6 +26,9 @@ constexpr quint16 kRk = 0x027E;
 constexpr quint16 kMulRk = 0x00BD;
 constexpr quint16 kLabelSst = 0x00FD;
 constexpr quint16 kFormula = 0x0006;
+constexpr quint16 kXf = 0x00E0;
+constexpr quint16 kCodePage = 0x0042;
+constexpr quint16 kDateMode = 0x0022;
 
 quint16 u16At(QByteArrayView data, qsizetype at) {
     return qFromLittleEndian<quint16>(data.data() + at);
@@ -143,6 +146,7 @@ public:
 
 private:
     QString record(quint16 type, QByteArrayView body);
+    qsizetype minimumLength(quint16 type) const;
     QString bof(QByteArrayView body);
     QString cells(quint16 type, QByteArrayView body);
     QString texts(quint16 type, QByteArrayView body) const;
@@ -192,6 +196,8 @@ QString RecordCheck::record(quint16 type, QByteArrayView body) {
         return cause;
     if (type != kContinue)
         m_previous = type;
+    if (body.size() < minimumLength(type))
+        return damaged(type);
     switch (type) {
     case kBof:
         return bof(body);
@@ -221,6 +227,34 @@ QString RecordCheck::record(quint16 type, QByteArrayView body) {
         return dimension(body);
     default:
         return cells(type, body);
+    }
+}
+
+// The bytes FreeXL reads from a record of `type` whatever its length: a shorter
+// record would give it the rest of the record before.
+qsizetype RecordCheck::minimumLength(quint16 type) const {
+    switch (type) {
+    case kBof:
+    case kXf:
+        return 4;
+    case kCodePage:
+    case kDateMode:
+        return 2;
+    case kMulRk:
+        return 6;
+    case kBoolErr:
+        return 8;
+    case kRk:
+    case kLabelSst:
+        return 10;
+    case kNumber:
+        return 14;
+    case kFormula:
+        return 20;
+    case kDimension:
+        return m_biff8 ? 14 : 10;
+    default:
+        return 0;
     }
 }
 
@@ -313,8 +347,6 @@ QString RecordCheck::dimension(QByteArrayView body) {
                               "文件已损坏或被篡改")
             .arg(m_at);
     m_withDimension.push_back(m_sheetBof);
-    if (body.size() < (m_biff8 ? 12 : 8))
-        return QString();
     const quint32 rows = m_biff8 ? u32At(body, 4) : u16At(body, 2);
     const quint16 columns = u16At(body, m_biff8 ? 10 : 6);
     if (rows > xlsreader::kMaxRows || columns > xlsreader::kMaxColumns)
