@@ -456,7 +456,7 @@ void TestWorkbook::refusesBadInput_data() {
     regress("format-text-past-record.xls", {"0x041e"});
     // A sheet with a second dimension record too large to allocate: FreeXL kept the
     // first one's cells and then freed them by the second one's size.
-    regress("two-dimension-records.xls", {"0x0200"});
+    regress("two-dimension-records.xls", {"已损坏"});
     // 916 bytes declaring 4096-byte sectors: the count of sectors wrapped around and
     // every sector number passed the check.
     regress("short-file-large-sectors.xls", {"文件头不完整"});
@@ -476,6 +476,10 @@ void TestWorkbook::refusesBadInput_data() {
     // A two-byte number cell: FreeXL took its column from the record before and
     // gave that cell a second value.
     regress("short-cell-record.xls", {"0x027e"});
+    // An empty record of type 0 in the middle of a sheet: FreeXL took it for the end
+    // of the workbook, never read the next sheet, and gave its size to the first one,
+    // losing that one's cells.
+    regress("end-marker-mid-stream.xls", {"结束标记"});
 
     // More entries than a workbook could need, each of them empty.
     const QString many = m_dir.filePath("many-entries.xlsx");

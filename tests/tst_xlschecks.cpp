@@ -191,6 +191,16 @@ void TestXlsChecks::records_data() {
         << oneSheet(kDimension + record(0x027E, le16(1))) << "0x027e";
     QTest::newRow("dimension record shorter than its fields")
         << oneSheet(record(0x0200, le32(0) + le32(2))) << "0x0200";
+    QTest::newRow("padding after the last record")
+        << oneSheet(kDimension) + QByteArray(64, '\0') << QString();
+    QTest::newRow("end marker before a sheet")
+        << oneSheet(kDimension).insert(42, QByteArray(4, '\0')) << "结束标记";
+    QTest::newRow("record longer than the format allows")
+        << oneSheet(kDimension + record(0x00E5, QByteArray(8225, '\0'))) << "8225";
+    QByteArray formats;
+    for (int i = 0; i < 4051; ++i)
+        formats += record(0x00E0, QByteArray(20, '\0'));
+    QTest::newRow("more cell formats than the format allows") << bof(0x0005) + formats << "4050";
     QTest::newRow("embedded chart does not start a sheet")
         << oneSheet(kDimension + bof(0x0020) + kDimension + record(0x000A, {})) << "多个尺寸记录";
     QTest::newRow("record past the end of the stream")

@@ -27,6 +27,9 @@ constexpr quint16 kMulRk = 0x00BD;
 constexpr quint16 kLabelSst = 0x00FD;
 constexpr quint16 kFormula = 0x0006;
 constexpr quint16 kXf = 0x00E0;
+constexpr qsizetype kMaxRecordBytes = 8224;
+// Excel keeps at most 4050 cell formats in an .xls workbook.
+constexpr int kMaxCellFormats = 4050;
 constexpr quint16 kCodePage = 0x0042;
 constexpr quint16 kDateMode = 0x0022;
 
@@ -169,6 +172,7 @@ private:
     QSet<quint64> m_cells;     // the current sheet's cells so far
     int m_dimensionsInSheet = 0;
     qint64 m_claimed = 0;
+    int m_formats = 0;
     SharedStrings m_strings;
     quint16 m_previous = 0;                 // the last record that was not a continuation
     std::vector<quint32> m_sheetOffsets;    // where the sheet list says each sheet starts
@@ -179,11 +183,29 @@ QString RecordCheck::run() {
     for (m_at = 0; m_at + 4 <= m_stream.size();) {
         const quint16 type = u16At(m_stream, m_at);
         const qsizetype length = u16At(m_stream, m_at + 2);
+        // FreeXL stops at an empty record of type 0 when it reads a stream from
+        // whole sectors, and goes on when it reads one from the mini stream: only
+        // padding may follow one.
+        if (type == 0 && length == 0) {
+            if (m_stream.sliced(m_at).count('\0') != m_stream.size() - m_at)
+                return QStringLiteral("工作簿中位于 %1 的结束标记之后还有数据，"
+                                      "文件已损坏或被篡改")
+                    .arg(m_at);
+            break;
+        }
         if (m_at + 4 + length > m_stream.size())
             return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）超出了工作簿流的末尾，"
                                   "文件可能被截断或被篡改")
                 .arg(m_at)
                 .arg(type, 4, 16, QLatin1Char('0'));
+        // FreeXL copies each record into a buffer of the format's largest record.
+        if (length > kMaxRecordBytes)
+            return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）长 %3 字节，超过格式上限 %4 "
+                                  "字节，文件已损坏或被篡改")
+                .arg(m_at)
+                .arg(type, 4, 16, QLatin1Char('0'))
+                .arg(length)
+                .arg(kMaxRecordBytes);
         if (const QString cause = record(type, m_stream.sliced(m_at + 4, length)); !cause.isEmpty())
             return cause;
         m_at += 4 + length;
@@ -218,6 +240,14 @@ QString RecordCheck::record(quint16 type, QByteArrayView body) {
         return texts(type, body);
     case kFormat:
         return texts(type, body);
+    case kXf:
+        // FreeXL keeps a table of 8192 of them, but looks a cell's up by any
+        // index below their count.
+        if (++m_formats > kMaxCellFormats)
+            return QStringLiteral("工作簿的单元格格式超过 %1 个，超出 .xls 格式的上限，"
+                                  "文件已损坏或被篡改")
+                .arg(kMaxCellFormats);
+        return QString();
     case kLabel:
     case kRichString:
         if (const QString cause = texts(type, body); !cause.isEmpty())
