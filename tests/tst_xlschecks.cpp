@@ -191,6 +191,8 @@ void TestXlsChecks::records_data() {
         << oneSheet(kDimension + record(0x027E, le16(1))) << "0x027e";
     QTest::newRow("dimension record shorter than its fields")
         << oneSheet(record(0x0200, le32(0) + le32(2))) << "0x0200";
+    QTest::newRow("sheet name read as two-byte characters")
+        << bof(0x0005) + record(0x0085, le32(0) + raw("\x00\x00\x05\x04") + "abcdefghi") << "0x0085";
     QTest::newRow("padding after the last record")
         << oneSheet(kDimension) + QByteArray(64, '\0') << QString();
     QTest::newRow("end marker before a sheet")

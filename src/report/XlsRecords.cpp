@@ -356,8 +356,11 @@ QString RecordCheck::texts(quint16 type, QByteArrayView body) const {
     const qsizetype length = body.size();
     bool fits = true;
     if (type == kBoundSheet)
+        // FreeXL reads a sheet name's characters right after its option byte, two
+        // bytes each unless that byte is zero.
         fits = length >= (m_biff8 ? 8 : 7) &&
-               (m_biff8 ? unicodeFits(7, static_cast<unsigned char>(body[6]))
+               (m_biff8 ? unicodeFits(7, static_cast<unsigned char>(body[6])) &&
+                              8 + static_cast<unsigned char>(body[6]) * (body[7] ? 2 : 1) <= length
                         : 7 + static_cast<unsigned char>(body[6]) <= length);
     else if (type == kFormat)
         fits = length >= (m_biff8 ? 5 : 3) &&
