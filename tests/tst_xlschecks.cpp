@@ -188,6 +188,8 @@ void TestXlsChecks::records_data() {
     QTest::newRow("sheet without a dimension record") << oneSheet({}) << "缺少尺寸记录";
     QTest::newRow("sheet list pointing past the sheet")
         << oneSheet(kDimension, 4) << "不在工作表列表中";
+    QTest::newRow("cell before the dimension record")
+        << oneSheet(number(0, 0) + kDimension) << "尺寸记录之前";
     QTest::newRow("two records for one cell")
         << oneSheet(kDimension + number(1, 1) + number(1, 1)) << "第 2 行第 2 列";
     QTest::newRow("value list over a cell already read")

@@ -234,6 +234,11 @@ QString RecordCheck::cells(quint16 type, QByteArrayView body) {
                       type == kFormula;
     if (!cell || m_sheetBof < 0 || body.size() < 4)
         return QString();
+    // FreeXL drops the cells it reads before it knows the sheet's size.
+    if (m_dimensionsInSheet == 0)
+        return QStringLiteral("工作表中位于 %1 的单元格出现在尺寸记录之前，"
+                              "文件已损坏或被篡改")
+            .arg(m_at);
     const quint16 row = u16At(body, 0);
     const quint16 first = u16At(body, 2);
     int count = 1;
