@@ -190,12 +190,19 @@ void TestXlsChecks::records_data() {
         << oneSheet(kDimension, 4) << "不在工作表列表中";
     QTest::newRow("cell before the dimension record")
         << oneSheet(number(0, 0) + kDimension) << "尺寸记录之前";
+    QTest::newRow("cell outside the sheet's size")
+        << oneSheet(kDimension + number(2, 0)) << "超出了工作表声明的尺寸";
+    QTest::newRow("value list running past the sheet's size")
+        << oneSheet(kDimension + record(0x00BD, le16(0) + le16(1) + QByteArray(12, '\0') + le16(2)))
+        << "第 1 行第 3 列";
+    QTest::newRow("cell in the globals")
+        << bof(0x0005) + number(0, 0) + record(0x000A, {}) << "全局部分";
     QTest::newRow("two records for one cell")
         << oneSheet(kDimension + number(1, 1) + number(1, 1)) << "第 2 行第 2 列";
     QTest::newRow("value list over a cell already read")
-        << oneSheet(kDimension + number(0, 3) +
-                    record(0x00BD, le16(0) + le16(1) + QByteArray(18, '\0') + le16(3)))
-        << "第 1 行第 4 列";
+        << oneSheet(kDimension + number(0, 1) +
+                    record(0x00BD, le16(0) + le16(0) + QByteArray(12, '\0') + le16(1)))
+        << "第 1 行第 2 列）有不止一个记录";
     QTest::newRow("cell record shorter than its fields")
         << oneSheet(kDimension + record(0x027E, le16(1))) << "0x027e";
     QTest::newRow("dimension record shorter than its fields")

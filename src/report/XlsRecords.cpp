@@ -82,6 +82,8 @@ private:
     qsizetype m_sheetBof = -1; // where the current sheet starts; -1 in the globals
     QSet<quint64> m_cells;     // the current sheet's cells so far
     int m_dimensionsInSheet = 0;
+    quint32 m_rows = 0; // the current sheet's size, as its dimension record gives it
+    quint32 m_columns = 0;
     qint64 m_claimed = 0;
     int m_formats = 0;
     SharedStrings m_strings;
@@ -232,8 +234,14 @@ QString RecordCheck::cells(quint16 type, QByteArrayView body) {
     const bool cell = type == kNumber || type == kBoolErr || type == kRk || type == kMulRk ||
                       type == kLabel || type == kLabelSst || type == kRichString ||
                       type == kFormula;
-    if (!cell || m_sheetBof < 0 || body.size() < 4)
+    if (!cell || m_place != Place::InSubstream)
         return QString();
+    // FreeXL makes a cell's text before it looks for the cell, and loses it when
+    // there is none: in the globals, or outside the sheet's size.
+    if (m_sheetBof < 0)
+        return QStringLiteral("工作簿的全局部分中位于 %1 处有单元格记录，"
+                              "文件已损坏或被篡改")
+            .arg(m_at);
     // FreeXL drops the cells it reads before it knows the sheet's size.
     if (m_dimensionsInSheet == 0)
         return QStringLiteral("工作表中位于 %1 的单元格出现在尺寸记录之前，"
@@ -245,6 +253,13 @@ QString RecordCheck::cells(quint16 type, QByteArrayView body) {
     if (type == kMulRk) // FreeXL reads six-byte values while more than six bytes remain
         count = body.size() > 10 ? int((body.size() - 5) / 6) : 0;
     for (int i = 0; i < count; ++i) {
+        if (row >= m_rows || quint32(first) + quint32(i) >= m_columns)
+            return QStringLiteral("工作表中的单元格（第 %1 行第 %2 列）超出了工作表声明的尺寸"
+                                  "（%3 行 × %4 列），文件已损坏或被篡改")
+                .arg(row + 1)
+                .arg(first + i + 1)
+                .arg(m_rows)
+                .arg(m_columns);
         const quint64 key = quint64(row) << 32 | (quint32(first) + quint32(i));
         if (m_cells.contains(key))
             return QStringLiteral("工作表中的单元格（第 %1 行第 %2 列）有不止一个记录（位于 %3），"
@@ -298,6 +313,8 @@ QString RecordCheck::dimension(QByteArrayView body) {
     m_withDimension.push_back(m_sheetBof);
     const quint32 rows = m_biff8 ? u32At(body, 4) : u16At(body, 2);
     const quint16 columns = u16At(body, m_biff8 ? 10 : 6);
+    m_rows = rows;
+    m_columns = columns;
     if (rows > xlsreader::kMaxRows || columns > xlsreader::kMaxColumns)
         return xlsreader::dimensionCause(rows, columns);
     m_claimed += qint64(rows) * columns;
