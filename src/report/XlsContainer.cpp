@@ -1,9 +1,8 @@
 // The compound file around an .xls workbook: its allocation table, its directory and
 // the bytes of the workbook stream, checked before FreeXL reads them.
 
+#include "report/LittleEndian.h"
 #include "report/XlsReader.h"
-
-#include <QtEndian>
 
 #include <optional>
 #include <vector>
@@ -15,13 +14,8 @@ constexpr quint32 kEndOfChain = 0xFFFFFFFE;
 constexpr quint32 kNoStream = 0xFFFFFFFF;
 constexpr qsizetype kEntryBytes = 128;
 
-quint16 u16At(QByteArrayView data, qsizetype at) {
-    return qFromLittleEndian<quint16>(data.data() + at);
-}
-
-quint32 u32At(QByteArrayView data, qsizetype at) {
-    return qFromLittleEndian<quint32>(data.data() + at);
-}
+using littleendian::u16At;
+using littleendian::u32At;
 
 QString damagedCause(const QString& what) {
     return QStringLiteral("复合文档结构已损坏（%1），文件可能被截断或被篡改").arg(what);

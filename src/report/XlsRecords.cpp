@@ -1,11 +1,11 @@
 // The BIFF records of an .xls workbook stream, checked before FreeXL reads them:
 // FreeXL trusts the lengths and counts the records claim.
 
+#include "report/LittleEndian.h"
 #include "report/XlsReader.h"
 #include "report/XlsSharedStrings.h"
 
 #include <QSet>
-#include <QtEndian>
 
 #include <algorithm>
 #include <vector>
@@ -34,13 +34,8 @@ constexpr int kMaxCellFormats = 4050;
 constexpr quint16 kCodePage = 0x0042;
 constexpr quint16 kDateMode = 0x0022;
 
-quint16 u16At(QByteArrayView data, qsizetype at) {
-    return qFromLittleEndian<quint16>(data.data() + at);
-}
-
-quint32 u32At(QByteArrayView data, qsizetype at) {
-    return qFromLittleEndian<quint32>(data.data() + at);
-}
+using littleendian::u16At;
+using littleendian::u32At;
 
 // The bytes of the continuation records that follow the record ending at `at`.
 qint64 continuationBytes(QByteArrayView stream, qsizetype at) {

@@ -1,18 +1,9 @@
 #include "report/XlsSharedStrings.h"
 
-#include <QtEndian>
+#include "report/LittleEndian.h"
 
-namespace {
-
-quint16 u16At(QByteArrayView data, qsizetype at) {
-    return qFromLittleEndian<quint16>(data.data() + at);
-}
-
-quint32 u32At(QByteArrayView data, qsizetype at) {
-    return qFromLittleEndian<quint32>(data.data() + at);
-}
-
-} // namespace
+using littleendian::u16At;
+using littleendian::u32At;
 
 QString SharedStrings::first(QByteArrayView record, qint64 tableBytes) {
     if (record.size() < 8)
