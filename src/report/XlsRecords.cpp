@@ -8,7 +8,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -82,9 +81,9 @@ private:
     qint64 m_claimed = 0;
     int m_formats = 0;
     SharedStrings m_strings;
-    quint16 m_previous = 0;                 // the last record that was not a continuation
-    std::vector<quint32> m_sheetOffsets;    // where the sheet list says each sheet starts
-    std::vector<qsizetype> m_withDimension; // substreams that have a dimension record
+    quint16 m_previous = 0;          // the last record that was not a continuation
+    QSet<quint32> m_sheetOffsets;    // where the sheet list says each sheet starts
+    QSet<qsizetype> m_withDimension; // substreams that have a dimension record
 };
 
 QString RecordCheck::run() {
@@ -140,10 +139,9 @@ QString RecordCheck::record(quint16 type, QByteArrayView body) {
             const quint32 offset = u32At(body, 0);
             // FreeXL finds a sheet's records by this offset: two sheets at one offset
             // would leave the second without its dimension record.
-            if (std::find(m_sheetOffsets.begin(), m_sheetOffsets.end(), offset) !=
-                m_sheetOffsets.end())
+            if (m_sheetOffsets.contains(offset))
                 return damaged(type);
-            m_sheetOffsets.push_back(offset);
+            m_sheetOffsets.insert(offset);
         }
         return texts(type, body);
     case kFormat:
@@ -207,8 +205,7 @@ QString RecordCheck::bof(QByteArrayView body) {
         m_place = Place::InSubstream;
         return QString();
     case Place::BetweenSubstreams:
-        if (std::find(m_sheetOffsets.begin(), m_sheetOffsets.end(), quint32(m_at)) ==
-            m_sheetOffsets.end())
+        if (!m_sheetOffsets.contains(quint32(m_at)))
             return QStringLiteral("工作簿中位于 %1 的工作表不在工作表列表中，"
                                   "文件已损坏或被篡改")
                 .arg(m_at);
@@ -305,7 +302,7 @@ QString RecordCheck::dimension(QByteArrayView body) {
         return QStringLiteral("工作簿中的一个工作表有多个尺寸记录（位于 %1），"
                               "文件已损坏或被篡改")
             .arg(m_at);
-    m_withDimension.push_back(m_sheetBof);
+    m_withDimension.insert(m_sheetBof);
     const quint32 rows = m_biff8 ? u32At(body, 4) : u16At(body, 2);
     const quint16 columns = u16At(body, m_biff8 ? 10 : 6);
     m_rows = rows;
@@ -341,10 +338,8 @@ QString RecordCheck::sharedStrings(quint16 type, QByteArrayView body) {
 // sheet it read last, losing what that sheet had.
 QString RecordCheck::sheetsWithoutDimension() const {
     const auto missing =
-        std::count_if(m_sheetOffsets.begin(), m_sheetOffsets.end(), [&](quint32 offset) {
-            return std::find(m_withDimension.begin(), m_withDimension.end(), qsizetype(offset)) ==
-                   m_withDimension.end();
-        });
+        std::count_if(m_sheetOffsets.begin(), m_sheetOffsets.end(),
+                      [&](quint32 offset) { return !m_withDimension.contains(qsizetype(offset)); });
     if (missing == 0)
         return QString();
     return QStringLiteral("工作簿中有 %1 个工作表缺少尺寸记录（或其位置无效），"
