@@ -146,8 +146,9 @@ void TestCli::rowFailuresGiveStatusOne() {
         runCli({QStringLiteral("batch"), kData + QStringLiteral("/workbooks/mixed.xlsx"),
                 QStringLiteral("--into"), doc});
     QCOMPARE(result.status, 1);
-    // Row 2's VSWR is a text: refused like a typed one, and the row still saved.
-    QVERIFY2(result.err.contains(QStringLiteral("row 2: 您的输入有错！请输入纯数字数据！")),
+    // Row 2's VSWR is a text: refused like a typed one, listed with its sheet
+    // row, segment and text at the end, and the row still saved.
+    QVERIFY2(result.err.contains(QStringLiteral("第3行（A2）：驻波比“无”不是数字，已清空")),
              qPrintable(result.err));
     QCOMPARE(docxinspect::pictures(doc).size(), 4);
 }

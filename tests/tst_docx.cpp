@@ -471,16 +471,16 @@ void TestDocx::appendsPicturesInOrder() {
     const QByteArray bytesBefore = fileBytes(path);
 
     ReportDocument document(path);
-    QCOMPARE(document.open(), QString());
+    QCOMPARE(document.open().message(), QString());
     QCOMPARE(fileBytes(path), bytesBefore); // opening writes nothing
     QCOMPARE(QFileInfo::exists(path), start != u"new");
     for (int i = 0; i < pictures; ++i) {
         document.paste(plot(i), segment(i));
         document.typeParagraphBreak();
         if (flushEvery > 0 && (i + 1) % flushEvery == 0)
-            QCOMPARE(document.flush(), QString());
+            QCOMPARE(document.flush().message(), QString());
     }
-    QCOMPARE(document.flush(), QString());
+    QCOMPARE(document.flush().message(), QString());
     QVERIFY(!document.hasPending());
     QCOMPARE(document.pendingPictures(), 0);
     QCOMPARE(directoryListing(dir.path()), QStringList{QStringLiteral("report.docx")});
@@ -548,7 +548,7 @@ void TestDocx::keepsTheRestOfThePackage() {
         document.paste(plot(i), segment(i));
         document.typeParagraphBreak();
     }
-    QCOMPARE(document.flush(), QString());
+    QCOMPARE(document.flush().message(), QString());
     const Entries after = readZip(path);
 
     // Same entries in the same order, byte for byte, plus the two new PNGs.
@@ -586,10 +586,10 @@ void TestDocx::keepsChangesMadeBetweenWrites() {
     const QString path = dir.filePath(QStringLiteral("report.docx"));
     QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
     ReportDocument document(path);
-    QCOMPARE(document.open(), QString());
+    QCOMPARE(document.open().message(), QString());
     document.paste(plot(0), segment(0));
     document.typeParagraphBreak();
-    QCOMPARE(document.flush(), QString());
+    QCOMPARE(document.flush().message(), QString());
 
     // Someone types a paragraph at the end and the file gains a part.
     Entries entries = readZip(path);
@@ -605,7 +605,7 @@ void TestDocx::keepsChangesMadeBetweenWrites() {
 
     document.paste(plot(1), segment(1));
     document.typeParagraphBreak();
-    QCOMPARE(document.flush(), QString());
+    QCOMPARE(document.flush().message(), QString());
     const Inspection after = inspect(path);
     verifyPackage(after);
     if (QTest::currentTestFailed())
@@ -689,10 +689,10 @@ void TestDocx::findsTheInsertionPoint() {
     const QString path = dir.filePath(QStringLiteral("report.docx"));
     writeZip(path, minimalPackage(document));
     ReportDocument report(path);
-    QCOMPARE(report.open(), QString());
+    QCOMPARE(report.open().message(), QString());
     report.paste(plot(0), segment(0));
     report.typeParagraphBreak();
-    QCOMPARE(report.flush(), QString());
+    QCOMPARE(report.flush().message(), QString());
     const Inspection after = inspect(path);
     verifyPackage(after);
     if (QTest::currentTestFailed())
@@ -732,7 +732,7 @@ void TestDocx::fitsTheTextWidth() {
     ReportDocument report(path);
     report.paste(plot(0), segment(0));
     report.typeParagraphBreak();
-    QCOMPARE(report.flush(), QString());
+    QCOMPARE(report.flush().message(), QString());
     const Inspection after = inspect(path);
     QCOMPARE(after.pictures.size(), 1);
     const qint64 cx = after.pictures.first().cx;
@@ -767,7 +767,7 @@ void TestDocx::cleansSegmentNames() {
     ReportDocument report(path);
     report.paste(plot(0), name);
     report.typeParagraphBreak();
-    QCOMPARE(report.flush(), QString());
+    QCOMPARE(report.flush().message(), QString());
     const Inspection after = inspect(path);
     verifyPackage(after);
     if (QTest::currentTestFailed())
@@ -833,11 +833,11 @@ void TestDocx::refusesBadTargets() {
     const QString name = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 
     ReportDocument report(path);
-    const QString refusal = report.open();
+    const QString refusal = report.open().message();
     QVERIFY2(refusal.contains(name) && refusal.contains(cause), qPrintable(refusal));
     report.paste(plot(0), segment(0));
     report.typeParagraphBreak();
-    const QString failure = report.flush();
+    const QString failure = report.flush().message();
     QVERIFY2(failure.contains(name) && failure.contains(cause), qPrintable(failure));
     QCOMPARE(report.pendingPictures(), 1);
 
@@ -868,7 +868,7 @@ void TestDocx::failedWriteKeepsPictures() {
     const QByteArray original = fileBytes(path);
     const QFile::Permissions permissions = QFile::permissions(path);
     ReportDocument report(path);
-    QCOMPARE(report.open(), QString());
+    QCOMPARE(report.open().message(), QString());
     for (int i = 0; i < 2; ++i) {
         report.paste(plot(i), segment(i));
         report.typeParagraphBreak();
@@ -890,10 +890,10 @@ void TestDocx::failedWriteKeepsPictures() {
         report.typeParagraphBreak();
         expected = 3;
         const auto outcome = report.finishBackgroundWrite(true);
-        QVERIFY(outcome && !outcome->isEmpty());
+        QVERIFY(outcome && !outcome->isOk());
         QVERIFY(!report.isWriting());
     } else {
-        QVERIFY(!report.flush().isEmpty());
+        QVERIFY(!report.flush().isOk());
     }
     QCOMPARE(report.pendingPictures(), expected);
     QCOMPARE(fileBytes(path), blocked);
@@ -901,7 +901,7 @@ void TestDocx::failedWriteKeepsPictures() {
     QFile::remove(lock);
     QFile::setPermissions(path, permissions);
     writeFile(path, original);
-    QCOMPARE(report.flush(), QString());
+    QCOMPARE(report.flush().message(), QString());
     QCOMPARE(report.pendingPictures(), 0);
     const Inspection after = inspect(path);
     verifyPackage(after);
@@ -919,7 +919,7 @@ void TestDocx::fullDiskLeavesTheDocumentWhole() {
     QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
     const QByteArray original = fileBytes(path);
     ReportDocument report(path);
-    QCOMPARE(report.open(), QString());
+    QCOMPARE(report.open().message(), QString());
     for (int i = 0; i < 20; ++i) {
         report.paste(plot(i), segment(i));
         report.typeParagraphBreak();
@@ -933,7 +933,7 @@ void TestDocx::fullDiskLeavesTheDocumentWhole() {
     struct rlimit full = saved;
     full.rlim_cur = static_cast<rlim_t>(original.size() + 64 * 1024);
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &full), 0);
-    const QString failure = report.flush();
+    const QString failure = report.flush().message();
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
@@ -943,7 +943,7 @@ void TestDocx::fullDiskLeavesTheDocumentWhole() {
     QCOMPARE(directoryListing(dir.path()), QStringList{QStringLiteral("report.docx")});
     QCOMPARE(report.pendingPictures(), 20);
 
-    QCOMPARE(report.flush(), QString());
+    QCOMPARE(report.flush().message(), QString());
     const Inspection after = inspect(path);
     verifyPackage(after);
     QCOMPARE(after.pictures.size(), 21); // the fixture's own picture and the twenty
@@ -954,17 +954,17 @@ void TestDocx::deletedDocumentIsWrittenAnew() {
     const QString path = dir.filePath(QStringLiteral("report.docx"));
     QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
     ReportDocument report(path);
-    QCOMPARE(report.open(), QString());
+    QCOMPARE(report.open().message(), QString());
     report.paste(plot(0), segment(0));
     report.typeParagraphBreak();
-    QCOMPARE(report.flush(), QString());
+    QCOMPARE(report.flush().message(), QString());
 
     // Deleted by the user between two saves: the pictures accepted since then
     // go into a new document rather than being dropped.
     QVERIFY(QFile::remove(path));
     report.paste(plot(1), segment(1));
     report.typeParagraphBreak();
-    QCOMPARE(report.flush(), QString());
+    QCOMPARE(report.flush().message(), QString());
     const Inspection after = inspect(path);
     verifyPackage(after);
     QCOMPARE(after.pictures.size(), 1);

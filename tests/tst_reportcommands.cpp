@@ -3,6 +3,7 @@
 #include "support/DocxInspect.h"
 #include "support/Fakes.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -47,8 +48,17 @@ private slots:
     void batchOfAVanishedWorkbookCountsNothing();
     void workbookCutOrDeletedDuringBatchChangesNothing();
     void batchIgnoresCommandsWhileRunning();
-    void readOnlyDocumentDuringBatchLosesNothing();
-    void closeDuringBatchFinishesTheRowAndWrites();
+    void unwritableDocumentDuringBatchLosesNothing_data();
+    void unwritableDocumentDuringBatchLosesNothing();
+    void closeAsksEachTimePicturesWait();
+    void switchingTargetKeepsWaitingPictures_data();
+    void switchingTargetKeepsWaitingPictures();
+    void closeDuringBatchAsks_data();
+    void closeDuringBatchAsks();
+    void stopDuringBatchKeepsACleanPrefix_data();
+    void stopDuringBatchKeepsACleanPrefix();
+    void batchProblemsAreListed_data();
+    void batchProblemsAreListed();
 
 private:
     QLineEdit* field(int index) const {
@@ -56,13 +66,19 @@ private:
     }
     QLineEdit* target() const { return m_form->findChild<QLineEdit*>(QStringLiteral("Text2")); }
     QListWidget* list() const { return m_form->findChild<QListWidget*>(QStringLiteral("List1")); }
-    QPushButton* batchButton() const {
-        return m_form->findChild<QPushButton*>(QStringLiteral("Command4"));
+    QPushButton* batchButton() const { return button(QStringLiteral("Command4")); }
+    QPushButton* button(const QString& name) const { return m_form->findChild<QPushButton*>(name); }
+    QString batchReport() const {
+        return m_form->findChild<QLabel*>(QStringLiteral("Label4"))->text();
     }
+    // Makes the document unwritable: read-only, or held by an office program.
+    void blockDocument(bool locked);
+    void unblockDocument(bool locked);
     QStringList listLines() const;
     // A first manual save into a new document, then an import of the workbook.
     void prepareBatch(const QString& workbookPath);
 
+    QFile::Permissions m_permissions;
     QTemporaryDir* m_dir = nullptr;
     FakePlatform* m_fakes = nullptr;
     Form1* m_form = nullptr;
@@ -87,6 +103,29 @@ QStringList TestReportCommands::listLines() const {
     for (int i = 0; i < list()->count(); ++i)
         lines << list()->item(i)->text();
     return lines;
+}
+
+QString libreOfficeLock(const QString& docx) {
+    const QFileInfo info(docx);
+    return info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + u'#';
+}
+
+void TestReportCommands::blockDocument(bool locked) {
+    if (locked) {
+        QFile lock(libreOfficeLock(m_docx));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(",someone,host,07.03.2026 14:05,file:///home/someone/.config/libreoffice/4;");
+        return;
+    }
+    m_permissions = QFile::permissions(m_docx);
+    QFile::setPermissions(m_docx, QFile::ReadOwner);
+}
+
+void TestReportCommands::unblockDocument(bool locked) {
+    if (locked)
+        QVERIFY(QFile::remove(libreOfficeLock(m_docx)));
+    else
+        QFile::setPermissions(m_docx, m_permissions);
 }
 
 void TestReportCommands::prepareBatch(const QString& workbookPath) {
@@ -124,12 +163,15 @@ void TestReportCommands::savesAppendInOrder() {
     QVERIFY(descriptions[0].contains(segments[0]));
     QVERIFY(descriptions[1].contains(segments[1]));
     QCOMPARE(docxinspect::emptyParagraphs(m_docx), 1);
+    // Each save says where the picture went, without a box to click away.
+    QCOMPARE(batchReport(), QStringLiteral("已保存到：report.docx\r\n本窗口已存入2张驻波图"));
 }
 
 void TestReportCommands::emptiedTargetAsksAgain() {
     const QString second = m_dir->filePath(QStringLiteral("second.docx"));
     m_fakes->dialogs.fileAnswers = {m_docx, second};
     m_form->save();
+    QVERIFY(batchReport().endsWith(QStringLiteral("（新建的文档）")));
     target()->clear();
     m_form->save();
     QCOMPARE(m_fakes->dialogs.dialogsShown, 2);
@@ -257,8 +299,11 @@ void TestReportCommands::batchAppendsEveryRowInOrder() {
     QVERIFY(m_fakes->dialogs.criticalTexts().isEmpty());
     QCOMPARE(batchButton()->text(), QStringLiteral("处理以上数据"));
 
-    // A second run appends the same rows again.
+    // A second run appends the same rows again; the last run's report goes.
+    QStringList reportsDuringRun;
+    m_fakes->yield.onYield = [&](int) { reportsDuringRun << batchReport(); };
     m_form->runBatch();
+    QCOMPARE(reportsDuringRun.first(), QString());
     QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 11);
 }
 
@@ -359,8 +404,15 @@ void TestReportCommands::workbookCutOrDeletedDuringBatchChangesNothing() {
 void TestReportCommands::batchIgnoresCommandsWhileRunning() {
     prepareBatch(workbook(QStringLiteral("basic.xlsx")));
     int dialogsBefore = m_fakes->dialogs.dialogsShown;
+    const QStringList blocked{QStringLiteral("Command1"), QStringLiteral("Command2"),
+                              QStringLiteral("Command3")};
     m_fakes->yield.onYield = [&](int) {
-        m_form->runBatch();
+        // The commands that cannot run now look it; copy and the batch's own
+        // button (which offers to stop it) stay available.
+        for (const QString& name : blocked)
+            QVERIFY2(!button(name)->isEnabled(), qPrintable(name));
+        QVERIFY(button(QStringLiteral("Command5"))->isEnabled());
+        QVERIFY(batchButton()->isEnabled());
         m_form->importData();
         m_form->save();
         QVERIFY(!m_form->generate());
@@ -368,42 +420,153 @@ void TestReportCommands::batchIgnoresCommandsWhileRunning() {
     m_form->runBatch();
     QCOMPARE(m_fakes->dialogs.dialogsShown, dialogsBefore);
     QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 6);
+    for (const QString& name : blocked)
+        QVERIFY(button(name)->isEnabled());
+
+    // While a plot is drawn by hand, the batch cannot start either.
+    m_fakes->yield.onYield = [&](int) {
+        QVERIFY(!button(QStringLiteral("Command1"))->isEnabled());
+        QVERIFY(!batchButton()->isEnabled());
+    };
+    QVERIFY(m_form->generate());
+    QVERIFY(batchButton()->isEnabled());
 }
 
-void TestReportCommands::closeDuringBatchFinishesTheRowAndWrites() {
+void TestReportCommands::closeDuringBatchAsks_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("pictures");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("continue") << 0 << 6 << false;
+    QTest::newRow("stop and close") << 1 << 3 << true;
+}
+
+void TestReportCommands::closeDuringBatchAsks() {
+    QFETCH(int, answer);
+    QFETCH(int, pictures);
+    QFETCH(bool, closed);
     prepareBatch(workbook(QStringLiteral("basic.xlsx")));
     m_form->show();
+    m_fakes->dialogs.answers = {{answer, false}};
+    bool asked = false;
     m_fakes->yield.onYield = [&](int) {
-        if (batchButton()->text() == QStringLiteral("正在处理： 2/5"))
+        if (!asked && batchButton()->text() == QStringLiteral("正在处理： 2/5")) {
+            asked = true;
             m_form->close();
+        }
     };
     m_form->runBatch();
-    QVERIFY(!m_form->isVisible());
-    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 3);
+    const QList<MessageBox> questions = m_fakes->dialogs.questions();
+    QCOMPARE(questions.size(), 1);
+    QVERIFY2(questions[0].text.startsWith(QStringLiteral("批处理尚未完成（已处理 2/5 行）")),
+             qPrintable(questions[0].text));
+    QCOMPARE(m_form->isVisible(), !closed);
+    // Stopping finishes the row under way and writes before the window goes.
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), pictures);
+    QCOMPARE(m_fakes->dialogs.informationTexts().size(), closed ? 0 : 1);
 }
 
-void TestReportCommands::readOnlyDocumentDuringBatchLosesNothing() {
+void TestReportCommands::stopDuringBatchKeepsACleanPrefix_data() {
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("batch button") << false;
+    QTest::newRow("Esc") << true;
+}
+
+void TestReportCommands::stopDuringBatchKeepsACleanPrefix() {
+    QFETCH(bool, byKey);
+    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    m_form->show();
+    QApplication::setActiveWindow(m_form);
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    // The first question is answered "continue", the second "stop".
+    m_fakes->dialogs.answers = {{0, false}, {1, false}};
+    m_fakes->yield.onYield = [&](int) {
+        const QString caption = batchButton()->text();
+        if (caption != QStringLiteral("正在处理： 1/5") &&
+            caption != QStringLiteral("正在处理： 2/5"))
+            return;
+        if (m_fakes->dialogs.questions().size() >= 2)
+            return;
+        if (byKey)
+            QTest::keyClick(m_form, Qt::Key_Escape);
+        else
+            batchButton()->click();
+    };
+    m_form->runBatch();
+    QCOMPARE(m_fakes->dialogs.questions().size(), 2);
+    // The document holds the rows up to the stop, in order, read back
+    // independently.
+    const QStringList descriptions = docxinspect::pictureDescriptions(m_docx);
+    QCOMPARE(descriptions.size(), 3);
+    QVERIFY(descriptions[1].contains(QStringLiteral("1扇区")));
+    QVERIFY(descriptions[2].contains(QStringLiteral("2扇区")));
+    QVERIFY2(batchReport().startsWith(QStringLiteral("已停止：处理了2/5行\r\n本次共生成2条驻波！")),
+             qPrintable(batchReport()));
+    QVERIFY(m_fakes->dialogs.informationTexts().last().startsWith(
+        QStringLiteral("批处理已停止：处理了 2/5 行")));
+    QCOMPARE(batchButton()->text(), QStringLiteral("处理以上数据"));
+}
+
+void TestReportCommands::batchProblemsAreListed_data() {
+    QTest::addColumn<bool>("quiet");
+    QTest::addColumn<int>("boxesDuringRun");
+    // A text VSWR: the field's refusal, then the drawing's error report.
+    QTest::newRow("every message") << false << 2;
+    QTest::newRow("quiet after the first") << true << 1;
+}
+
+void TestReportCommands::batchProblemsAreListed() {
+    QFETCH(bool, quiet);
+    QFETCH(int, boxesDuringRun);
+    prepareBatch(workbook(QStringLiteral("mixed.xlsx")));
+    m_fakes->dialogs.boxes.clear();
+    m_fakes->dialogs.answers = {{0, quiet}};
+    m_form->runBatch();
+    const QList<MessageBox> boxes = m_fakes->dialogs.boxes;
+    QCOMPARE(boxes.size(), boxesDuringRun + 1);
+    QCOMPARE(boxes[0].text, QStringLiteral("您的输入有错！请输入纯数字数据！"));
+    QVERIFY(!boxes[0].option.isEmpty());
+
+    const MessageBox& done = boxes.last();
+    QVERIFY(done.text.startsWith(QStringLiteral("已完成所有驻波图的生成！本次共生成4条驻波！")));
+    QVERIFY(done.text.contains(QStringLiteral("有1行数据有问题")));
+    QVERIFY2(done.details.startsWith(QStringLiteral("第3行（A2）：驻波比“无”不是数字，已清空")),
+             qPrintable(done.details));
+    QVERIFY(batchReport().endsWith(QStringLiteral("1行数据有问题")));
+    // The row stands out in the list.
+    QCOMPARE(list()->item(2)->foreground().color(), QColor(200, 0, 0));
+    QCOMPARE(list()->item(1)->foreground().style(), Qt::NoBrush);
+}
+
+void TestReportCommands::unwritableDocumentDuringBatchLosesNothing_data() {
+    QTest::addColumn<bool>("locked");
+    QTest::newRow("read-only") << false;
+    QTest::newRow("open in an office program") << true;
+}
+
+void TestReportCommands::unwritableDocumentDuringBatchLosesNothing() {
+    QFETCH(bool, locked);
     prepareBatch(workbook(QStringLiteral("basic.xlsx")));
     QFile document(m_docx);
     QVERIFY(document.open(QIODevice::ReadOnly));
     const QByteArray before = document.readAll();
     document.close();
-    const QFile::Permissions permissions = QFile::permissions(m_docx);
-    QFile::setPermissions(m_docx, QFile::ReadOwner);
+    blockDocument(locked);
 
     m_form->runBatch();
-    QVERIFY(m_form->findChild<QLabel*>(QStringLiteral("Label4"))
-                ->text()
-                .contains(QStringLiteral("本次共生成5条驻波！")));
+    // The report says how many plots did not reach the document, and why.
+    QVERIFY2(batchReport().contains(QStringLiteral("生成5条驻波，5条未写入文档！")),
+             qPrintable(batchReport()));
     const QStringList errors = m_fakes->dialogs.criticalTexts();
     QVERIFY(!errors.isEmpty());
-    QVERIFY(errors.first().contains(QStringLiteral("report.docx")));
+    QVERIFY(errors.last().contains(QStringLiteral("已写入文档0条，尚未写入5条")));
+    QVERIFY(errors.last().contains(QStringLiteral("report.docx")));
+    QVERIFY(m_fakes->dialogs.informationTexts().isEmpty());
     QVERIFY(document.open(QIODevice::ReadOnly));
     QCOMPARE(document.readAll(), before);
     document.close();
 
-    // Closing while the pictures still cannot be written is refused once,
-    // with a word on what would be lost.
+    // Closing while the pictures still cannot be written is refused, with a
+    // word on what would be lost.
     const int errorsBefore = m_fakes->dialogs.criticalTexts().size();
     QVERIFY(!m_form->close());
     QCOMPARE(m_fakes->dialogs.criticalTexts().size(), errorsBefore + 1);
@@ -411,9 +574,93 @@ void TestReportCommands::readOnlyDocumentDuringBatchLosesNothing() {
 
     // Once the document can be written again, closing the window writes the
     // pictures the batch accepted.
-    QFile::setPermissions(m_docx, permissions);
+    unblockDocument(locked);
     QVERIFY(m_form->close());
     QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 6);
+}
+
+void TestReportCommands::closeAsksEachTimePicturesWait() {
+    m_fakes->dialogs.fileAnswers = {m_docx};
+    m_form->save();
+    blockDocument(false);
+    m_form->save();
+    QVERIFY(!m_form->close());
+    QVERIFY(m_fakes->dialogs.questions().last().text.contains(QStringLiteral("1 张驻波图")));
+    // The waiting picture is written with the next save...
+    unblockDocument(false);
+    m_form->save();
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 3);
+    // ...and a new failure is asked about again, for the pictures waiting now.
+    blockDocument(false);
+    m_form->save();
+    m_form->save();
+    QVERIFY(!m_form->close());
+    QCOMPARE(m_fakes->dialogs.questions().size(), 2);
+    QVERIFY(m_fakes->dialogs.questions().last().text.contains(QStringLiteral("2 张驻波图")));
+    // Giving them up is the user's explicit choice.
+    m_fakes->dialogs.answers = {{1, false}};
+    QVERIFY(m_form->close());
+    unblockDocument(false);
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 3);
+}
+
+void TestReportCommands::switchingTargetKeepsWaitingPictures_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("newTargetBad");
+    QTest::addColumn<bool>("typed"); // typed into the field, or chosen in the dialog
+    QTest::newRow("keep, typed") << 0 << false << true;
+    QTest::newRow("keep, chosen") << 0 << false << false;
+    QTest::newRow("give up, good new target") << 1 << false << true;
+    QTest::newRow("give up, bad new target") << 1 << true << false;
+}
+
+void TestReportCommands::switchingTargetKeepsWaitingPictures() {
+    QFETCH(int, answer);
+    QFETCH(bool, newTargetBad);
+    QFETCH(bool, typed);
+    const QString other = m_dir->filePath(QStringLiteral("other.docx"));
+    if (newTargetBad) {
+        QFile text(other);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a document\n");
+    }
+    m_fakes->dialogs.fileAnswers = {m_docx};
+    m_form->save();
+    blockDocument(false);
+    m_form->save(); // waits: the document is read-only
+    m_fakes->dialogs.messages.clear();
+    if (typed) {
+        target()->setText(other);
+    } else {
+        target()->clear();
+        m_fakes->dialogs.fileAnswers = {other};
+    }
+    m_fakes->dialogs.answers = {{answer, false}};
+    m_form->save();
+
+    // The old document's failure is always told first, with what waits.
+    const QList<MessageBox> questions = m_fakes->dialogs.questions();
+    QCOMPARE(questions.size(), 1);
+    QVERIFY(questions[0].text.contains(QStringLiteral("report.docx")));
+    QVERIFY(questions[0].text.contains(QStringLiteral("1 张驻波图")));
+    if (answer == 0) {
+        QCOMPARE(target()->text(), m_docx);
+        QVERIFY(!QFileInfo::exists(other));
+        unblockDocument(false);
+        m_form->save(); // the kept picture and this one
+        QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 3);
+        return;
+    }
+    unblockDocument(false);
+    QCOMPARE(target()->text(), other);
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 1);
+    if (newTargetBad) {
+        // The new target's own refusal follows.
+        QCOMPARE(m_fakes->dialogs.criticalTexts().size(), 2);
+        QVERIFY(m_fakes->dialogs.criticalTexts().last().contains(QStringLiteral("other.docx")));
+    } else {
+        QCOMPARE(docxinspect::pictureDescriptions(other).size(), 1);
+    }
 }
 
 QTEST_MAIN(TestReportCommands)

@@ -4,10 +4,12 @@
 #include "cli/CliOptions.h"
 #include "platform/EventYield.h"
 #include "platform/Random.h"
+#include "report/BatchReport.h"
 #include "report/BatchRun.h"
 #include "report/ReportSession.h"
 #include "report/Workbook.h"
 #include "trace/Canvas.h"
+#include "trace/FieldErrors.h"
 #include "trace/FieldRules.h"
 #include "trace/Frame.h"
 #include "trace/MainWave.h"
@@ -96,16 +98,19 @@ int render(const CliOptions& options, CliStreams& io) {
     return cli::kOk;
 }
 
-// The batch without a window: messages become lines on stderr.
+// The batch without a window: the problems of the rows are collected and
+// listed on stderr when the run ends.
 class CliBatch : public BatchHost {
 public:
     CliBatch(Run& run, ReportSession& report, const CliOptions& options, int total, CliStreams& io)
         : m_run(run), m_report(report), m_options(options), m_total(total), m_io(io) {}
 
+    void rowStarted(int sheetRow) override { m_sheetRow = sheetRow; }
     void writeField(int index, const QString& text) override {
         const QString refusal = m_run.fields.write(index, text);
         if (!refusal.isEmpty())
-            report(refusal);
+            problem(fielderrors::notANumber(m_run.fields, index, text) +
+                    QStringLiteral("，已清空"));
     }
     bool specifiedTime() const override { return m_options.specifiedTime; }
     void generate() override {
@@ -114,20 +119,27 @@ public:
             m_run.fields.write(fieldrules::kTime, currentTime());
         const QString failure = m_run.draw();
         if (!failure.isEmpty())
-            report(failure);
+            problem(failure);
     }
     void save() override {
-        QString failure = m_report.append(m_run.canvas.Image(), m_run.fields.text(0));
-        if (failure.isEmpty())
-            failure = m_report.flushIfDue();
-        if (!failure.isEmpty())
-            report(failure);
+        Outcome outcome = m_report.append(m_run.canvas.Image(), m_run.fields.text(0));
+        if (outcome.isOk())
+            outcome = m_report.flushIfDue();
+        if (outcome.isOk())
+            return;
+        m_summary.writeFailure = outcome.message();
+        // Another program holding the document may let go of it; anything else
+        // will not mend itself, so the run ends.
+        if (outcome.kind() == Outcome::Kind::Busy)
+            m_summary.problems.add(0, QString(), outcome.message());
+        else
+            m_summary.abortCause = outcome.message();
     }
     void rowDone(int row) override {
-        m_row = row + 1;
+        m_summary.processed = row;
         if (m_io.errIsTerminal) {
             const int width = 30;
-            const int filled = m_total > 0 ? width * row / m_total : width;
+            const int filled = m_total > 0 ? std::min(width, width * row / m_total) : width;
             m_io.err << "\r[" << QString(filled, QLatin1Char('#'))
                      << QString(width - filled, QLatin1Char(' ')) << "] " << row << '/' << m_total
                      << Qt::flush;
@@ -135,15 +147,13 @@ public:
             m_io.err << "row " << row << '/' << m_total << Qt::endl;
         }
     }
+    bool stopRequested() const override { return !m_summary.abortCause.isEmpty(); }
 
-    bool failed() const { return m_failed; }
+    BatchSummary& summary() { return m_summary; }
 
 private:
-    void report(const QString& message) {
-        m_failed = true;
-        if (m_io.errIsTerminal)
-            m_io.err << '\n';
-        m_io.err << "row " << m_row << ": " << oneLine(message) << Qt::endl;
+    void problem(const QString& description) {
+        m_summary.problems.add(m_sheetRow, m_run.fields.text(0).left(60), oneLine(description));
     }
 
     Run& m_run;
@@ -151,9 +161,22 @@ private:
     const CliOptions& m_options;
     int m_total;
     CliStreams& m_io;
-    int m_row = 1;
-    bool m_failed = false;
+    int m_sheetRow = 0;
+    BatchSummary m_summary;
 };
+
+// The end of a batch on stderr: the problems of the rows, what was not
+// written and why.
+void printBatchEnd(const BatchSummary& summary, const QString& document, CliStreams& io) {
+    for (const QString& line : summary.problems.lines())
+        io.err << line << Qt::endl;
+    if (!summary.abortCause.isEmpty())
+        io.err << "veltrace-cli: stopped after " << summary.processed << " of " << summary.total
+               << " rows: " << oneLine(summary.abortCause) << Qt::endl;
+    if (summary.unwritten > 0)
+        io.err << "veltrace-cli: " << summary.unwritten << " plots were not written to " << document
+               << ": " << oneLine(summary.writeFailure) << Qt::endl;
+}
 
 int batch(const CliOptions& options, CliStreams& io) {
     const QString workbookPath = options.positional.first();
@@ -168,25 +191,27 @@ int batch(const CliOptions& options, CliStreams& io) {
         return cli::kUsage;
     }
     ReportSession report;
-    if (const QString failure = report.setTarget(options.into); !failure.isEmpty()) {
-        io.err << "veltrace-cli: " << oneLine(failure) << Qt::endl;
+    if (const Outcome opened = report.setTarget(options.into);
+        !opened.isOk() && opened.kind() != Outcome::Kind::Busy) {
+        io.err << "veltrace-cli: " << oneLine(opened.message()) << Qt::endl;
         return cli::kUsage;
     }
     CliBatch host(run, report, options, workbook.rowCount(), io);
     const BatchResult result = runBatch(workbookPath, host);
     if (io.errIsTerminal)
         io.err << Qt::endl;
-    bool failed = host.failed();
-    if (const QString failure = report.flush(); !failure.isEmpty()) {
-        io.err << "veltrace-cli: " << oneLine(failure) << Qt::endl;
-        failed = true;
-    }
-    if (!result.failure.isEmpty()) {
-        io.err << "veltrace-cli: " << oneLine(result.failure) << Qt::endl;
-        failed = true;
-    }
-    const int written = result.processed - report.pendingPictures();
-    io.out << "Appended " << written << " plots to " << options.into << Qt::endl;
+    BatchSummary& summary = host.summary();
+    summary.total = workbook.rowCount();
+    if (const Outcome written = report.flush(); !written.isOk())
+        summary.writeFailure = written.message();
+    summary.unwritten =
+        summary.processed - std::clamp(report.writtenPictures(), 0, summary.processed);
+    printBatchEnd(summary, options.into, io);
+    if (!result.failure.isOk())
+        io.err << "veltrace-cli: " << oneLine(result.failure.message()) << Qt::endl;
+    io.out << "Appended " << report.writtenPictures() << " plots to " << options.into << Qt::endl;
+    const bool failed = !summary.problems.isEmpty() || summary.unwritten > 0 ||
+                        !summary.abortCause.isEmpty() || !result.failure.isOk();
     return failed ? cli::kRowFailed : cli::kOk;
 }
 

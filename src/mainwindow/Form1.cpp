@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -176,8 +177,10 @@ void Form1::buildBatchConsole() {
                           QStringLiteral("Command4"), twips(120, 5280, 2535, 495));
     m_batchButton->setEnabled(false);
     m_batchReport =
-        place(new QLabel(console), QStringLiteral("Label4"), twips(120, 5880, 2535, 975));
+        place(new QLabel(console), QStringLiteral("Label4"), twips(120, 5880, 2535, 1050));
     m_batchReport->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Four lines of a batch report; wrapped so a long one never runs off.
+    m_batchReport->setWordWrap(true);
 }
 
 void Form1::buildStatusLine() {
@@ -212,6 +215,13 @@ void Form1::connectSignals() {
     connect(m_saveButton, &QPushButton::clicked, this, &Form1::save);
     connect(m_importButton, &QPushButton::clicked, this, &Form1::importData);
     connect(m_batchButton, &QPushButton::clicked, this, &Form1::runBatch);
+    // Esc offers to stop a running batch, as a click on its button does.
+    m_stopShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_stopShortcut->setEnabled(false);
+    connect(m_stopShortcut, &QShortcut::activated, this, [this] {
+        if (isBatchRunning())
+            askToStopBatch(false);
+    });
 }
 
 QString Form1::text(int index) const {

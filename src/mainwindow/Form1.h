@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Platform.h"
+#include "report/BatchReport.h"
 #include "trace/Canvas.h"
 #include "trace/FieldReader.h"
 
@@ -14,9 +15,12 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QShortcut;
 class QTimer;
+class Outcome;
 class PlotView;
 class ReportSession;
+struct MessageBox;
 
 // The main window: the fourteen parameter fields, the plot canvas p1, the
 // manual console (generate, save, copy) and the batch console (import, batch).
@@ -34,7 +38,7 @@ public:
 
     const Canvas& canvas() const { return m_canvas; }
     bool isDrawing() const { return m_drawing; }
-    bool isBatchRunning() const { return m_batchRunning; }
+    bool isBatchRunning() const { return m_batch != nullptr; }
 
 public slots:
     // Draws a plot from the fields; false when the frame could not be drawn.
@@ -42,6 +46,7 @@ public slots:
     void copy();
     void save();
     void importData();
+    // Starts the batch; while it runs, asks whether to stop it.
     void runBatch();
     void clockTick();
 
@@ -51,6 +56,19 @@ protected:
 private:
     struct Services;
     class BatchRows;
+    // A running batch: its progress, the problems met so far and what the
+    // user asked for while it ran.
+    struct BatchState {
+        int processed = 0;
+        int sheetRow = 0;
+        int writtenBefore = 0;
+        bool quiet = false;
+        bool stopRequested = false;
+        QString abortCause;
+        QString lastWriteFailure;
+        QStringList writeFailuresShown;
+        BatchProblems problems;
+    };
 
     void buildWindow();
     void buildManualConsole();
@@ -65,11 +83,26 @@ private:
     QString dateTimeText() const;
 
     bool drawPlot(bool reportFrameFailure);
+    bool drawFrameAndTrace(bool reportFrameFailure);
+    // Enables the commands that cannot run while a plot is drawn or a batch
+    // runs; the batch button then offers to stop the batch.
+    void updateCommands();
     void saveOperation(bool duringBatch);
     QString chooseTarget();
+    bool switchTarget(const QString& path);
+    void showSaveResult(const Outcome& outcome);
+    // A problem met while the window works. During a batch it is kept for the
+    // batch's report, and the box (if any) is shown until the user asks for
+    // quiet; otherwise the box is shown.
+    void reportProblem(const QString& description, const MessageBox* box);
+    void documentProblem(const Outcome& outcome);
+    bool askToStopBatch(bool closing);
     void readxsl();
     void processBatch();
-    void finishBatch(int processed, const QString& failure);
+    void finishBatch(const Outcome& readFailure);
+    void markProblemRows();
+    QString pendingHint() const;
+    bool confirmCloseWithUnwritten(const Outcome& failure);
 
     std::unique_ptr<Services> m_services;
     Platform m_platform;
@@ -92,9 +125,12 @@ private:
     QLineEdit* m_saveLocation = nullptr;
     QLabel* m_clockLabel = nullptr;
     QTimer* m_clock = nullptr;
+    QShortcut* m_stopShortcut = nullptr;
 
     bool m_drawing = false;
-    bool m_batchRunning = false;
+    // An import found rows, so the batch can run.
+    bool m_batchAvailable = false;
+    // Non-null while a batch runs.
+    std::unique_ptr<BatchState> m_batch;
     bool m_closeRequested = false;
-    bool m_closeRefusedOnce = false;
 };

@@ -11,7 +11,8 @@
 #include "trace/MainWave.h"
 
 #include <QCloseEvent>
-#include <QScopedValueRollback>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace {
@@ -34,7 +35,7 @@ private:
 
 bool Form1::generate() {
     // The batch draws every row itself; a click in between must not interleave.
-    if (m_batchRunning)
+    if (isBatchRunning())
         return false;
     const bool drawn = drawPlot(true);
     // A close asked for while the plot was drawn happens now that it is done.
@@ -48,22 +49,41 @@ bool Form1::drawPlot(bool reportFrameFailure) {
     // drawings must never interleave on one canvas.
     if (m_drawing)
         return false;
-    QScopedValueRollback drawing(m_drawing, true);
+    m_drawing = true;
+    updateCommands();
+    const bool drawn = drawFrameAndTrace(reportFrameFailure);
+    m_drawing = false;
+    updateCommands();
+    return drawn;
+}
 
+bool Form1::drawFrameAndTrace(bool reportFrameFailure) {
     const QString frameFailure = cycs(m_canvas, *this);
     m_plot->update();
     if (!frameFailure.isEmpty()) {
-        if (reportFrameFailure)
-            m_platform.dialogs->critical(QStringLiteral("无法生成驻波图：") + frameFailure +
-                                         QStringLiteral("。请在“测试距离”中填写数字！"));
+        const QString text = QStringLiteral("无法生成驻波图：") + frameFailure +
+                             QStringLiteral("。请在“测试距离”中填写数字！");
+        const MessageBox box{MessageBox::Icon::Critical, text, {}, {}, 0, {}};
+        reportProblem(frameFailure, reportFrameFailure ? &box : nullptr);
         return false;
     }
     RepaintingYield yield(m_plot, *m_platform.yield);
     const QString failure = mainwave(m_canvas, *this, *m_platform.random, yield);
     m_plot->update();
-    if (!failure.isEmpty())
-        m_platform.dialogs->critical(errorreport::text(failure));
+    if (!failure.isEmpty()) {
+        const MessageBox box{MessageBox::Icon::Critical, errorreport::text(failure), {}, {}, 0, {}};
+        reportProblem(failure, &box);
+    }
     return true;
+}
+
+void Form1::updateCommands() {
+    const bool busy = m_drawing || isBatchRunning();
+    for (QPushButton* button : {m_generateButton, m_saveButton, m_importButton})
+        button->setEnabled(!busy);
+    // While a batch runs its button shows the progress and offers to stop it.
+    m_batchButton->setEnabled(isBatchRunning() || (m_batchAvailable && !m_drawing));
+    m_stopShortcut->setEnabled(isBatchRunning());
 }
 
 void Form1::copy() {
@@ -77,28 +97,38 @@ void Form1::copy() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    // A running batch ends after its current row and then closes the window;
-    // a plot being drawn is finished first. The window must outlive both.
-    if (m_batchRunning || m_drawing) {
-        m_closeRequested = true;
+    // A running batch is stopped after its current row, if the user wants
+    // that, and the window closes once its pictures are written; a plot being
+    // drawn is finished first. The window must outlive both.
+    if (isBatchRunning() || m_drawing) {
+        if (!isBatchRunning() || askToStopBatch(true))
+            m_closeRequested = true;
         event->ignore();
         return;
     }
-    const QString failure = m_report->flush();
-    if (!failure.isEmpty() && !m_closeRefusedOnce) {
-        // The pictures not yet written would be lost: say so once and stay
-        // open, so the user can remove the cause; a second close gives them up.
-        m_closeRefusedOnce = true;
-        m_platform.dialogs->critical(errorreport::text(
-            failure + QStringLiteral("\r\n还有 %1 张驻波图未能写入文档，窗口未关闭；"
-                                     "排除问题后再关闭窗口即可写入，"
-                                     "再次关闭将放弃这些驻波图。")
-                          .arg(m_report->pendingPictures()),
-            errorreport::ContactLine::Save));
+    m_closeRequested = false;
+    const Outcome failure = m_report->flush();
+    if (!failure.isOk() && m_report->pendingPictures() > 0 && !confirmCloseWithUnwritten(failure)) {
         event->ignore();
         return;
     }
     m_report->release();
     m_clock->stop();
     event->accept();
+}
+
+// Pictures that could not be written would be lost with the window: the user
+// is told how many, every time, and decides.
+bool Form1::confirmCloseWithUnwritten(const Outcome& failure) {
+    const int waiting = m_report->pendingPictures();
+    const QString text = errorreport::text(
+        failure.message() +
+            QStringLiteral("\r\n还有 %1 张驻波图未能写入文档。关闭窗口将丢失这些驻波图；"
+                           "不关闭窗口，排除问题后再关闭即可写入。")
+                .arg(waiting),
+        errorreport::ContactLine::Save);
+    return m_platform.dialogs->ask(
+               MessageBox::Icon::Critical, text,
+               {QStringLiteral("不关闭"), QStringLiteral("放弃 %1 张驻波图并关闭").arg(waiting)},
+               0) == 1;
 }

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/Random.h"
+#include "trace/FieldErrors.h"
 #include "trace/FieldRules.h"
 
 #include <QCheckBox>
@@ -20,8 +21,12 @@ const QString kTimePattern = QStringLiteral("HH:mm:ss");
 
 void Form1::fieldChanged(int index) {
     if (!fieldrules::accepts(index, text(index))) {
+        const QString refused = text(index);
         m_fields[index]->clear();
-        m_platform.dialogs->critical(fieldrules::refusalMessage());
+        const MessageBox box{
+            MessageBox::Icon::Critical, fieldrules::refusalMessage(), {}, {}, 0, {}};
+        reportProblem(fielderrors::notANumber(*this, index, refused) + QStringLiteral("，已清空"),
+                      &box);
         return;
     }
     if (index != fieldrules::kFeederLength)

@@ -1,18 +1,49 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+
+// A modal message box. Without buttons of its own it has one OK button.
+struct MessageBox {
+    enum class Icon { Critical, Information, Question };
+
+    Icon icon = Icon::Information;
+    QString text;
+    // A longer text (a list, say) the user can unfold under the message.
+    QString details;
+    // Button captions, left to right; the first is the default button.
+    QStringList buttons;
+    // The answer when the user closes the box without a button (Esc).
+    int escapeButton = 0;
+    // A tick box under the text when not empty, unticked at first.
+    QString option;
+};
+
+struct MessageAnswer {
+    int button = 0;
+    bool optionTicked = false;
+};
 
 // Modal message boxes and the open-file dialog. Every box carries the
-// application title and an OK button only.
+// application title.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
-    // Input errors, warnings and error reports: critical (stop) icon.
-    virtual void critical(const QString& text) = 0;
-    // Confirmations: information icon.
-    virtual void information(const QString& text) = 0;
+    virtual MessageAnswer show(const MessageBox& box) = 0;
     // Asks for a file to open; with allowNew the user may also type a name that
     // does not exist yet. Returns an empty string when the user cancels.
     virtual QString openFileName(const QString& filter, bool allowNew) = 0;
+
+    // Input errors, warnings and error reports: critical (stop) icon, OK only.
+    void critical(const QString& text) { show({MessageBox::Icon::Critical, text, {}, {}, 0, {}}); }
+    // Confirmations: information icon, OK only.
+    void information(const QString& text) {
+        show({MessageBox::Icon::Information, text, {}, {}, 0, {}});
+    }
+    // Asks a question; returns the index of the button chosen.
+    int ask(MessageBox::Icon icon, const QString& text, const QStringList& buttons,
+            int escapeButton) {
+        return show({icon, text, {}, buttons, escapeButton, {}}).button;
+    }
 };

@@ -2,8 +2,10 @@
 
 #include "platform/AppInfo.h"
 
+#include <QCheckBox>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -13,14 +15,40 @@ QString forDisplay(const QString& text) {
     return shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-} // namespace
-
-void QtDialogs::critical(const QString& text) {
-    QMessageBox::critical(m_parent, appinfo::messageTitle(), forDisplay(text));
+QMessageBox::Icon iconOf(MessageBox::Icon icon) {
+    switch (icon) {
+    case MessageBox::Icon::Critical:
+        return QMessageBox::Critical;
+    case MessageBox::Icon::Question:
+        return QMessageBox::Question;
+    case MessageBox::Icon::Information:
+        break;
+    }
+    return QMessageBox::Information;
 }
 
-void QtDialogs::information(const QString& text) {
-    QMessageBox::information(m_parent, appinfo::messageTitle(), forDisplay(text));
+} // namespace
+
+MessageAnswer QtDialogs::show(const MessageBox& box) {
+    QMessageBox dialog(iconOf(box.icon), appinfo::messageTitle(), forDisplay(box.text),
+                       QMessageBox::NoButton, m_parent);
+    if (!box.details.isEmpty())
+        dialog.setDetailedText(forDisplay(box.details));
+    QList<QAbstractButton*> buttons;
+    if (box.buttons.isEmpty()) {
+        buttons.append(dialog.addButton(QMessageBox::Ok));
+    } else {
+        for (const QString& caption : box.buttons)
+            buttons.append(dialog.addButton(caption, QMessageBox::ActionRole));
+    }
+    dialog.setDefaultButton(qobject_cast<QPushButton*>(buttons.first()));
+    const int escape = std::clamp(box.escapeButton, 0, int(buttons.size()) - 1);
+    dialog.setEscapeButton(buttons.at(escape));
+    if (!box.option.isEmpty())
+        dialog.setCheckBox(new QCheckBox(box.option, &dialog));
+    dialog.exec();
+    const int chosen = int(buttons.indexOf(dialog.clickedButton()));
+    return {chosen < 0 ? escape : chosen, dialog.checkBox() && dialog.checkBox()->isChecked()};
 }
 
 QString QtDialogs::openFileName(const QString& filter, bool allowNew) {

@@ -10,8 +10,7 @@ class QtDialogs : public Dialogs {
 public:
     explicit QtDialogs(QWidget* parent = nullptr) : m_parent(parent) {}
 
-    void critical(const QString& text) override;
-    void information(const QString& text) override;
+    MessageAnswer show(const MessageBox& box) override;
     QString openFileName(const QString& filter, bool allowNew) override;
 
 private:

@@ -6,10 +6,13 @@
 BatchResult runBatch(const QString& workbookPath, BatchHost& host) {
     BatchResult result;
     Workbook workbook;
-    result.failure = workbook.open(workbookPath);
-    if (!result.failure.isEmpty())
+    if (const QString failure = workbook.open(workbookPath); !failure.isEmpty()) {
+        result.failure = Outcome::failure(Outcome::Kind::Unusable, failure);
         return result;
+    }
     for (; !workbook.atEnd() && !host.stopRequested(); workbook.moveNext()) {
+        // Data rows start under the heading, in the sheet's second row.
+        host.rowStarted(result.processed + 2);
         const auto writes = batchrow::writes(batchrow::currentRow(workbook), host.specifiedTime());
         for (const FieldWrite& write : writes)
             host.writeField(write.field, write.text);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/Outcome.h"
+
 #include <QString>
 
 // What a batch needs from whoever runs it: the parameter fields, the generate
@@ -7,6 +9,9 @@
 class BatchHost {
 public:
     virtual ~BatchHost() = default;
+    // Called before a row's writes with the row's number in the sheet (the
+    // heading is row 1).
+    virtual void rowStarted(int sheetRow) { (void)sheetRow; }
     // Writes a parameter field as a user's edit would (the field rules run).
     virtual void writeField(int index, const QString& text) = 0;
     // Whether the test time is taken from the workbook.
@@ -21,8 +26,8 @@ public:
 
 struct BatchResult {
     int processed = 0;
-    // Why the rows could not be read, or empty.
-    QString failure;
+    // Why the rows could not be read; Ok when they could.
+    Outcome failure;
 };
 
 // Turns every data row of the workbook into field writes, a plot and a save.

@@ -159,45 +159,53 @@ QString readParts(const DocxPackage& package, docx::AppendInput* input, bool* no
     return package.read(*types, &input->contentTypes);
 }
 
-// The first bytes tell a .docx (a zip) from a legacy binary document or a text.
-QString checkExisting(const QString& file, const QString& name) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法读取文档“%1”：%2。").arg(name, in.errorString());
-    const QByteArray head = in.read(8);
-    if (head == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
-        return QStringLiteral("文档“%1”是旧版 Word 97-2003 格式（.doc）或设有打开密码的文档，"
-                              "不是 .docx 文档；请在 Word 或 LibreOffice 中把它另存为 .docx"
-                              "（不设密码）后再选择。")
-            .arg(name);
-    if (!head.startsWith("PK\x03\x04") && !head.startsWith("PK\x05\x06"))
-        return QStringLiteral("文档“%1”不是 .docx 文档：文件内容不是 ZIP 压缩包"
-                              "（可能是文本文件或其他格式的文件）。")
-            .arg(name);
-    return {};
+using Kind = Outcome::Kind;
+
+Outcome unusable(const QString& message) {
+    return Outcome::failure(Kind::Unusable, message);
 }
 
-// Opens an existing document and reads the parts appending needs. Returns a
-// description of what is wrong with it, or an empty string.
-QString readExisting(const QString& file, const QString& name, DocxPackage::Mode mode,
+// The first bytes tell a .docx (a zip) from a legacy binary document or a text.
+Outcome checkExisting(const QString& file, const QString& name) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return Outcome::failure(
+            Kind::Lasting, QStringLiteral("无法读取文档“%1”：%2。").arg(name, in.errorString()));
+    const QByteArray head = in.read(8);
+    if (head == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return unusable(
+            QStringLiteral("文档“%1”是旧版 Word 97-2003 格式（.doc）或设有打开密码的文档，"
+                           "不是 .docx 文档；请在 Word 或 LibreOffice 中把它另存为 .docx"
+                           "（不设密码）后再选择。")
+                .arg(name));
+    if (!head.startsWith("PK\x03\x04") && !head.startsWith("PK\x05\x06"))
+        return unusable(QStringLiteral("文档“%1”不是 .docx 文档：文件内容不是 ZIP 压缩包"
+                                       "（可能是文本文件或其他格式的文件）。")
+                            .arg(name));
+    return Outcome::ok();
+}
+
+// Opens an existing document and reads the parts appending needs.
+Outcome readExisting(const QString& file, const QString& name, DocxPackage::Mode mode,
                      DocxPackage* package, docx::AppendInput* input) {
-    QString failure = checkExisting(file, name);
-    if (!failure.isEmpty())
-        return failure;
+    Outcome checked = checkExisting(file, name);
+    if (!checked.isOk())
+        return checked;
     QString cause = package->open(file, mode);
     if (!cause.isEmpty())
-        return QStringLiteral("文档“%1”已损坏，无法作为 .docx 打开：%2。").arg(name, cause);
+        return unusable(
+            QStringLiteral("文档“%1”已损坏，无法作为 .docx 打开：%2。").arg(name, cause));
     bool noMainPart = false;
     cause = readParts(*package, input, &noMainPart);
     if (noMainPart)
-        return QStringLiteral("文档“%1”不是 Word 文档：%2。").arg(name, cause);
+        return unusable(QStringLiteral("文档“%1”不是 Word 文档：%2。").arg(name, cause));
     if (!cause.isEmpty())
-        return QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause);
-    return {};
+        return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
+    return Outcome::ok();
 }
 
 // Appends to the document on disk through libzip's own atomic commit.
-QString appendToExisting(const QString& file, const QString& name,
+Outcome appendToExisting(const QString& file, const QString& name,
                          const QList<docx::Picture>& pictures,
                          const QList<QList<int>>& paragraphs) {
     // Another program may save the document while this write is being
@@ -206,13 +214,13 @@ QString appendToExisting(const QString& file, const QString& name,
         const FileStamp before = stampOf(file);
         DocxPackage package;
         docx::AppendInput input;
-        QString failure = readExisting(file, name, DocxPackage::Mode::Update, &package, &input);
-        if (!failure.isEmpty())
-            return failure;
+        Outcome read = readExisting(file, name, DocxPackage::Mode::Update, &package, &input);
+        if (!read.isOk())
+            return read;
         docx::AppendOutput output;
         QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
         if (!cause.isEmpty())
-            return QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause);
+            return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
         const std::pair<QString, QByteArray> parts[] = {
             {package.locate(kContentTypesPart).value_or(kContentTypesPart), output.contentTypes},
             {input.mainPart, output.document},
@@ -228,18 +236,21 @@ QString appendToExisting(const QString& file, const QString& name,
         if (cause.isEmpty() && stampOf(file) != before) {
             if (attempt < 3)
                 continue;
-            cause = QStringLiteral("文档正被其他程序反复修改");
+            return Outcome::failure(
+                Kind::Busy,
+                QStringLiteral("无法写入文档“%1”：文档正被其他程序反复修改。").arg(name));
         }
         if (cause.isEmpty())
             cause = package.commit();
         if (!cause.isEmpty())
-            return QStringLiteral("无法写入文档“%1”：%2。").arg(name, cause);
-        return {};
+            return Outcome::failure(Kind::Lasting,
+                                    QStringLiteral("无法写入文档“%1”：%2。").arg(name, cause));
+        return Outcome::ok();
     }
 }
 
 // Writes a new document holding the pictures.
-QString writeNew(const QString& file, const QString& name, const QList<docx::Picture>& pictures,
+Outcome writeNew(const QString& file, const QString& name, const QList<docx::Picture>& pictures,
                  const QList<QList<int>>& paragraphs) {
     const QList<std::pair<QString, QByteArray>> parts = docx::newDocumentParts();
     docx::AppendInput input;
@@ -283,8 +294,9 @@ QString writeNew(const QString& file, const QString& name, const QList<docx::Pic
             cause = out.errorString();
     }
     if (!cause.isEmpty())
-        return QStringLiteral("无法新建文档“%1”：%2。").arg(name, cause);
-    return {};
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("无法新建文档“%1”：%2。").arg(name, cause));
+    return Outcome::ok();
 }
 
 } // namespace
@@ -300,13 +312,13 @@ QString ReportDocument::displayName() const {
     return native(QFileInfo(m_path).absoluteFilePath());
 }
 
-QString ReportDocument::checkTarget(Target* target) const {
+Outcome ReportDocument::checkTarget(Target* target) const {
     const QString name = displayName();
     const QFileInfo info(m_path);
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir())
-        return QStringLiteral("文档“%1”所在的文件夹“%2”不存在。")
-            .arg(name, native(folder.filePath()));
+        return Outcome::failure(Kind::Lasting, QStringLiteral("文档“%1”所在的文件夹“%2”不存在。")
+                                                   .arg(name, native(folder.filePath())));
 
     QFileInfo real = info;
     if (info.isSymLink() && info.exists())
@@ -314,57 +326,66 @@ QString ReportDocument::checkTarget(Target* target) const {
     for (const QFileInfo& file : {info, real}) {
         const QString lock = libreOfficeLock(file);
         if (QFileInfo::exists(lock))
-            return QStringLiteral("文档“%1”正被其他办公程序打开（有 LibreOffice 锁定文件“%2”）；"
-                                  "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
-                                  "请删除这个锁定文件。")
-                .arg(name, native(lock));
+            return Outcome::failure(
+                Kind::Busy,
+                QStringLiteral("文档“%1”正被其他办公程序打开（有 LibreOffice 锁定文件“%2”）；"
+                               "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
+                               "请删除这个锁定文件。")
+                    .arg(name, native(lock)));
     }
 
     target->file = real.absoluteFilePath();
     const QFileInfo realFolder(real.absolutePath());
     if (!real.exists()) {
         if (info.suffix().compare(u"docx", Qt::CaseInsensitive) != 0)
-            return QStringLiteral("新文档“%1”的文件名必须以 .docx 结尾。").arg(name);
+            return unusable(QStringLiteral("新文档“%1”的文件名必须以 .docx 结尾。").arg(name));
         if (!isWritable(realFolder))
-            return QStringLiteral("无法在文件夹“%1”中新建文档“%2”：该文件夹不允许写入。")
-                .arg(native(realFolder.filePath()), name);
+            return Outcome::failure(
+                Kind::Lasting,
+                QStringLiteral("无法在文件夹“%1”中新建文档“%2”：该文件夹不允许写入。")
+                    .arg(native(realFolder.filePath()), name));
         target->kind = Target::Missing;
-        return {};
+        return Outcome::ok();
     }
     if (real.isDir())
-        return QStringLiteral("“%1”是一个文件夹，不是 Word 文档。").arg(name);
+        return unusable(QStringLiteral("“%1”是一个文件夹，不是 Word 文档。").arg(name));
     if (!real.isFile())
-        return QStringLiteral("“%1”不是普通文件，不能作为 Word 文档。").arg(name);
+        return unusable(QStringLiteral("“%1”不是普通文件，不能作为 Word 文档。").arg(name));
     if (!real.isReadable())
-        return QStringLiteral("无法读取文档“%1”：没有读取权限。").arg(name);
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("无法读取文档“%1”：没有读取权限。").arg(name));
     if (!isWritable(real))
-        return QStringLiteral("文档“%1”是只读文件，无法写入；请去掉它的只读属性，或另选一个文档。")
-            .arg(name);
+        return Outcome::failure(
+            Kind::Lasting,
+            QStringLiteral("文档“%1”是只读文件，无法写入；请去掉它的只读属性，或另选一个文档。")
+                .arg(name));
     if (!isWritable(realFolder))
-        return QStringLiteral("无法保存文档“%1”：所在文件夹“%2”不允许写入"
-                              "（保存时要在其中创建临时文件）。")
-            .arg(name, native(realFolder.filePath()));
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("无法保存文档“%1”：所在文件夹“%2”不允许写入"
+                                               "（保存时要在其中创建临时文件）。")
+                                    .arg(name, native(realFolder.filePath())));
     target->kind = real.size() == 0 ? Target::Empty : Target::Existing;
-    return {};
+    return Outcome::ok();
 }
 
-QString ReportDocument::open() {
+Outcome ReportDocument::open() {
     Target target;
-    QString failure = checkTarget(&target);
-    if (!failure.isEmpty() || target.kind != Target::Existing)
-        return failure;
+    Outcome checked = checkTarget(&target);
+    if (!checked.isOk() || target.kind != Target::Existing)
+        return checked;
+    m_existed = true;
     DocxPackage package;
     docx::AppendInput input;
-    failure =
+    Outcome read =
         readExisting(target.file, displayName(), DocxPackage::Mode::Inspect, &package, &input);
-    if (!failure.isEmpty())
-        return failure;
+    if (!read.isOk())
+        return read;
     // Appending nothing checks every part the writes will edit.
     docx::AppendOutput unused;
     const QString cause = docx::appendPictures(input, {}, {}, &unused);
     if (!cause.isEmpty())
-        return QStringLiteral("文档“%1”无法使用：%2。").arg(displayName(), cause);
-    return {};
+        return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(displayName(), cause));
+    return Outcome::ok();
 }
 
 void ReportDocument::paste(const QImage& picture, const QString& segmentName) {
@@ -380,10 +401,7 @@ void ReportDocument::typeParagraphBreak() {
     m_pending.push_back(nullptr);
 }
 
-QString ReportDocument::write(const PendingList& items, int pictureCount) const {
-    const QString kept =
-        QStringLiteral("尚未写入的 %1 张图片仍然保留，下次保存时再写入。").arg(pictureCount);
-
+Outcome ReportDocument::write(const PendingList& items, bool existed) const {
     QList<docx::Picture> pictures;
     QList<QList<int>> paragraphs(1);
     for (const auto& pending : items) {
@@ -393,32 +411,51 @@ QString ReportDocument::write(const PendingList& items, int pictureCount) const 
         }
         docx::Picture picture{pending->result(), pending->pixels, pending->segmentName};
         if (picture.png.isEmpty())
-            return QStringLiteral("无法把驻波图编码为 PNG 图片，不能写入文档“%1”。")
-                       .arg(displayName()) +
-                   kept;
+            return Outcome::failure(
+                Kind::Lasting, QStringLiteral("无法把驻波图编码为 PNG 图片，不能写入文档“%1”。")
+                                   .arg(displayName()));
         paragraphs.last().append(int(pictures.size()));
         pictures.append(picture);
     }
 
     Target target;
-    QString failure = checkTarget(&target);
-    if (failure.isEmpty())
-        failure = target.kind == Target::Existing
-                      ? appendToExisting(target.file, displayName(), pictures, paragraphs)
-                      : writeNew(target.file, displayName(), pictures, paragraphs);
-    return failure.isEmpty() ? QString() : failure + kept;
+    Outcome checked = checkTarget(&target);
+    if (!checked.isOk())
+        return checked;
+    if (target.kind == Target::Existing)
+        return appendToExisting(target.file, displayName(), pictures, paragraphs);
+    Outcome created = writeNew(target.file, displayName(), pictures, paragraphs);
+    if (!created.isOk())
+        return created;
+    // A document this program saw before and now finds gone was deleted or
+    // moved meanwhile: what it held is not in the new one.
+    return Outcome::ok(existed ? Outcome::Note::Recreated : Outcome::Note::Created);
 }
 
-QString ReportDocument::flush() {
-    const QString earlier = finishBackgroundWrite(true).value_or(QString());
-    if (m_pending.empty())
+Outcome ReportDocument::written(Outcome outcome) {
+    if (outcome.isOk())
+        m_existed = true;
+    return outcome;
+}
+
+Outcome ReportDocument::flush() {
+    Outcome earlier = finishBackgroundWrite(true).value_or(Outcome::ok());
+    if (m_pending.empty() || !earlier.isOk())
         return earlier;
-    const QString failure = write(m_pending, m_pendingPictures);
-    if (failure.isEmpty()) {
+    Outcome outcome = written(write(m_pending, m_existed));
+    if (outcome.isOk()) {
         m_pending.clear();
         m_pendingPictures = 0;
+        if (outcome.note() == Outcome::Note::None)
+            return earlier;
     }
-    return failure;
+    return outcome;
+}
+
+void ReportDocument::discardPending() {
+    (void)finishBackgroundWrite(true);
+    m_pending.clear();
+    m_pendingPictures = 0;
 }
 
 void ReportDocument::flushInBackground() {
@@ -432,23 +469,23 @@ void ReportDocument::flushInBackground() {
     // The worker only reads the snapshot and this object's path; pastes made
     // meanwhile go to the fresh pending list.
     inFlight->result =
-        std::async(std::launch::async, [this, items = inFlight->items, count = inFlight->pictures] {
-            return write(items, count);
+        std::async(std::launch::async, [this, items = inFlight->items, existed = m_existed] {
+            return write(items, existed);
         });
     m_inFlight = std::move(inFlight);
 }
 
-std::optional<QString> ReportDocument::finishBackgroundWrite(bool wait) {
+std::optional<Outcome> ReportDocument::finishBackgroundWrite(bool wait) {
     if (!m_inFlight)
-        return QString();
+        return Outcome::ok();
     if (!wait && m_inFlight->result.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
         return std::nullopt;
-    const QString failure = m_inFlight->result.get();
-    if (!failure.isEmpty()) {
+    Outcome outcome = written(m_inFlight->result.get());
+    if (!outcome.isOk()) {
         // Nothing was written: the snapshot goes back in front of what came since.
         m_pending.insert(m_pending.begin(), m_inFlight->items.begin(), m_inFlight->items.end());
         m_pendingPictures += m_inFlight->pictures;
     }
     m_inFlight.reset();
-    return failure;
+    return outcome;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/Outcome.h"
+
 #include <QImage>
 #include <QString>
 
@@ -36,8 +38,8 @@ public:
     // LibreOffice lock file beside it). A missing file (or an empty one, as a
     // file manager's "new document" makes) is fine when its folder is
     // writable; it becomes a new, empty A4 document on the first write.
-    // Returns a description of the refusal, naming the file, or an empty string.
-    QString open();
+    // A refusal names the file; a lock of another program is Busy.
+    Outcome open();
 
     // Puts the picture inline into the insertion paragraph, with an
     // alternative text that names the segment. The PNG encoding starts at
@@ -52,20 +54,23 @@ public:
         return m_pendingPictures + (m_inFlight ? m_inFlight->pictures : 0);
     }
 
-    // Writes everything pending. Returns an empty string, or a description of
-    // the failure; then the file is unchanged and everything stays pending
-    // for the next try.
-    // A write that was running in the background is finished first.
-    QString flush();
+    // Writes everything pending. On failure the file is unchanged and
+    // everything stays pending for the next try. A write that was running in
+    // the background is finished first. A success notes when the document
+    // was made, or made anew after it vanished.
+    Outcome flush();
+
+    // Forgets what is pending; a write already running is finished first.
+    void discardPending();
 
     // Starts writing everything pending on a worker thread and returns at
     // once; pastes may go on meanwhile. Does nothing while a write runs.
     void flushInBackground();
     bool isWriting() const { return m_inFlight != nullptr; }
-    // The outcome of the background write: empty when it succeeded or there
-    // was none, a description when it failed (its pictures are pending
-    // again), nothing while it still runs and wait is false.
-    std::optional<QString> finishBackgroundWrite(bool wait);
+    // The outcome of the background write (a success when there was none);
+    // after a failure its pictures are pending again. Nothing while it still
+    // runs and wait is false.
+    std::optional<Outcome> finishBackgroundWrite(bool wait);
 
 private:
     struct PendingPicture;
@@ -74,14 +79,18 @@ private:
     struct InFlight {
         PendingList items;
         int pictures = 0;
-        std::future<QString> result;
+        std::future<Outcome> result;
     };
 
     // Writes the items to the file as it is on disk now; safe on any thread.
-    QString write(const PendingList& items, int pictureCount) const;
+    // existed: whether the document was seen on disk before.
+    Outcome write(const PendingList& items, bool existed) const;
+    // Takes the outcome of a write of this object's: a success means the
+    // document exists from now on.
+    Outcome written(Outcome outcome);
 
     QString displayName() const;
-    QString checkTarget(Target* target) const;
+    Outcome checkTarget(Target* target) const;
 
     QString m_path;
     // What was typed since the last write, in order; an empty pointer is a
@@ -89,4 +98,7 @@ private:
     PendingList m_pending;
     int m_pendingPictures = 0;
     std::unique_ptr<InFlight> m_inFlight;
+    // Whether the document was found on disk or written by this object, so a
+    // document that vanishes afterwards is noticed when it is made anew.
+    bool m_existed = false;
 };

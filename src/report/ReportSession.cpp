@@ -3,6 +3,8 @@
 #include "platform/EventYield.h"
 #include "report/ReportDocument.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QThread>
 
 ReportSession::ReportSession() = default;
@@ -13,87 +15,131 @@ QString ReportSession::targetPath() const {
     return m_document ? m_document->path() : QString();
 }
 
-QString ReportSession::setTarget(const QString& path) {
-    QString failure;
-    if (m_document) {
-        if (m_document->path() == path && m_opened)
-            return {};
-        failure = flush();
+Outcome ReportSession::setTarget(const QString& path) {
+    if (m_document && m_document->path() == path && m_opened)
+        return Outcome::ok();
+    if (pendingPictures() > 0 && path != targetPath())
+        return Outcome::failure(
+            Outcome::Kind::Busy,
+            QStringLiteral("文档“%1”还有 %2 张驻波图尚未写入，不能改为保存到“%3”。")
+                .arg(QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath()))
+                .arg(pendingPictures())
+                .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+    if (!m_document || m_document->path() != path) {
+        m_document = std::make_unique<ReportDocument>(path);
+        m_written = 0;
     }
-    m_document = std::make_unique<ReportDocument>(path);
     m_opened = false;
-    const QString openFailure = openTarget();
-    return openFailure.isEmpty() ? failure : openFailure;
+    return openTarget();
 }
 
-QString ReportSession::openTarget() {
-    const QString failure = m_document->open();
-    m_opened = failure.isEmpty();
+Outcome ReportSession::openTarget() {
+    Outcome outcome = m_document->open();
+    m_opened = outcome.isOk();
     if (m_opened)
         m_sinceWrite.start();
-    return failure;
+    return outcome;
 }
 
-QString ReportSession::append(const QImage& picture, const QString& segmentName) {
+Outcome ReportSession::append(const QImage& picture, const QString& segmentName) {
     if (!m_document)
-        return QStringLiteral("尚未选择保存驻波图的文档");
-    // A target that could not be opened (held by another program, say) is
-    // tried again, so the user can fix the cause and save again.
+        return Outcome::failure(Outcome::Kind::Unusable,
+                                QStringLiteral("尚未选择保存驻波图的文档"));
+    // A target that could not be checked (held by another program, say) is
+    // tried again, so the user can fix the cause and save again. One that is
+    // only busy takes the picture, which waits until the document is free.
     if (!m_opened) {
-        const QString failure = openTarget();
-        if (!failure.isEmpty())
-            return failure;
+        Outcome opened = openTarget();
+        if (!opened.isOk() && opened.kind() != Outcome::Kind::Busy)
+            return opened;
     }
     m_document->paste(picture, segmentName);
     m_document->typeParagraphBreak();
-    return {};
+    return Outcome::ok();
 }
 
-QString ReportSession::flush() {
+// Counts what a successful write put on disk.
+Outcome ReportSession::counted(Outcome outcome, int pendingBefore) {
+    if (outcome.isOk()) {
+        m_written += pendingBefore - pendingPictures();
+        m_opened = true;
+    }
+    return outcome;
+}
+
+Outcome ReportSession::flush() {
     if (!m_document || !m_document->hasPending())
-        return {};
-    const QString failure = m_document->flush();
+        return Outcome::ok();
+    const int before = pendingPictures();
+    Outcome outcome = counted(m_document->flush(), before);
     m_sinceWrite.restart();
-    return failure;
+    return outcome;
 }
 
-QString ReportSession::flushIfDue() {
+Outcome ReportSession::flushIfDue() {
     if (!m_document)
-        return {};
+        return Outcome::ok();
     // The previous batch of pictures is written on a worker thread, so the
     // window keeps processing events while the archive is rewritten.
-    const auto finished = m_document->finishBackgroundWrite(false);
+    const int before = pendingPictures();
+    auto finished = m_document->finishBackgroundWrite(false);
     if (!finished)
-        return {};
+        return Outcome::ok();
+    Outcome outcome = counted(*finished, before);
     if (m_sinceWrite.isValid() && m_sinceWrite.elapsed() >= kBatchWriteIntervalMs) {
         m_document->flushInBackground();
         m_sinceWrite.restart();
     }
-    return *finished;
+    return outcome;
 }
 
-QString ReportSession::flushYielding(EventYield& yield) {
+Outcome ReportSession::flushYielding(EventYield& yield) {
     if (!m_document)
-        return {};
-    QString failure;
+        return Outcome::ok();
+    Outcome outcome;
+    Outcome::Note note = Outcome::Note::None;
     do {
+        const int before = pendingPictures();
         m_document->flushInBackground();
-        std::optional<QString> done;
+        std::optional<Outcome> done;
         while (!(done = m_document->finishBackgroundWrite(false))) {
             yield.yieldEvents();
             QThread::msleep(2);
         }
-        failure = *done;
-    } while (failure.isEmpty() && m_document->hasPending());
+        outcome = counted(*done, before);
+        if (outcome.note() != Outcome::Note::None)
+            note = outcome.note();
+    } while (outcome.isOk() && m_document->hasPending());
     m_sinceWrite.restart();
-    return failure;
+    return outcome.isOk() ? Outcome::ok(note) : outcome;
 }
 
 int ReportSession::pendingPictures() const {
     return m_document ? m_document->pendingPictures() : 0;
 }
 
+QString ReportSession::noteText(Outcome::Note note) const {
+    const QString name = QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath());
+    switch (note) {
+    case Outcome::Note::Created:
+        return QStringLiteral("已新建文档“%1”。").arg(name);
+    case Outcome::Note::Recreated:
+        return QStringLiteral("文档“%1”已不存在（可能被删除或移走），已重新新建该文档，"
+                              "其中只有此后保存的驻波图。")
+            .arg(name);
+    case Outcome::Note::None:
+        break;
+    }
+    return {};
+}
+
+void ReportSession::discardPending() {
+    if (m_document)
+        m_document->discardPending();
+}
+
 void ReportSession::release() {
     m_document.reset();
     m_opened = false;
+    m_written = 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/Outcome.h"
+
 #include <QElapsedTimer>
 #include <QImage>
 #include <QString>
@@ -12,29 +14,41 @@ class ReportDocument;
 // The target document the main window appends plots to, from the first save
 // to the window's close. Appended pictures are written at once for a manual
 // save and in batches (at most every two seconds) during a batch run.
+// Pictures stay bound to the document they were accepted for: the target
+// cannot change while some of them wait to be written.
 class ReportSession {
 public:
     ReportSession();
     ~ReportSession();
 
-    // Makes path the target. What is pending for a previous target is written
-    // first. Returns a description of what failed, or an empty string.
-    QString setTarget(const QString& path);
+    // Makes path the target and checks it. Refused while pictures wait for
+    // another target (write or discard them first). A target that fails the
+    // check stays the target, and the next append checks it again.
+    Outcome setTarget(const QString& path);
     bool hasTarget() const { return m_document != nullptr; }
     QString targetPath() const;
 
-    // Appends the picture and a paragraph break after it.
-    QString append(const QImage& picture, const QString& segmentName);
+    // Appends the picture and a paragraph break after it. A target that could
+    // not be checked yet is checked again first; the picture is accepted only
+    // when the target can take it (or is held by another program for now).
+    Outcome append(const QImage& picture, const QString& segmentName);
     // Writes what is pending.
-    QString flush();
+    Outcome flush();
     // Writes everything pending on a worker thread, letting events run
     // meanwhile, and returns when it is on disk or the write failed.
-    QString flushYielding(EventYield& yield);
+    Outcome flushYielding(EventYield& yield);
     // Starts writing what is pending in the background when the last write
     // is long enough ago; reports the outcome of a background write that has
     // finished since the last call.
-    QString flushIfDue();
+    Outcome flushIfDue();
+    // Pictures accepted for the target and not yet on disk.
     int pendingPictures() const;
+    // Pictures this session has put into the current target's file.
+    int writtenPictures() const { return m_written; }
+    // What a note of a successful write means for the target, in words.
+    QString noteText(Outcome::Note note) const;
+    // Gives up the pictures that wait (the user chose to).
+    void discardPending();
 
     // Writes nothing; forgets the target (the window is closing).
     void release();
@@ -42,9 +56,11 @@ public:
     static constexpr qint64 kBatchWriteIntervalMs = 2000;
 
 private:
-    QString openTarget();
+    Outcome openTarget();
+    Outcome counted(Outcome outcome, int pendingBefore);
 
     std::unique_ptr<ReportDocument> m_document;
     bool m_opened = false;
+    int m_written = 0;
     QElapsedTimer m_sinceWrite;
 };

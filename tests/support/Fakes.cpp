@@ -1,15 +1,12 @@
 #include "support/Fakes.h"
 
-void FakeDialogs::critical(const QString& text) {
-    messages.append({true, text});
+MessageAnswer FakeDialogs::show(const MessageBox& box) {
+    boxes.append(box);
+    messages.append({box.icon == MessageBox::Icon::Critical, box.text, box.icon});
     if (onMessage)
         onMessage(messages.last());
-}
-
-void FakeDialogs::information(const QString& text) {
-    messages.append({false, text});
-    if (onMessage)
-        onMessage(messages.last());
+    const bool asks = !box.buttons.isEmpty() || !box.option.isEmpty();
+    return asks && !answers.isEmpty() ? answers.takeFirst() : MessageAnswer{};
 }
 
 QString FakeDialogs::openFileName(const QString& filter, bool) {
@@ -29,9 +26,17 @@ QStringList FakeDialogs::criticalTexts() const {
 QStringList FakeDialogs::informationTexts() const {
     QStringList texts;
     for (const auto& m : messages)
-        if (!m.critical)
+        if (m.icon == MessageBox::Icon::Information)
             texts.append(m.text);
     return texts;
+}
+
+QList<MessageBox> FakeDialogs::questions() const {
+    QList<MessageBox> asked;
+    for (const MessageBox& box : boxes)
+        if (!box.buttons.isEmpty())
+            asked.append(box);
+    return asked;
 }
 
 void FakeClipboard::clear() {

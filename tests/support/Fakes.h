@@ -20,13 +20,18 @@ public:
     struct Message {
         bool critical;
         QString text;
+        MessageBox::Icon icon;
     };
 
-    void critical(const QString& text) override;
-    void information(const QString& text) override;
+    MessageAnswer show(const MessageBox& box) override;
     QString openFileName(const QString& filter, bool allowNew) override;
 
     QList<Message> messages;
+    QList<MessageBox> boxes; // every box shown, in full
+    // Answers to boxes that ask something (buttons or a tick box), consumed
+    // one per such box; when none is left the default button is chosen and
+    // the tick box left alone.
+    QList<MessageAnswer> answers;
     QStringList fileAnswers; // consumed one per dialog; empty list = cancel
     QStringList filtersAsked;
     int dialogsShown = 0;
@@ -35,6 +40,8 @@ public:
 
     QStringList criticalTexts() const;
     QStringList informationTexts() const;
+    // The boxes that offered a choice of buttons.
+    QList<MessageBox> questions() const;
 };
 
 class FakeClock : public Clock {
