@@ -1,5 +1,7 @@
+#include "report/DocxPackage.h"
 #include "report/ReportDocument.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +22,7 @@
 #include <cmath>
 #include <csignal>
 #include <sys/resource.h>
+#include <thread>
 
 // Everything here reads the produced packages with libzip and
 // QXmlStreamReader directly, never through the document layer itself.
@@ -346,7 +349,7 @@ QString badTarget(const QString& kind, const QString& dir) {
                                       "wordprocessingml/main\"><w:body/></w:document>"));
     if (kind == u"too many entries") {
         Entries entries = minimalPackage(wordDocument(QString()));
-        for (int i = 0; i < 10000; ++i)
+        for (int i = 0; i < DocxPackage::kMaxEntries; ++i)
             entries.append({QStringLiteral("word/media/filler%1.bin").arg(i), QByteArray()});
         writeZip(path, entries);
     }
@@ -397,6 +400,10 @@ QString badTarget(const QString& kind, const QString& dir) {
         writeFile(path, good);
         writeFile(dir + QStringLiteral("/.~lock.report.docx#"), "user,host,/home/user;");
     }
+    if (kind == u"open in Word") {
+        writeFile(path, good);
+        writeFile(dir + QStringLiteral("/~$port.docx"), QByteArray(162, '\0'));
+    }
     return path;
 }
 
@@ -422,6 +429,11 @@ private slots:
     void deletedDocumentIsWrittenAnew();
     void failedWriteKeepsPictures_data();
     void failedWriteKeepsPictures();
+    void writesThroughOddTargets_data();
+    void writesThroughOddTargets();
+    void marksTheDocumentInUse();
+    void concurrentWritersKeepEveryPicture();
+    void neverWritesPastItsReadLimits();
 };
 
 void TestDocx::appendsPicturesInOrder_data() {
@@ -757,6 +769,8 @@ void TestDocx::cleansSegmentNames_data() {
     QTest::newRow("outside the BMP") << QStringLiteral("段😀") << QStringLiteral("段😀");
     QTest::newRow("placeholders") << "%1 %2 %11"
                                   << "%1 %2 %11";
+    QTest::newRow("millions of characters")
+        << QString(4000000, QChar(0x6BB5)) << QString(100, QChar(0x6BB5));
 }
 
 void TestDocx::cleansSegmentNames() {
@@ -774,8 +788,10 @@ void TestDocx::cleansSegmentNames() {
         return;
     QCOMPARE(after.pictures.size(), 1);
     QVERIFY2(after.pictures.first().description.contains(shown),
-             qPrintable(after.pictures.first().description));
+             qPrintable(after.pictures.first().description.left(400)));
     QVERIFY(after.pictures.first().description.contains(u"Veltrace"));
+    // However long the name, the text written stays short.
+    QVERIFY(after.pictures.first().description.size() < 300);
 }
 
 void TestDocx::refusesBadTargets_data() {
@@ -799,8 +815,8 @@ void TestDocx::refusesBadTargets_data() {
                                    << "XML";
     QTest::newRow("strict OOXML") << "strict"
                                   << "Strict";
-    QTest::newRow("too many entries") << "too many entries"
-                                      << "10000";
+    QTest::newRow("too many entries")
+        << "too many entries" << QString::number(DocxPackage::kMaxEntries);
     QTest::newRow("huge main part") << "huge part"
                                     << "64 MiB";
     QTest::newRow("main part larger than its directory says") << "understated size"
@@ -819,6 +835,8 @@ void TestDocx::refusesBadTargets_data() {
                                             << ".docx";
     QTest::newRow("open in LibreOffice") << "open in LibreOffice"
                                          << "LibreOffice";
+    QTest::newRow("open in Word") << "open in Word"
+                                  << "Word";
 }
 
 void TestDocx::refusesBadTargets() {
@@ -939,6 +957,9 @@ void TestDocx::fullDiskLeavesTheDocumentWhole() {
 
     QVERIFY(!failure.isEmpty());
     QVERIFY2(failure.contains(QStringLiteral("report.docx")), qPrintable(failure));
+    // Told as what it is, a disk that is full, never as a failure to read.
+    QVERIFY2(failure.contains(QStringLiteral("磁盘")) && !failure.contains(QStringLiteral("读取")),
+             qPrintable(failure));
     QCOMPARE(fileBytes(path), original);
     QCOMPARE(directoryListing(dir.path()), QStringList{QStringLiteral("report.docx")});
     QCOMPARE(report.pendingPictures(), 20);
@@ -964,11 +985,157 @@ void TestDocx::deletedDocumentIsWrittenAnew() {
     QVERIFY(QFile::remove(path));
     report.paste(plot(1), segment(1));
     report.typeParagraphBreak();
-    QCOMPARE(report.flush().message(), QString());
+    const Outcome outcome = report.flush();
+    QCOMPARE(outcome.message(), QString());
+    QCOMPARE(outcome.note(), Outcome::Note::Recreated);
     const Inspection after = inspect(path);
     verifyPackage(after);
     QCOMPARE(after.pictures.size(), 1);
     QVERIFY(after.pictures.at(0).description.contains(segment(1)));
+}
+
+void TestDocx::writesThroughOddTargets_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("name of 250 bytes") << "long name";
+    QTest::newRow("symbolic link") << "link";
+    QTest::newRow("symbolic link to a missing file") << "dangling link";
+    QTest::newRow("temporaries a killed writer left") << "stale temporaries";
+}
+
+void TestDocx::writesThroughOddTargets() {
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString path = dir.filePath(QStringLiteral("report.docx"));
+    const QString real = dir.filePath(QStringLiteral("real.docx"));
+    if (kind == u"long name")
+        path = dir.filePath(QString(245, u'a') + QStringLiteral(".docx"));
+    if (kind == u"link") {
+        QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), real));
+        QVERIFY(QFile::link(real, path));
+    }
+    if (kind == u"dangling link")
+        QVERIFY(QFile::link(real, path));
+    const QString stale =
+        dir.filePath(QStringLiteral(".~veltrace-%1-99999-1.tmp")
+                         .arg(QString::fromLatin1(
+                             QCryptographicHash::hash("report.docx", QCryptographicHash::Sha1)
+                                 .toHex()
+                                 .left(10))));
+    if (kind == u"stale temporaries")
+        writeFile(stale, QByteArray(4096, 'x'));
+
+    // Made (or opened) and appended to twice.
+    ReportDocument report(path);
+    QCOMPARE(report.open().message(), QString());
+    for (int i = 0; i < 2; ++i) {
+        report.paste(plot(i), segment(i));
+        report.typeParagraphBreak();
+        QCOMPARE(report.flush().message(), QString());
+    }
+    const bool linked = kind.contains(u"link");
+    const Inspection after = inspect(linked ? real : path);
+    verifyPackage(after);
+    QCOMPARE(after.pictures.size(), kind == u"link" ? 3 : 2);
+    // A link stays a link; nothing but the document (and lock file) is left.
+    QCOMPARE(QFileInfo(path).isSymLink(), linked);
+    QVERIFY(!QFileInfo::exists(stale));
+    for (const QString& name : directoryListing(dir.path()))
+        QVERIFY2(!name.endsWith(QStringLiteral(".tmp")), qPrintable(name));
+}
+
+void TestDocx::marksTheDocumentInUse() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    const QString mark = dir.filePath(QStringLiteral(".~lock.report.docx#"));
+    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    // A mark of this program's that a killed writer left is no obstacle.
+    writeFile(mark, "Veltrace,someone,host,07.03.2026 14:05,veltrace:99999@host;");
+    ReportDocument report(path);
+    QCOMPARE(report.open().message(), QString());
+
+    // Held from one write to the next, as a batch holds it.
+    report.holdInUse(true);
+    for (int i = 0; i < 2; ++i) {
+        report.paste(plot(i), segment(i));
+        report.typeParagraphBreak();
+        QCOMPARE(report.flush().message(), QString());
+        QVERIFY(fileBytes(mark).startsWith("Veltrace,"));
+        QVERIFY(!fileBytes(mark).contains("veltrace:99999@"));
+    }
+    report.holdInUse(false);
+    QVERIFY(!QFileInfo::exists(mark));
+
+    // A single save marks it only while it writes.
+    report.paste(plot(2), segment(2));
+    report.typeParagraphBreak();
+    QCOMPARE(report.flush().message(), QString());
+    QVERIFY(!QFileInfo::exists(mark));
+    QCOMPARE(inspect(path).pictures.size(), 4);
+}
+
+void TestDocx::concurrentWritersKeepEveryPicture() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    constexpr int kRounds = 8;
+    constexpr int kPerRound = 3;
+    // Two writers (a window and a script, say) save into one document at
+    // once, each several times.
+    auto writer = [&](const QString& tag, QStringList* failures) {
+        ReportDocument report(path);
+        for (int round = 0; round < kRounds; ++round) {
+            for (int i = 0; i < kPerRound; ++i) {
+                report.paste(plot(i), QStringLiteral("%1-%2").arg(tag).arg(round * kPerRound + i));
+                report.typeParagraphBreak();
+            }
+            const QString failure = report.flush().message();
+            if (!failure.isEmpty())
+                failures->append(failure);
+        }
+    };
+    QStringList failuresA, failuresB;
+    std::thread a(writer, QStringLiteral("A"), &failuresA);
+    std::thread b(writer, QStringLiteral("B"), &failuresB);
+    a.join();
+    b.join();
+    QCOMPARE(failuresA + failuresB, QStringList());
+
+    const Inspection after = inspect(path);
+    verifyPackage(after);
+    QCOMPARE(after.pictures.size(), 1 + 2 * kRounds * kPerRound);
+    for (const QString& tag : {QStringLiteral("A"), QStringLiteral("B")}) {
+        QStringList order;
+        for (const auto& picture : after.pictures) {
+            if (picture.description.contains(tag + u'-'))
+                order.append(picture.description);
+        }
+        QCOMPARE(order.size(), kRounds * kPerRound);
+        for (int i = 0; i < order.size(); ++i)
+            QVERIFY2(order[i].contains(QStringLiteral("%1-%2（").arg(tag).arg(i)),
+                     qPrintable(order[i]));
+    }
+}
+
+void TestDocx::neverWritesPastItsReadLimits() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    // A main part just under the limit: one more picture would take it over.
+    QByteArray document = wordDocument(QStringLiteral("<w:p/>"));
+    document.insert(document.indexOf("<w:body>"),
+                    QByteArray(DocxPackage::kMaxPartSize - document.size() - 200, ' '));
+    writeZip(path, minimalPackage(document));
+    const QByteArray before = fileBytes(path);
+    ReportDocument report(path);
+    QCOMPARE(report.open().message(), QString());
+    report.paste(plot(0), segment(0));
+    report.typeParagraphBreak();
+    const Outcome outcome = report.flush();
+    QCOMPARE(outcome.kind(), Outcome::Kind::Lasting);
+    QVERIFY2(outcome.message().contains(QStringLiteral("上限")), qPrintable(outcome.message()));
+    QCOMPARE(fileBytes(path), before);
+    QCOMPARE(report.pendingPictures(), 1);
+    // What the program leaves behind, it can still read.
+    QCOMPARE(ReportDocument(path).open().message(), QString());
 }
 
 QTEST_MAIN(TestDocx)

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 namespace {
 
@@ -59,6 +60,8 @@ private slots:
     void stopDuringBatchKeepsACleanPrefix();
     void batchProblemsAreListed_data();
     void batchProblemsAreListed();
+    void documentChangesDuringBatch_data();
+    void documentChangesDuringBatch();
 
 private:
     QLineEdit* field(int index) const {
@@ -661,6 +664,48 @@ void TestReportCommands::switchingTargetKeepsWaitingPictures() {
     } else {
         QCOMPARE(docxinspect::pictureDescriptions(other).size(), 1);
     }
+}
+
+void TestReportCommands::documentChangesDuringBatch_data() {
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("made read-only") << false;
+    QTest::newRow("deleted") << true;
+}
+
+void TestReportCommands::documentChangesDuringBatch() {
+    QFETCH(bool, deleted);
+    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    // Time passes quickly, so the batch writes in the background as it goes.
+    bool changed = false;
+    QString lastCaption;
+    m_fakes->yield.onYield = [&](int) {
+        m_fakes->clock.current = m_fakes->clock.current.addSecs(3);
+        // After each row, the write started in the background has time to end.
+        if (batchButton()->text() != lastCaption)
+            QThread::msleep(100);
+        lastCaption = batchButton()->text();
+        if (changed || lastCaption != QStringLiteral("正在处理： 1/5"))
+            return;
+        changed = true;
+        if (deleted)
+            QVERIFY(QFile::remove(m_docx));
+        else
+            blockDocument(false);
+    };
+    m_form->runBatch();
+    const QString message = m_fakes->dialogs.messages.last().text;
+    if (deleted) {
+        // The rows since go into a new document, and the user is told so.
+        QVERIFY2(message.contains(QStringLiteral("已不存在")), qPrintable(message));
+        QVERIFY(docxinspect::pictureDescriptions(m_docx).size() < 6);
+        return;
+    }
+    // A write that cannot succeed ends the batch rather than piling up rows.
+    QVERIFY2(batchReport().startsWith(QStringLiteral("已中止：处理了")), qPrintable(batchReport()));
+    QVERIFY2(message.startsWith(QStringLiteral("批处理已中止")) &&
+                 message.contains(QStringLiteral("只读")),
+             qPrintable(message));
+    unblockDocument(false);
 }
 
 QTEST_MAIN(TestReportCommands)

@@ -2,6 +2,7 @@
 
 #include "cli/CliFields.h"
 #include "cli/CliOptions.h"
+#include "platform/Clock.h"
 #include "platform/EventYield.h"
 #include "platform/Random.h"
 #include "report/BatchReport.h"
@@ -125,8 +126,10 @@ public:
         Outcome outcome = m_report.append(m_run.canvas.Image(), m_run.fields.text(0));
         if (outcome.isOk())
             outcome = m_report.flushIfDue();
-        if (outcome.isOk())
+        if (outcome.isOk()) {
+            noted(outcome);
             return;
+        }
         m_summary.writeFailure = outcome.message();
         // Another program holding the document may let go of it; anything else
         // will not mend itself, so the run ends.
@@ -148,6 +151,13 @@ public:
         }
     }
     bool stopRequested() const override { return !m_summary.abortCause.isEmpty(); }
+
+    // A document that vanished during the run was made anew: what it held
+    // before is gone, which the run's status must not hide.
+    void noted(const Outcome& outcome) {
+        if (outcome.note() == Outcome::Note::Recreated)
+            m_summary.problems.add(0, QString(), m_report.noteText(outcome.note()));
+    }
 
     BatchSummary& summary() { return m_summary; }
 
@@ -190,20 +200,26 @@ int batch(const CliOptions& options, CliStreams& io) {
         io.err << "veltrace-cli: " << refusal << Qt::endl;
         return cli::kUsage;
     }
-    ReportSession report;
+    const SystemClock clock;
+    ReportSession report(clock);
     if (const Outcome opened = report.setTarget(options.into);
         !opened.isOk() && opened.kind() != Outcome::Kind::Busy) {
         io.err << "veltrace-cli: " << oneLine(opened.message()) << Qt::endl;
         return cli::kUsage;
     }
-    CliBatch host(run, report, options, workbook.rowCount(), io);
-    const BatchResult result = runBatch(workbookPath, host);
+    const int total = workbook.rowCount();
+    CliBatch host(run, report, options, total, io);
+    report.beginRun();
+    const BatchResult result = runBatch(workbook, host);
     if (io.errIsTerminal)
         io.err << Qt::endl;
     BatchSummary& summary = host.summary();
-    summary.total = workbook.rowCount();
+    summary.total = total;
     if (const Outcome written = report.flush(); !written.isOk())
         summary.writeFailure = written.message();
+    else
+        host.noted(written);
+    report.endRun();
     summary.unwritten =
         summary.processed - std::clamp(report.writtenPictures(), 0, summary.processed);
     printBatchEnd(summary, options.into, io);

@@ -56,7 +56,7 @@ struct Form1::Services {
 
 Form1::Form1(Platform platform, QWidget* parent)
     : QWidget(parent), m_services(std::make_unique<Services>(this)), m_platform(platform),
-      m_canvas(Canvas::plotCanvas()), m_report(std::make_unique<ReportSession>()) {
+      m_canvas(Canvas::plotCanvas()) {
     if (!m_platform.dialogs)
         m_platform.dialogs = &m_services->dialogs;
     if (!m_platform.clock)
@@ -67,6 +67,7 @@ Form1::Form1(Platform platform, QWidget* parent)
         m_platform.clipboard = &m_services->clipboard;
     if (!m_platform.yield)
         m_platform.yield = &m_services->yield;
+    m_report = std::make_unique<ReportSession>(*m_platform.clock);
 
     buildWindow();
     connectSignals();

@@ -303,9 +303,11 @@ private:
 
 void Form1::processBatch() {
     BatchRows rows(*this);
+    m_report->beginRun();
     const BatchResult result = ::runBatch(m_workbookLabel->text(), rows);
     // Whatever the last rows appended is written before the report.
     const Outcome written = m_report->flushYielding(*m_platform.yield);
+    m_report->endRun();
     if (!written.isOk())
         m_batch->lastWriteFailure = written.message();
     else if (written.note() == Outcome::Note::Recreated)

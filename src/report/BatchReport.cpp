@@ -86,6 +86,13 @@ QString batchreport::message(const BatchSummary& summary, const QString& target,
             text += QStringLiteral("，原因：") + summary.writeFailure;
         text += QStringLiteral("\r\n") + pendingHint;
     }
+    // Problems of the document itself are few: they are said in full.
+    for (const BatchProblems::Entry& entry : summary.problems.entries()) {
+        for (const QString& description : entry.descriptions) {
+            if (entry.sheetRow == 0 && description != summary.writeFailure)
+                text += QStringLiteral("\r\n") + description;
+        }
+    }
     if (summary.problems.rowCount() > 0)
         text +=
             QStringLiteral("\r\n有%1行数据有问题，详见详细信息。").arg(summary.problems.rowCount());

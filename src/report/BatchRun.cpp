@@ -10,6 +10,11 @@ BatchResult runBatch(const QString& workbookPath, BatchHost& host) {
         result.failure = Outcome::failure(Outcome::Kind::Unusable, failure);
         return result;
     }
+    return runBatch(workbook, host);
+}
+
+BatchResult runBatch(Workbook& workbook, BatchHost& host) {
+    BatchResult result;
     for (; !workbook.atEnd() && !host.stopRequested(); workbook.moveNext()) {
         // Data rows start under the heading, in the sheet's second row.
         host.rowStarted(result.processed + 2);

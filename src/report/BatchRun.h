@@ -30,5 +30,9 @@ struct BatchResult {
     Outcome failure;
 };
 
+class Workbook;
+
 // Turns every data row of the workbook into field writes, a plot and a save.
 BatchResult runBatch(const QString& workbookPath, BatchHost& host);
+// The same for a workbook already read; it is closed at the end.
+BatchResult runBatch(Workbook& workbook, BatchHost& host);

@@ -153,7 +153,16 @@ const char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standal
 } // namespace
 
 QString alternativeText(const QString& segmentName) {
-    const QString segment = segmentName.simplified();
+    // A name from a workbook cell may be megabytes long; the document gets a
+    // readable start of it.
+    constexpr qsizetype kLongest = 200;
+    QString segment = segmentName.left(4 * kLongest).simplified();
+    if (segment.size() > kLongest) {
+        qsizetype cut = kLongest - 1;
+        if (segment.at(cut - 1).isHighSurrogate())
+            --cut;
+        segment = segment.left(cut) + QChar(0x2026);
+    }
     return segment.isEmpty() ? QStringLiteral("驻波图（由 Veltrace 合成）")
                              : QStringLiteral("驻波图：%1（由 Veltrace 合成）").arg(segment);
 }

@@ -18,8 +18,10 @@ class DocxPackage {
 public:
     // Unpacked size above which a part is not read.
     static constexpr qint64 kMaxPartSize = 64LL * 1024 * 1024;
-    // More entries than any real document has; a container above it is refused.
-    static constexpr qint64 kMaxEntries = 10000;
+    // More entries than any real document has, and room for tens of
+    // thousands of plots; a container above it is refused, and no write makes
+    // one.
+    static constexpr qint64 kMaxEntries = 100000;
 
     DocxPackage() = default;
     ~DocxPackage();

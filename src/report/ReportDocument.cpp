@@ -1,5 +1,6 @@
 #include "report/ReportDocument.h"
 
+#include "report/DocumentFiles.h"
 #include "report/DocxAppend.h"
 #include "report/DocxPackage.h"
 #include "report/DocxXml.h"
@@ -10,11 +11,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
+#include <QStorageInfo>
 #include <QThreadPool>
 #include <QUrl>
 
 #include <atomic>
+#include <filesystem>
 #include <future>
 
 // A picture waiting to be written. Its PNG is encoded by whoever comes first:
@@ -73,11 +75,6 @@ const QString kContentTypesPart = QStringLiteral("[Content_Types].xml");
 bool isWritable(const QFileInfo& info) {
     return info.isWritable() &&
            (info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
-}
-
-// LibreOffice keeps ".~lock.NAME#" beside a document it has open.
-QString libreOfficeLock(const QFileInfo& info) {
-    return info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + u'#';
 }
 
 QString native(const QString& path) {
@@ -204,54 +201,150 @@ Outcome readExisting(const QString& file, const QString& name, DocxPackage::Mode
     return Outcome::ok();
 }
 
-// Appends to the document on disk through libzip's own atomic commit.
-Outcome appendToExisting(const QString& file, const QString& name,
+// How long a write waits while another writer of this program writes.
+constexpr int kWriteLockWaitMs = 20000;
+
+// A failed write, told as "no space" when the disk has no room for it.
+Outcome writeFailure(const QString& name, const QString& folder, qint64 needed,
+                     const QString& cause, bool creating = false) {
+    const QString failed =
+        creating ? QStringLiteral("无法新建文档") : QStringLiteral("无法写入文档");
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.bytesAvailable() >= 0 &&
+        storage.bytesAvailable() < needed + 1024 * 1024)
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("%1“%2”：磁盘空间不足（文件夹“%3”所在的磁盘只剩 "
+                                               "%4 KB 可用空间）。请腾出磁盘空间后再保存。")
+                                    .arg(failed, name, native(folder))
+                                    .arg(storage.bytesAvailable() / 1024));
+    return Outcome::failure(Kind::Lasting, QStringLiteral("%1“%2”：%3。").arg(failed, name, cause));
+}
+
+// Copies a file into a new one; returns the cause of a failure or "".
+QString copyFile(const QString& from, const QString& to) {
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly))
+        return in.errorString();
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return out.errorString();
+    QByteArray chunk(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(chunk.data(), chunk.size());
+        if (got < 0)
+            return in.errorString();
+        if (got == 0)
+            break;
+        if (out.write(chunk.constData(), got) != got)
+            return out.errorString();
+    }
+    return out.flush() ? QString() : out.errorString();
+}
+
+// Replaces target with the finished temporary file in one step.
+QString replaceWith(const QString& temporary, const QString& target) {
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temporary).toStdString(),
+                            QFile::encodeName(target).toStdString(), error);
+    return error ? QString::fromLocal8Bit(error.message().c_str()) : QString();
+}
+
+// Whether a document with the appended parts stays within what the program
+// reads back, so no write makes a document it would then refuse.
+Outcome checkLimits(const QString& name, const DocxPackage& package,
+                    const docx::AppendOutput& output) {
+    const qint64 entries = package.entryCount() + output.media.size();
+    const qint64 largest =
+        std::max({output.document.size(), output.rels.size(), output.contentTypes.size()});
+    if (entries <= DocxPackage::kMaxEntries && largest <= DocxPackage::kMaxPartSize)
+        return Outcome::ok();
+    return Outcome::failure(Kind::Lasting,
+                            QStringLiteral("文档“%1”已达到本程序能处理的大小上限（%2 个部件，"
+                                           "正文不超过 %3 MiB），不能再添加驻波图；"
+                                           "请改用一个新文档保存其余的驻波图。")
+                                .arg(name)
+                                .arg(DocxPackage::kMaxEntries)
+                                .arg(DocxPackage::kMaxPartSize / (1024 * 1024)));
+}
+
+// Appends the pictures to the copy of the document; file is the document
+// itself, for the room its folder has.
+Outcome appendToCopy(const QString& copy, const QString& file, const QString& name,
+                     const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs) {
+    DocxPackage package;
+    docx::AppendInput input;
+    Outcome read = readExisting(copy, name, DocxPackage::Mode::Update, &package, &input);
+    if (!read.isOk())
+        return read;
+    docx::AppendOutput output;
+    QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
+    if (!cause.isEmpty())
+        return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
+    Outcome limits = checkLimits(name, package, output);
+    if (!limits.isOk())
+        return limits;
+    const std::pair<QString, QByteArray> parts[] = {
+        {package.locate(kContentTypesPart).value_or(kContentTypesPart), output.contentTypes},
+        {input.mainPart, output.document},
+        {input.relsPart, output.rels}};
+    for (const auto& [part, bytes] : parts) {
+        if (cause.isEmpty())
+            cause = package.write(part, bytes, false);
+    }
+    qint64 added = 0;
+    for (const auto& [part, png] : output.media) {
+        added += png.size();
+        if (cause.isEmpty())
+            cause = package.write(part, png, true);
+    }
+    if (cause.isEmpty())
+        cause = package.commit();
+    if (!cause.isEmpty())
+        return writeFailure(name, QFileInfo(file).absolutePath(),
+                            QFileInfo(copy).size() + added + output.document.size(), cause);
+    return Outcome::ok();
+}
+
+// Appends to a copy of the document, then puts the copy in its place, unless
+// another program changed the document meanwhile: then it starts over from
+// what that program saved. Runs under the write lock.
+Outcome appendToExisting(DocumentFiles& files, const QString& file, const QString& name,
                          const QList<docx::Picture>& pictures,
                          const QList<QList<int>>& paragraphs) {
-    // Another program may save the document while this write is being
-    // prepared; then the write starts over from what it saved.
+    qint64 pictureBytes = 0;
+    for (const docx::Picture& picture : pictures)
+        pictureBytes += picture.png.size();
     for (int attempt = 1;; ++attempt) {
         const FileStamp before = stampOf(file);
-        DocxPackage package;
-        docx::AppendInput input;
-        Outcome read = readExisting(file, name, DocxPackage::Mode::Update, &package, &input);
-        if (!read.isOk())
-            return read;
-        docx::AppendOutput output;
-        QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
-        if (!cause.isEmpty())
-            return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
-        const std::pair<QString, QByteArray> parts[] = {
-            {package.locate(kContentTypesPart).value_or(kContentTypesPart), output.contentTypes},
-            {input.mainPart, output.document},
-            {input.relsPart, output.rels}};
-        for (const auto& [part, bytes] : parts) {
-            if (cause.isEmpty())
-                cause = package.write(part, bytes, false);
+        const QString temporary = files.newTemporary();
+        if (const QString cause = copyFile(file, temporary); !cause.isEmpty()) {
+            QFile::remove(temporary);
+            return writeFailure(name, QFileInfo(file).absolutePath(), before.size, cause);
         }
-        for (const auto& [part, png] : output.media) {
-            if (cause.isEmpty())
-                cause = package.write(part, png, true);
-        }
-        if (cause.isEmpty() && stampOf(file) != before) {
+        Outcome outcome = appendToCopy(temporary, file, name, pictures, paragraphs);
+        if (outcome.isOk() && stampOf(file) != before) {
+            QFile::remove(temporary);
             if (attempt < 3)
                 continue;
             return Outcome::failure(
                 Kind::Busy,
                 QStringLiteral("无法写入文档“%1”：文档正被其他程序反复修改。").arg(name));
         }
-        if (cause.isEmpty())
-            cause = package.commit();
-        if (!cause.isEmpty())
-            return Outcome::failure(Kind::Lasting,
-                                    QStringLiteral("无法写入文档“%1”：%2。").arg(name, cause));
-        return Outcome::ok();
+        if (outcome.isOk()) {
+            QFile::setPermissions(temporary, QFile::permissions(file));
+            if (const QString cause = replaceWith(temporary, file); !cause.isEmpty())
+                outcome = writeFailure(name, QFileInfo(file).absolutePath(),
+                                       before.size + pictureBytes, cause);
+        }
+        QFile::remove(temporary);
+        return outcome;
     }
 }
 
-// Writes a new document holding the pictures.
-Outcome writeNew(const QString& file, const QString& name, const QList<docx::Picture>& pictures,
-                 const QList<QList<int>>& paragraphs) {
+// Writes a new document holding the pictures: built in memory, written to a
+// temporary file and renamed into place. Runs under the write lock.
+Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
+                 const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs) {
     const QList<std::pair<QString, QByteArray>> parts = docx::newDocumentParts();
     docx::AppendInput input;
     input.mainPart = kMainPartFallback;
@@ -270,6 +363,11 @@ Outcome writeNew(const QString& file, const QString& name, const QList<docx::Pic
     QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
     if (cause.isEmpty())
         cause = package.create();
+    if (cause.isEmpty()) {
+        Outcome limits = checkLimits(name, package, output);
+        if (!limits.isOk())
+            return limits;
+    }
     for (const auto& [part, bytes] : parts) {
         if (cause.isEmpty())
             cause = package.write(part,
@@ -283,19 +381,30 @@ Outcome writeNew(const QString& file, const QString& name, const QList<docx::Pic
         if (cause.isEmpty())
             cause = package.write(part, png, true);
     }
-    // The whole package is built in memory, then written to a temporary file
-    // beside the target and renamed over it.
     QByteArray bytes;
     if (cause.isEmpty())
         cause = package.commitToMemory(&bytes);
-    if (cause.isEmpty()) {
-        QSaveFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-            cause = out.errorString();
-    }
+    const QString folder = QFileInfo(file).absolutePath();
     if (!cause.isEmpty())
-        return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("无法新建文档“%1”：%2。").arg(name, cause));
+        return writeFailure(name, folder, 0, cause, true);
+    const QString temporary = files.newTemporary();
+    QFile out(temporary);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) || out.write(bytes) != bytes.size() ||
+        !out.flush())
+        cause = out.errorString();
+    out.close();
+    // Another program may have made the document meanwhile; it is not
+    // replaced, the pictures go into it instead.
+    if (cause.isEmpty() && QFileInfo(file).size() > 0) {
+        QFile::remove(temporary);
+        return Outcome::failure(Kind::Busy,
+                                QStringLiteral("文档“%1”在写入时被其他程序新建。").arg(name));
+    }
+    if (cause.isEmpty())
+        cause = replaceWith(temporary, file);
+    QFile::remove(temporary);
+    if (!cause.isEmpty())
+        return writeFailure(name, folder, bytes.size(), cause, true);
     return Outcome::ok();
 }
 
@@ -320,18 +429,22 @@ Outcome ReportDocument::checkTarget(Target* target) const {
         return Outcome::failure(Kind::Lasting, QStringLiteral("文档“%1”所在的文件夹“%2”不存在。")
                                                    .arg(name, native(folder.filePath())));
 
+    // A symbolic link is written through: its target changes, the link stays.
     QFileInfo real = info;
-    if (info.isSymLink() && info.exists())
-        real = QFileInfo(info.canonicalFilePath());
+    if (info.isSymLink())
+        real = QFileInfo(info.exists() ? info.canonicalFilePath() : info.symLinkTarget());
     for (const QFileInfo& file : {info, real}) {
-        const QString lock = libreOfficeLock(file);
-        if (QFileInfo::exists(lock))
+        if (const auto lock = DocumentFiles(file.absoluteFilePath()).foreignLock()) {
+            const bool word = QFileInfo(*lock).fileName().startsWith(u"~$");
             return Outcome::failure(
-                Kind::Busy,
-                QStringLiteral("文档“%1”正被其他办公程序打开（有 LibreOffice 锁定文件“%2”）；"
-                               "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
-                               "请删除这个锁定文件。")
-                    .arg(name, native(lock)));
+                Kind::Busy, QStringLiteral("文档“%1”正被其他办公程序打开（有 %2“%3”）；"
+                                           "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
+                                           "请删除这个文件。")
+                                .arg(name,
+                                     word ? QStringLiteral("Word 所有者文件")
+                                          : QStringLiteral("LibreOffice 锁定文件"),
+                                     native(*lock)));
+        }
     }
 
     target->file = real.absoluteFilePath();
@@ -419,17 +532,65 @@ Outcome ReportDocument::write(const PendingList& items, bool existed) const {
     }
 
     Target target;
-    Outcome checked = checkTarget(&target);
-    if (!checked.isOk())
+    if (Outcome checked = checkTarget(&target); !checked.isOk())
         return checked;
-    if (target.kind == Target::Existing)
-        return appendToExisting(target.file, displayName(), pictures, paragraphs);
-    Outcome created = writeNew(target.file, displayName(), pictures, paragraphs);
-    if (!created.isOk())
-        return created;
-    // A document this program saw before and now finds gone was deleted or
-    // moved meanwhile: what it held is not in the new one.
-    return Outcome::ok(existed ? Outcome::Note::Recreated : Outcome::Note::Created);
+    // Another writer of this program waits its turn: the lock covers the
+    // whole read, change and commit.
+    DocumentFiles files(realFile());
+    const QLockFile::LockError locked = files.lockForWrite(kWriteLockWaitMs);
+    if (locked == QLockFile::LockFailedError)
+        return Outcome::failure(
+            Kind::Busy,
+            QStringLiteral("文档“%1”正由本程序的另一个窗口或命令行写入，等待 %2 秒后仍未轮到。")
+                .arg(displayName())
+                .arg(kWriteLockWaitMs / 1000));
+    if (locked != QLockFile::NoError)
+        return Outcome::failure(
+            Kind::Lasting,
+            QStringLiteral("无法写入文档“%1”：不能在文档所在的文件夹中创建锁定文件。")
+                .arg(displayName()));
+    const bool marked = files.markInUse();
+    Outcome outcome = writeLocked(files, pictures, paragraphs, existed);
+    if (marked && !m_heldInUse)
+        files.unmarkInUse();
+    return outcome;
+}
+
+Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
+                                    const QList<QList<int>>& paragraphs, bool existed) const {
+    // A document another program creates meanwhile is appended to instead.
+    for (int attempt = 0;; ++attempt) {
+        Target target;
+        Outcome checked = checkTarget(&target);
+        if (!checked.isOk())
+            return checked;
+        if (target.kind == Target::Existing)
+            return appendToExisting(files, target.file, displayName(), pictures, paragraphs);
+        Outcome created = writeNew(files, target.file, displayName(), pictures, paragraphs);
+        if (created.kind() == Kind::Busy && attempt == 0)
+            continue;
+        if (!created.isOk())
+            return created;
+        // A document this program saw before and now finds gone was deleted
+        // or moved meanwhile: what it held is not in the new one.
+        return Outcome::ok(existed ? Outcome::Note::Recreated : Outcome::Note::Created);
+    }
+}
+
+QString ReportDocument::realFile() const {
+    const QFileInfo info(m_path);
+    if (!info.isSymLink())
+        return info.absoluteFilePath();
+    return info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+}
+
+void ReportDocument::holdInUse(bool held) {
+    if (held == m_heldInUse)
+        return;
+    (void)finishBackgroundWrite(true);
+    m_heldInUse = held;
+    if (!held)
+        DocumentFiles(realFile()).unmarkInUse();
 }
 
 Outcome ReportDocument::written(Outcome outcome) {

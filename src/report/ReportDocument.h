@@ -3,8 +3,10 @@
 #include "report/Outcome.h"
 
 #include <QImage>
+#include <QList>
 #include <QString>
 
+#include <atomic>
 #include <future>
 #include <memory>
 #include <optional>
@@ -16,13 +18,19 @@
 // on disk at that moment, appends what is pending and replaces the file
 // atomically (a temporary file beside it, renamed over it), so a change made
 // by another program between two writes is kept and a failed write leaves
-// the file as it was.
+// the file as it was. Writers of this program take turns through a lock, and
+// office programs see the document as in use while it is written.
 //
 // Insertion point: when the body ends with an empty paragraph, that paragraph;
 // otherwise a new empty paragraph after the body's content. A write that ends
 // with a paragraph break leaves an empty paragraph at the end, so successive
 // writes continue where the previous one stopped and give the same document
 // as one write of everything.
+class DocumentFiles;
+namespace docx {
+struct Picture;
+}
+
 class ReportDocument {
 public:
     explicit ReportDocument(const QString& path);
@@ -60,6 +68,10 @@ public:
     // was made, or made anew after it vanished.
     Outcome flush();
 
+    // While held, office programs see the document as in use from one write
+    // to the next (a batch); otherwise only during each write.
+    void holdInUse(bool held);
+
     // Forgets what is pending; a write already running is finished first.
     void discardPending();
 
@@ -89,7 +101,12 @@ private:
     // document exists from now on.
     Outcome written(Outcome outcome);
 
+    Outcome writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
+                        const QList<QList<int>>& paragraphs, bool existed) const;
+
     QString displayName() const;
+    // The file written: a symbolic link's target.
+    QString realFile() const;
     Outcome checkTarget(Target* target) const;
 
     QString m_path;
@@ -101,4 +118,6 @@ private:
     // Whether the document was found on disk or written by this object, so a
     // document that vanishes afterwards is noticed when it is made anew.
     bool m_existed = false;
+    // Read by a write on a worker thread; changed only when none runs.
+    std::atomic<bool> m_heldInUse{false};
 };

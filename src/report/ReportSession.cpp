@@ -1,5 +1,6 @@
 #include "report/ReportSession.h"
 
+#include "platform/Clock.h"
 #include "platform/EventYield.h"
 #include "report/ReportDocument.h"
 
@@ -7,7 +8,7 @@
 #include <QFileInfo>
 #include <QThread>
 
-ReportSession::ReportSession() = default;
+ReportSession::ReportSession(const Clock& clock) : m_clock(clock) {}
 
 ReportSession::~ReportSession() = default;
 
@@ -37,7 +38,7 @@ Outcome ReportSession::openTarget() {
     Outcome outcome = m_document->open();
     m_opened = outcome.isOk();
     if (m_opened)
-        m_sinceWrite.start();
+        m_lastWrite = m_clock.now();
     return outcome;
 }
 
@@ -53,9 +54,25 @@ Outcome ReportSession::append(const QImage& picture, const QString& segmentName)
         if (!opened.isOk() && opened.kind() != Outcome::Kind::Busy)
             return opened;
     }
+    if (pendingPictures() >= kMaxPendingPictures)
+        return Outcome::failure(
+            Outcome::Kind::Lasting,
+            QStringLiteral("已有 %1 张驻波图等待写入文档“%2”而一直无法写入，不再接收新的驻波图。")
+                .arg(pendingPictures())
+                .arg(QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath())));
     m_document->paste(picture, segmentName);
     m_document->typeParagraphBreak();
     return Outcome::ok();
+}
+
+void ReportSession::beginRun() {
+    if (m_document)
+        m_document->holdInUse(true);
+}
+
+void ReportSession::endRun() {
+    if (m_document)
+        m_document->holdInUse(false);
 }
 
 // Counts what a successful write put on disk.
@@ -72,7 +89,7 @@ Outcome ReportSession::flush() {
         return Outcome::ok();
     const int before = pendingPictures();
     Outcome outcome = counted(m_document->flush(), before);
-    m_sinceWrite.restart();
+    m_lastWrite = m_clock.now();
     return outcome;
 }
 
@@ -86,9 +103,10 @@ Outcome ReportSession::flushIfDue() {
     if (!finished)
         return Outcome::ok();
     Outcome outcome = counted(*finished, before);
-    if (m_sinceWrite.isValid() && m_sinceWrite.elapsed() >= kBatchWriteIntervalMs) {
+    const QDateTime now = m_clock.now();
+    if (m_lastWrite.isValid() && m_lastWrite.msecsTo(now) >= kBatchWriteIntervalMs) {
         m_document->flushInBackground();
-        m_sinceWrite.restart();
+        m_lastWrite = now;
     }
     return outcome;
 }
@@ -110,7 +128,7 @@ Outcome ReportSession::flushYielding(EventYield& yield) {
         if (outcome.note() != Outcome::Note::None)
             note = outcome.note();
     } while (outcome.isOk() && m_document->hasPending());
-    m_sinceWrite.restart();
+    m_lastWrite = m_clock.now();
     return outcome.isOk() ? Outcome::ok(note) : outcome;
 }
 

@@ -2,12 +2,13 @@
 
 #include "report/Outcome.h"
 
-#include <QElapsedTimer>
+#include <QDateTime>
 #include <QImage>
 #include <QString>
 
 #include <memory>
 
+class Clock;
 class EventYield;
 class ReportDocument;
 
@@ -18,7 +19,8 @@ class ReportDocument;
 // cannot change while some of them wait to be written.
 class ReportSession {
 public:
-    ReportSession();
+    // The clock times the writes of a batch.
+    explicit ReportSession(const Clock& clock);
     ~ReportSession();
 
     // Makes path the target and checks it. Refused while pictures wait for
@@ -50,10 +52,18 @@ public:
     // Gives up the pictures that wait (the user chose to).
     void discardPending();
 
+    // From the start of a batch to its last write, office programs see the
+    // target as in use; otherwise only while a save writes it.
+    void beginRun();
+    void endRun();
+
     // Writes nothing; forgets the target (the window is closing).
     void release();
 
     static constexpr qint64 kBatchWriteIntervalMs = 2000;
+    // Pictures that may wait in memory while the target cannot be written;
+    // beyond them no picture is accepted.
+    static constexpr int kMaxPendingPictures = 2000;
 
 private:
     Outcome openTarget();
@@ -62,5 +72,7 @@ private:
     std::unique_ptr<ReportDocument> m_document;
     bool m_opened = false;
     int m_written = 0;
-    QElapsedTimer m_sinceWrite;
+    const Clock& m_clock;
+    // When the last write started; invalid before the target was opened.
+    QDateTime m_lastWrite;
 };
