@@ -237,15 +237,11 @@ int cli::run(const QStringList& arguments, CliStreams io) {
     QString error;
     const auto options = parse(arguments, &error);
     if (!options) {
-        io.err << "veltrace-cli: " << error << "\n\n" << usage() << Qt::flush;
+        io.err << "veltrace-cli: " << error << Qt::endl;
         return kUsage;
     }
-    if (options->command == QLatin1String("help")) {
-        io.out << usage() << Qt::flush;
-        return kOk;
-    }
-    if (options->command == QLatin1String("version")) {
-        io.out << "veltrace-cli 2.0" << Qt::endl;
+    if (!options->reply.isEmpty()) {
+        io.out << options->reply << Qt::flush;
         return kOk;
     }
     return options->command == QLatin1String("render") ? render(*options, io) : batch(*options, io);

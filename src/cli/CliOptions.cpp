@@ -1,135 +1,251 @@
 #include "cli/CliOptions.h"
 
+#include "platform/AppInfo.h"
+
+#include <QCommandLineParser>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
 namespace {
 
-bool parseField(const QString& value, CliOptions& options, QString* error) {
-    const qsizetype equals = value.indexOf(QLatin1Char('='));
-    bool ok = false;
-    const int index = equals > 0 ? value.left(equals).toInt(&ok) : -1;
-    if (!ok || index < 0 || index > 13) {
-        *error = QStringLiteral("--field wants N=TEXT with N from 0 to 13, not \"%1\"").arg(value);
-        return false;
-    }
-    options.fields.append({index, value.mid(equals + 1)});
-    return true;
+enum Command : int { kRender = 1, kBatch = 2, kEvery = kRender | kBatch };
+
+// Puts an option's values, in the order given, into the options; returns what
+// is wrong with them, or an empty string. name is the option with its dashes.
+using Store = QString (*)(const QString& name, const QStringList& values, CliOptions& options);
+
+template <auto member>
+QString storeSwitch(const QString&, const QStringList&, CliOptions& options) {
+    options.*member = true;
+    return {};
 }
 
-bool parseSeed(const QString& value, CliOptions& options, QString* error) {
-    bool ok = false;
-    const uint seed = value.toUInt(&ok);
-    if (!ok) {
-        *error = QStringLiteral("--seed wants a whole number from 0 to 4294967295, not \"%1\"")
-                     .arg(value);
-        return false;
-    }
-    options.seed = seed;
-    return true;
+template <auto member>
+QString storeText(const QString&, const QStringList& values, CliOptions& options) {
+    options.*member = values.last();
+    return {};
 }
 
-// Options that take a value, in their "--name VALUE" or "--name=VALUE" form.
-bool takeValue(const QString& name, const QString& value, CliOptions& options, QString* error) {
-    if (name == QLatin1String("--field"))
-        return parseField(value, options, error);
-    if (name == QLatin1String("--seed"))
-        return parseSeed(value, options, error);
-    if (name == QLatin1String("-o") || name == QLatin1String("--output"))
-        options.output = value;
+template <auto member>
+QString storeNumber(const QString& name, const QStringList& values, CliOptions& options) {
+    bool ok = false;
+    const uint number = values.last().toUInt(&ok);
+    if (!ok)
+        return u"%1 wants a whole number from 0 to 4294967295, not \"%2\""_s.arg(name,
+                                                                                 values.last());
+    options.*member = number;
+    return {};
+}
+
+QString storeFields(const QString& name, const QStringList& values, CliOptions& options) {
+    for (const QString& value : values) {
+        const qsizetype equals = value.indexOf(u'=');
+        bool ok = false;
+        const int index = equals > 0 ? value.left(equals).toInt(&ok) : -1;
+        if (!ok || index < 0 || index > 13)
+            return u"%1 wants N=TEXT with N from 0 to 13, not \"%2\""_s.arg(name, value);
+        options.fields.append({index, value.mid(equals + 1)});
+    }
+    return {};
+}
+
+// One option: its names, the name of its value (none for a switch), the
+// commands that take it, the commands that cannot do without it, where its
+// values go, and its help text.
+struct OptionRow {
+    QStringList names;
+    QString valueName;
+    int takenBy;
+    int neededBy;
+    Store store;
+    QString help;
+};
+
+// One entry an option: its names, value, commands and store on the first line,
+// its help below. Kept from clang-format, which would give every field a line.
+// clang-format off
+QList<OptionRow> optionRows() {
+    return {
+        {{u"field"_s}, u"N=TEXT"_s, kEvery, 0, storeFields,
+         u"Sets parameter field N (0 to 13) before drawing; repeatable. Setting field 1 (feeder "
+         "length) derives field 3 (test distance) unless that is given too."_s},
+        {{u"centred"_s}, {}, kEvery, 0, storeSwitch<&CliOptions::centred>,
+         u"The test distance is twice the feeder length."_s},
+        {{u"seed"_s}, u"S"_s, kEvery, 0, storeNumber<&CliOptions::seed>,
+         u"Makes the ripple and the derived distance reproducible."_s},
+        {{u"o"_s, u"output"_s}, u"FILE.png"_s, kRender, kRender, storeText<&CliOptions::output>,
+         u"The PNG file to write."_s},
+        {{u"into"_s}, u"DOCUMENT.docx"_s, kBatch, kBatch, storeText<&CliOptions::into>,
+         u"The document to append to; a missing one is created."_s},
+        {{u"specified-time"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::specifiedTime>,
+         u"The test time comes from column E."_s},
+    };
+}
+// clang-format on
+
+// One command: its name, its one operand (if it takes one), a line saying what
+// it does and its help text (which Qt prints without wrapping it).
+struct CommandRow {
+    QString name;
+    int flag;
+    QString operand = {};
+    QString operandHelp = {};
+    QString summary;
+    QString help;
+};
+
+QList<CommandRow> commandRows() {
+    return {
+        {.name = u"render"_s,
+         .flag = kRender,
+         .summary = u"Draws one plot into a PNG file."_s,
+         .help = u"Draws the plot the main window's generate command draws into a PNG file,\n"
+                 "from the window's default fields changed by the given ones."_s},
+        {.name = u"batch"_s,
+         .flag = kBatch,
+         .operand = u"WORKBOOK"_s,
+         .operandHelp = u"The .xls or .xlsx workbook; its sheet \"Sheet1\" lists one segment "
+                        "per row."_s,
+         .summary = u"Appends one plot per workbook row to a .docx document."_s,
+         .help = u"Appends one plot per row of the workbook's sheet \"Sheet1\" to the "
+                 "document\n(created when missing), as the main window's batch does."_s},
+    };
+}
+
+QString exitStatus() {
+    return u"\n\nExit status: 0 all went through, 1 some row reported a failure, 2 a usage\n"
+           "error or an unreadable workbook or document (nothing written)."_s;
+}
+
+QString overview() {
+    QString text = u"Draws distance-to-fault VSWR plots without a window or display.\n"_s;
+    for (const CommandRow& command : commandRows())
+        text += u"\n  %1  %2"_s.arg(command.name.leftJustified(7), command.summary);
+    return text + u"\n\n\"veltrace-cli COMMAND --help\" lists the options of a command."_s +
+           exitStatus();
+}
+
+QString dashed(const QString& name) {
+    return (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+}
+
+// Qt's help and version options, and the options the given commands take;
+// the help of an option not all of them take starts with those that do.
+void addOptions(QCommandLineParser& parser, int commands) {
+    parser.addHelpOption();
+    parser.addVersionOption();
+    for (const OptionRow& row : optionRows()) {
+        if (!(row.takenBy & commands))
+            continue;
+        QStringList takers;
+        for (const CommandRow& command : commandRows()) {
+            if ((row.takenBy & commands) != commands && (row.takenBy & command.flag))
+                takers.append(command.name);
+        }
+        const QString prefix = takers.isEmpty() ? QString() : u"[%1] "_s.arg(takers.join(u'/'));
+        parser.addOption({row.names, prefix + row.help, row.valueName});
+    }
+}
+
+// What --help or --version prints instead of running a command, or nothing.
+QString reply(const QCommandLineParser& parser) {
+    if (parser.isSet(u"version"_s))
+        return u"veltrace-cli "_s + appinfo::version() + u'\n';
+    if (parser.isSet(u"help"_s) || parser.isSet(u"help-all"_s))
+        return parser.helpText();
+    return {};
+}
+
+QString storeValues(const QCommandLineParser& parser, int command, CliOptions& options) {
+    for (const OptionRow& row : optionRows()) {
+        if ((row.takenBy & command) && parser.isSet(row.names.first())) {
+            const QString refusal =
+                row.store(dashed(row.names.last()), parser.values(row.names.first()), options);
+            if (!refusal.isEmpty())
+                return refusal;
+        }
+    }
+    return {};
+}
+
+QString checkNeeds(const QCommandLineParser& parser, const CommandRow& command,
+                   const CliOptions& options) {
+    const qsizetype operands = command.operand.isEmpty() ? 0 : 1;
+    if (options.positional.size() != operands) {
+        return operands == 0 ? u"%1 takes no arguments, not \"%2\""_s.arg(
+                                   command.name, options.positional.join(u' '))
+                             : u"%1 needs exactly one %2"_s.arg(command.name, command.operand);
+    }
+    for (const OptionRow& row : optionRows()) {
+        if ((row.neededBy & command.flag) && parser.value(row.names.first()).isEmpty())
+            return u"%1 needs %2 %3"_s.arg(command.name, dashed(row.names.first()), row.valueName);
+    }
+    return {};
+}
+
+std::optional<CliOptions> parseCommand(const CommandRow& command, const QStringList& arguments,
+                                       QString* error) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(command.help + exitStatus());
+    parser.addPositionalArgument(command.name, command.summary);
+    if (!command.operand.isEmpty())
+        parser.addPositionalArgument(command.operand, command.operandHelp);
+    addOptions(parser, command.flag);
+    if (!parser.parse(arguments)) {
+        *error = parser.errorText();
+        return std::nullopt;
+    }
+    CliOptions options;
+    options.reply = reply(parser);
+    if (!options.reply.isEmpty())
+        return options;
+    options.command = command.name;
+    options.positional = parser.positionalArguments().mid(1);
+    *error = storeValues(parser, command.flag, options);
+    if (error->isEmpty())
+        *error = checkNeeds(parser, command, options);
+    return error->isEmpty() ? std::optional(options) : std::nullopt;
+}
+
+// The command line without a command: only --help and --version.
+std::optional<CliOptions> parseBare(const QCommandLineParser& parser, bool parsed,
+                                    const QString& name, QString* error) {
+    CliOptions options;
+    if (parsed)
+        options.reply = reply(parser);
+    if (!options.reply.isEmpty())
+        return options;
+    if (!parsed)
+        *error = parser.errorText();
+    else if (name.isEmpty())
+        *error = u"no command given: render or batch"_s;
     else
-        options.into = value;
-    return true;
-}
-
-bool isValueOption(const QString& name) {
-    static const QStringList names{QStringLiteral("--field"), QStringLiteral("--seed"),
-                                   QStringLiteral("-o"), QStringLiteral("--output"),
-                                   QStringLiteral("--into")};
-    return names.contains(name);
-}
-
-bool checkCommand(const CliOptions& options, QString* error) {
-    if (options.command == QLatin1String("render")) {
-        if (options.output.isEmpty())
-            *error = QStringLiteral("render needs -o FILE.png");
-        else if (!options.positional.isEmpty() || !options.into.isEmpty() || options.specifiedTime)
-            *error = QStringLiteral("render takes no workbook, --into or --specified-time");
-    } else if (options.command == QLatin1String("batch")) {
-        if (options.positional.size() != 1)
-            *error = QStringLiteral("batch needs exactly one WORKBOOK");
-        else if (options.into.isEmpty())
-            *error = QStringLiteral("batch needs --into DOCUMENT.docx");
-        else if (!options.output.isEmpty())
-            *error = QStringLiteral("batch takes no -o");
-    } else {
-        *error = options.command.isEmpty()
-                     ? QStringLiteral("no command given: render or batch")
-                     : QStringLiteral("unknown command \"%1\"").arg(options.command);
-    }
-    return error->isEmpty();
+        *error = u"unknown command \"%1\""_s.arg(name);
+    return std::nullopt;
 }
 
 } // namespace
 
 std::optional<CliOptions> cli::parse(const QStringList& arguments, QString* error) {
-    CliOptions options;
     error->clear();
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        const QString name = arg.section(QLatin1Char('='), 0, 0);
-        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            options.command = QStringLiteral("help");
-            return options;
-        }
-        if (arg == QLatin1String("--version")) {
-            options.command = QStringLiteral("version");
-            return options;
-        }
-        if (arg == QLatin1String("--centred")) {
-            options.centred = true;
-        } else if (arg == QLatin1String("--specified-time")) {
-            options.specifiedTime = true;
-        } else if (isValueOption(name) && arg.contains(QLatin1Char('=')) && name != arg) {
-            if (!takeValue(name, arg.section(QLatin1Char('='), 1), options, error))
-                return std::nullopt;
-        } else if (isValueOption(arg)) {
-            if (i + 1 >= arguments.size()) {
-                *error = QStringLiteral("%1 needs a value").arg(arg);
-                return std::nullopt;
-            }
-            if (!takeValue(arg, arguments[++i], options, error))
-                return std::nullopt;
-        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
-            *error = QStringLiteral("unknown option \"%1\"").arg(arg);
-            return std::nullopt;
-        } else if (options.command.isEmpty()) {
-            options.command = arg;
-        } else {
-            options.positional.append(arg);
-        }
-    }
-    if (!checkCommand(options, error))
-        return std::nullopt;
+    // The command is the first operand. Every option is known to this first
+    // pass, so that no option's value passes for the command; the command's
+    // own pass then refuses the options it does not take.
+    QCommandLineParser parser;
+    parser.setApplicationDescription(overview());
+    parser.addPositionalArgument(u"command"_s, u"render or batch"_s, u"command"_s);
+    addOptions(parser, kEvery);
+    const bool parsed = parser.parse(arguments);
+    const QString name = parser.positionalArguments().value(0);
+    const QList<CommandRow> commands = commandRows();
+    const auto command = std::find_if(commands.begin(), commands.end(),
+                                      [&](const CommandRow& row) { return row.name == name; });
+    const bool known = command != commands.end();
+    auto options =
+        known ? parseCommand(*command, arguments, error) : parseBare(parser, parsed, name, error);
+    if (!options)
+        *error += u"\nSee \"veltrace-cli %1--help\"."_s.arg(known ? name + u' ' : QString());
     return options;
-}
-
-QString cli::usage() {
-    return QStringLiteral(
-        "Usage:\n"
-        "  veltrace-cli render [--field N=TEXT]... [--centred] [--seed S] -o FILE.png\n"
-        "  veltrace-cli batch WORKBOOK --into DOCUMENT.docx [--specified-time] [--centred]\n"
-        "                     [--seed S] [--field N=TEXT]...\n"
-        "\n"
-        "render   draws the plot the main window's generate command draws, from the\n"
-        "         window's default fields changed by the given ones, into a PNG file.\n"
-        "batch    appends one plot per row of the workbook's sheet \"Sheet1\" to the\n"
-        "         document (created when missing), as the main window's batch does.\n"
-        "\n"
-        "  --field N=TEXT    sets parameter field N (0 to 13) before drawing; setting\n"
-        "                    field 1 (feeder length) derives field 3 unless it is given\n"
-        "  --centred         the test distance is twice the feeder length\n"
-        "  --seed S          makes the ripple and the derived distance reproducible\n"
-        "  --specified-time  batch: the test time comes from column E\n"
-        "  --help, --version\n"
-        "\n"
-        "Exit status: 0 all went through, 1 some row reported a failure,\n"
-        "2 usage error or an unreadable workbook or document (nothing written).\n");
 }

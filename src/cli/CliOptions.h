@@ -10,7 +10,8 @@
 
 // The parsed command line.
 struct CliOptions {
-    QString command; // "render", "batch", "help" or "version"
+    QString command; // "render" or "batch"; empty when reply is set
+    QString reply;   // --help or --version: the text to print instead of running a command
     QStringList positional;
     QList<QPair<int, QString>> fields;
     bool centred = false;
@@ -23,7 +24,7 @@ struct CliOptions {
 namespace cli {
 
 // Returns the options, or sets error to what is wrong with the command line.
+// arguments as the process got them, the program name first.
 std::optional<CliOptions> parse(const QStringList& arguments, QString* error);
-QString usage();
 
 } // namespace cli

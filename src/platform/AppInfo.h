@@ -13,6 +13,10 @@ inline QString messageTitle() {
 inline QString contactAddress() {
     return QStringLiteral("support@veltrace.example");
 }
+// The release, as the command line's --version and the package name it.
+inline QString version() {
+    return QStringLiteral(VELTRACE_VERSION);
+}
 // The authors, as the start-up window names them.
 inline QString authors() {
     return QStringLiteral("Veltrace 开发组");
