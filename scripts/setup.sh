@@ -3,11 +3,14 @@
 # test suite needs. Quick when everything is installed already.
 set -euo pipefail
 
+# dpkg-dev and file: CPack's Debian package (dpkg-shlibdeps finds the
+# libraries the programs need among the files file calls executables).
 packages=(g++ cmake make pkg-config qt6-base-dev libzip-dev libfreexl-dev
-          fonts-liberation2 fonts-noto-cjk xvfb xauth)
+          fonts-liberation2 fonts-noto-cjk xvfb xauth dpkg-dev file)
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(libbenchmark-dev clang-format python3-docx python3-xlwt python3-openpyxl
-               libreoffice-writer-nogui poppler-utils time)
+               libreoffice-writer-nogui poppler-utils time lintian appstream
+               desktop-file-utils man-db)
 fi
 
 missing=()
