@@ -440,6 +440,9 @@ void TestWorkbook::refusesBadInput_data() {
     // A shared string split across records whose rest claims far more than the next
     // record holds: FreeXL copied 122858 bytes past that record.
     hostile("split-string-past-continuation.xls", {"续接记录"});
+    // A 2560-byte file claiming a 4 GiB workbook in the mini stream, its one mini sector
+    // chained to itself: the check followed the loop for 8 GiB and 50 s.
+    hostile("mini-stream-loop.xls", {"长度超出了文件本身"});
 
     // Inputs found by fuzzing (fuzz/): each one once crashed or misled a reader.
     const auto regress = [&](const char* name, QStringList mentions) {

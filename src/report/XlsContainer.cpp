@@ -107,7 +107,8 @@ QByteArray Sectors::stream(const std::vector<quint32>& ids, qsizetype bytes) con
 }
 
 // A small stream: 64-byte mini sectors along the mini allocation table, laid end to
-// end in the sectors `miniStream` of the root entry. As far as the chain leads.
+// end in the sectors `miniStream` of the root entry. As far as the chain leads, and
+// never round a loop in it.
 QByteArray miniStreamBytes(QByteArrayView file, const Sectors& sectors,
                            const std::vector<quint32>& miniStream, quint32 start, quint32 size) {
     constexpr qsizetype kMiniSector = 64;
@@ -117,9 +118,11 @@ QByteArray miniStreamBytes(QByteArrayView file, const Sectors& sectors,
         for (quint32 id : miniFatSectors)
             for (qsizetype i = 0; i < sectors.size(); i += 4)
                 miniFat.push_back(u32At(sectors.sector(id), i));
+    std::vector<bool> seen(miniFat.size());
     QByteArray bytes;
-    for (quint32 id = start; id < miniFat.size() && bytes.size() < qsizetype(size);
+    for (quint32 id = start; id < miniFat.size() && !seen[id] && bytes.size() < qsizetype(size);
          id = miniFat[id]) {
+        seen[id] = true;
         const qsizetype offset = qsizetype(id) * kMiniSector;
         const qsizetype index = offset / sectors.size();
         if (index >= qsizetype(miniStream.size()))
@@ -210,6 +213,7 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
     const quint32 miniCutoff = u32At(file, 0x38);
     std::vector<quint32> streamSectors;
     std::vector<quint32> miniStream; // the root entry's chain, holding the small streams
+    quint32 miniStreamSize = 0;
     quint32 workbookStart = kEndOfChain;
     quint32 workbookSize = 0;
     std::vector<quint32> workbookSectors;
@@ -232,6 +236,9 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
             // fit the chains that hold them.
             const quint32 start = u32At(entry, 116);
             const quint32 size = u32At(entry, 120);
+            // No stream is longer than the file holding it.
+            if ((type == 2 || type == 5) && qsizetype(size) > file.size())
+                return damaged(QStringLiteral("“%1”的长度超出了文件本身").arg(name));
             const bool workbook =
                 type == 2 && size > 0 &&
                 (name.compare(QLatin1String("Workbook"), Qt::CaseInsensitive) == 0 ||
@@ -241,8 +248,10 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
                 (start > kLastSpecial || !sectors.chain(start, streamSectors) ||
                  qsizetype(streamSectors.size()) * sectorSize < qsizetype(size)))
                 return damaged(QStringLiteral("“%1”的扇区链无效").arg(name));
-            if (type == 5 && size > 0)
+            if (type == 5 && size > 0) {
                 miniStream = streamSectors;
+                miniStreamSize = size;
+            }
             if (workbook && workbookSize == 0) {
                 workbookStart = start;
                 workbookSize = size;
@@ -254,9 +263,10 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
 
     // The workbook stream's bytes: whole sectors along its chain, or mini sectors in
     // the root's mini stream.
-    if (workbookSize >= miniCutoff)
+    const bool inMiniStream = workbookSize > 0 && workbookSize < miniCutoff;
+    if (!inMiniStream)
         result.workbook = sectors.stream(workbookSectors, workbookSize);
-    else if (workbookSize > 0)
+    else if (workbookSize <= miniStreamSize)
         result.workbook = miniStreamBytes(file, sectors, miniStream, workbookStart, workbookSize);
 
     // The records checked later are the ones FreeXL will read: where its way of finding
@@ -267,5 +277,7 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
         if (seen->bytes != result.workbook)
             return damaged(QStringLiteral("工作簿流的位置或长度前后不一"));
     }
+    if (inMiniStream && workbookSize > miniStreamSize)
+        return damaged(QStringLiteral("工作簿流超出了小流的范围"));
     return result;
 }

@@ -431,6 +431,41 @@ def write_split_string_past_continuation():
                         [("Workbook", stream)])
 
 
+def write_mini_stream_loop():
+    """2560 bytes: a workbook stream of 4 GiB less 16 bytes kept in the mini stream (the
+    header's cutoff lets a stream of any size live there), whose one mini sector is chained
+    to itself. The check followed that chain until it had gathered the 4 GiB the entry
+    claims."""
+    import struct
+
+    end_of_chain, free, fat_sector = 0xFFFFFFFE, 0xFFFFFFFF, 0xFFFFFFFD
+    sector = 512
+
+    def entry(name, kind, child, start, size):
+        encoded = (name + "\0").encode("utf-16-le")
+        return (encoded.ljust(64, b"\0") + struct.pack("<HBB", len(encoded), kind, 1)
+                + struct.pack("<III", free, free, child) + b"\0" * 36
+                + struct.pack("<IQ", start, size))
+
+    header = (bytes.fromhex("D0CF11E0A1B11AE1") + b"\0" * 16
+              + struct.pack("<HHHHH", 0x3E, 3, 0xFFFE, 9, 6) + b"\0" * 6
+              + struct.pack("<IIII", 0, 1, 1, 0)
+              + struct.pack("<IIIII", 0xFFFFFFFF, 2, 1, end_of_chain, 0)
+              + struct.pack("<I", 0) + struct.pack("<I", free) * 108)
+    # Sector 0: the allocation table; 1: the directory; 2: the mini allocation table;
+    # 3: the root's mini stream.
+    fat = [fat_sector, end_of_chain, end_of_chain, end_of_chain]
+    fat += [free] * (sector // 4 - len(fat))
+    directory = (entry("Root Entry", 5, 1, 3, 64)
+                 + entry("Workbook", 2, free, 0, 0xFFFFFFF0)).ljust(sector, b"\0")
+    mini_fat = struct.pack("<I", 0) + struct.pack("<I", free) * (sector // 4 - 1)
+    mini_stream = b"\0" * sector
+    data = header + struct.pack("<%dI" % len(fat), *fat) + directory + mini_fat + mini_stream
+    assert len(data) == 2560
+    with open(os.path.join(HERE, "hostile", "mini-stream-loop.xls"), "wb") as out:
+        out.write(data)
+
+
 def write_protected_xlsx():
     """What Excel writes for a password-protected .xlsx: a compound file whose
     EncryptionInfo stream describes the (agile) encryption and whose EncryptedPackage
@@ -462,6 +497,7 @@ def main():
     write_protected_xlsx()
     write_long_texts()
     write_split_string_past_continuation()
+    write_mini_stream_loop()
     if "--calc" in sys.argv:
         write_calc_copies()
 
