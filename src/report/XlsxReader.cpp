@@ -284,7 +284,8 @@ QString readStyles(const Package& package, const QString& part, Styles& styles) 
     if (const QString cause = package.read(part, data); !cause.isEmpty())
         return cause;
     PartReader xml(data, part);
-    QHash<int, QString> customFormats;
+    // The date parts of each custom format, judged once however many cell formats use it.
+    QHash<int, std::optional<DateParts>> customFormats;
     // Differential formats (dxfs) carry numFmt elements too; only those in numFmts
     // define the ids that cellXfs refer to.
     bool inNumFmts = false;
@@ -300,15 +301,14 @@ QString readStyles(const Package& package, const QString& part, Styles& styles) 
             inNumFmts = true;
         } else if (inNumFmts && xml.name() == QLatin1String("numFmt")) {
             customFormats.insert(xml.attribute(QLatin1String("numFmtId")).toInt(),
-                                 xml.attribute(QLatin1String("formatCode")));
+                                 xlsxreader::dateParts(xml.attribute(QLatin1String("formatCode"))));
         } else if (xml.name() == QLatin1String("cellXfs")) {
             inCellXfs = true;
         } else if (inCellXfs && xml.name() == QLatin1String("xf")) {
             const int id = xml.attribute(QLatin1String("numFmtId")).toInt();
             const auto custom = customFormats.constFind(id);
-            styles.cellFormats.push_back(custom != customFormats.cend()
-                                             ? xlsxreader::dateParts(*custom)
-                                             : builtInDateParts(id));
+            styles.cellFormats.push_back(custom != customFormats.cend() ? *custom
+                                                                        : builtInDateParts(id));
         }
     }
     return xml.failure();

@@ -281,6 +281,25 @@ def write_hand_made():
     })
 
 
+def write_costly_packages():
+    """Packages that are sound or small but once cost a reader far more time or memory
+    than their size suggests."""
+    def write_hostile(name, parts):
+        write_zip(os.path.join("hostile", name), parts)
+
+    # 3 KB packed: one custom number format of 100,000 characters that 40,000 cell
+    # formats use. The style reader judged the format once per cell format.
+    styles = single_sheet_package(
+        '<row r="1"><c r="A1" t="inlineStr"><is><t>驻波比</t></is></c></row>'
+        '<row r="2"><c r="A2" s="1"><v>25.36</v></c></row>')
+    styles["xl/styles.xml"] = (
+        '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<styleSheet xmlns="%s">'
+        '<numFmts count="1"><numFmt numFmtId="164" formatCode="%s"/></numFmts>'
+        '<cellXfs count="40001"><xf numFmtId="0"/>%s</cellXfs></styleSheet>'
+        % (NS_MAIN, "0" * 100000, '<xf numFmtId="164"/>' * 40000))
+    write_hostile("long-format-many-styles.xlsx", styles)
+
+
 # --- LibreOffice Calc ------------------------------------------------------------------
 
 def soffice_convert(source, fmt, out_dir, profile):
@@ -494,6 +513,7 @@ def main():
     write_both("mixed", [("Sheet1", [HEADINGS[:4]] + MIXED_ROWS)])
     write_both("second-sheet", [("说明", [["本表说明"]]), ("Sheet1", [HEADINGS] + BASIC_ROWS)])
     write_hand_made()
+    write_costly_packages()
     write_protected_xlsx()
     write_long_texts()
     write_split_string_past_continuation()
