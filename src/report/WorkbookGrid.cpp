@@ -1,50 +1,107 @@
 #include "report/WorkbookGrid.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <iterator>
+#include <utility>
+#include <vector>
+
+namespace {
+
+bool before(int row, int column, int otherRow, int otherColumn) {
+    return row < otherRow || (row == otherRow && column < otherColumn);
+}
+
+} // namespace
 
 void WorkbookGrid::set(int row, int column, const CellValue& value) {
     if (value.isEmpty())
         return;
-    Row& cells = m_rows[row];
-    const auto at = std::lower_bound(cells.begin(), cells.end(), column,
-                                     [](const auto& cell, int c) { return cell.first < c; });
-    if (at != cells.end() && at->first == column)
-        at->second = value;
-    else
-        cells.insert(at, {column, value});
+    if (!m_cells.empty()) {
+        Cell& last = m_cells.back();
+        if (last.row == row && last.column == column) {
+            last.value = value;
+            return;
+        }
+        if (before(row, column, last.row, last.column))
+            m_sorted = false;
+    }
+    m_cells.push_back({row, column, value});
+}
+
+void WorkbookGrid::sort() const {
+    if (m_sorted)
+        return;
+    std::stable_sort(m_cells.begin(), m_cells.end(), [](const Cell& a, const Cell& b) {
+        return before(a.row, a.column, b.row, b.column);
+    });
+    // Of the cells given more than once, the last given stands.
+    auto kept = m_cells.begin();
+    for (auto it = m_cells.begin(); it != m_cells.end(); ++it) {
+        const auto next = std::next(it);
+        if (next != m_cells.end() && next->row == it->row && next->column == it->column)
+            continue;
+        if (kept != it)
+            *kept = std::move(*it);
+        ++kept;
+    }
+    m_cells.erase(kept, m_cells.end());
+    m_sorted = true;
+}
+
+std::deque<WorkbookGrid::Cell>::const_iterator WorkbookGrid::find(int row, int column) const {
+    sort();
+    return std::lower_bound(m_cells.cbegin(), m_cells.cend(), std::pair(row, column),
+                            [](const Cell& cell, const std::pair<int, int>& key) {
+                                return before(cell.row, cell.column, key.first, key.second);
+                            });
 }
 
 const CellValue& WorkbookGrid::at(int row, int column) const {
     static const CellValue empty;
-    const auto found = m_rows.find(row);
-    if (found == m_rows.end())
-        return empty;
-    const Row& cells = found->second;
-    const auto at = std::lower_bound(cells.begin(), cells.end(), column,
-                                     [](const auto& cell, int c) { return cell.first < c; });
-    return at != cells.end() && at->first == column ? at->second : empty;
+    const auto found = find(row, column);
+    return found != m_cells.cend() && found->row == row && found->column == column ? found->value
+                                                                                   : empty;
 }
 
 int WorkbookGrid::lastRow() const {
-    return m_rows.empty() ? -1 : m_rows.rbegin()->first;
+    sort();
+    return m_cells.empty() ? -1 : m_cells.back().row;
+}
+
+int WorkbookGrid::emptyRows(int firstRow, int columns) const {
+    const int last = lastRow();
+    if (last < firstRow)
+        return 0;
+    int withValues = 0;
+    int counted = -1; // the last row counted as holding a value
+    for (auto it = find(firstRow, 0); it != m_cells.cend(); ++it)
+        if (it->column < columns && it->row != counted) {
+            counted = it->row;
+            ++withValues;
+        }
+    return last - firstRow + 1 - withValues;
+}
+
+void WorkbookGrid::clear() {
+    m_cells.clear();
+    m_cells.shrink_to_fit();
+    m_sorted = true;
 }
 
 void WorkbookGrid::textForMixedColumns(int firstRow) {
     // Kinds seen per column, one bit per kind.
-    std::unordered_map<int, unsigned> kinds;
-    for (auto it = m_rows.lower_bound(firstRow); it != m_rows.end(); ++it)
-        for (const auto& [column, value] : it->second)
-            kinds[column] |= 1u << static_cast<unsigned>(value.kind);
+    std::vector<unsigned> kinds(kMaxColumns);
+    const auto from = m_cells.begin() + (find(firstRow, 0) - m_cells.cbegin());
+    for (auto it = from; it != m_cells.end(); ++it)
+        kinds[it->column] |= 1u << static_cast<unsigned>(it->value.kind);
 
     const auto mixed = [&](int column) {
         const unsigned bits = kinds[column];
         return (bits & (bits - 1)) != 0;
     };
-    for (auto it = m_rows.lower_bound(firstRow); it != m_rows.end(); ++it)
-        for (auto& [column, value] : it->second)
-            if (value.kind != CellValue::Kind::Text && mixed(column))
-                value = CellValue::fromText(value.toText());
+    for (auto it = from; it != m_cells.end(); ++it)
+        if (it->value.kind != CellValue::Kind::Text && mixed(it->column))
+            it->value = CellValue::fromText(it->value.toText());
 }
 
 int workbookgrid::findSheet(const QStringList& names, const QString& wanted) {

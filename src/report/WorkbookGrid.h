@@ -5,9 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <map>
-#include <utility>
-#include <vector>
+#include <deque>
 
 // The cells of one worksheet as a reader found them. Only cells with a value are kept,
 // so memory follows the file's content, never the size a file claims for itself.
@@ -17,21 +15,36 @@ public:
     static constexpr int kMaxRows = 1048576;
     static constexpr int kMaxColumns = 16384;
 
-    // row and column count from 0 (row 0 is the sheet's row 1). Empty values are
-    // not stored; a later value for the same cell replaces an earlier one.
+    // row and column count from 0 (row 0 is the sheet's row 1), in any order. Empty
+    // values are not stored; a later value for the same cell replaces an earlier one.
     void set(int row, int column, const CellValue& value);
     const CellValue& at(int row, int column) const;
     // The last row holding a value, -1 for an empty sheet.
     int lastRow() const;
-    void clear() { m_rows.clear(); }
+    // Rows from `firstRow` to the last row without a value in columns 0 to columns - 1.
+    int emptyRows(int firstRow, int columns) const;
+    void clear();
 
     // Reads a column that mixes kinds of values (numbers and texts, say) as text
     // throughout, from row `firstRow` on; a column of one kind keeps it.
     void textForMixedColumns(int firstRow);
 
 private:
-    using Row = std::vector<std::pair<int, CellValue>>; // sorted by column
-    std::map<int, Row> m_rows;
+    struct Cell {
+        int row;
+        int column;
+        CellValue value;
+    };
+    // Puts the cells in order of row, then column, keeping the last value given for
+    // a cell. A well-made file gives them in that order, so this is rarely needed.
+    void sort() const;
+    // The first cell at or after (row, column).
+    std::deque<Cell>::const_iterator find(int row, int column) const;
+
+    // A deque rather than a vector: it grows without copying what it holds, so a
+    // large sheet never needs room for its cells twice over.
+    mutable std::deque<Cell> m_cells;
+    mutable bool m_sorted = true;
 };
 
 namespace workbookgrid {
