@@ -85,6 +85,8 @@ private slots:
     void readsRows();
     void typedCells_data();
     void typedCells();
+    void countsEmptyRows_data();
+    void countsEmptyRows();
     void cursorLifecycle();
     void refusesBadInput_data();
     void refusesBadInput();
@@ -357,6 +359,35 @@ void TestWorkbook::typedCells() {
                  qPrintable(QString::number(cell.number, 'g', 17)));
 }
 
+void TestWorkbook::countsEmptyRows_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("empty"); // without a value in columns A to E
+    QTest::newRow("basic.xls") << "basic.xls" << 5 << 1;
+    QTest::newRow("basic.xlsx") << "basic.xlsx" << 5 << 1;
+    QTest::newRow("features.xlsx") << "features.xlsx" << 6 << 1;
+    QTest::newRow("heading-only.xlsx") << "heading-only.xlsx" << 0 << 0;
+    // One value in the format's last row; the .xlsx has a remark in F2 alone.
+    QTest::newRow("last-row.xls") << "last-row.xls" << 65535 << 65534;
+    QTest::newRow("last-row.xlsx") << "last-row.xlsx" << 1048575 << 1048574;
+}
+
+void TestWorkbook::countsEmptyRows() {
+    QFETCH(QString, file);
+    QFETCH(int, rows);
+    QFETCH(int, empty);
+    Workbook workbook;
+    QCOMPARE(workbook.open(kData + file), QString());
+    QCOMPARE(workbook.rowCount(), rows);
+    QCOMPARE(workbook.emptyRowCount(), empty);
+    // The cursor steps through the empty rows all the same, up to the last one, which
+    // in each of these has a value in column A.
+    for (int i = 1; i < rows; ++i)
+        workbook.moveNext();
+    QCOMPARE(workbook.atEnd(), rows == 0);
+    QCOMPARE(workbook.field(0).isEmpty(), rows == 0);
+}
+
 void TestWorkbook::cursorLifecycle() {
     Workbook workbook;
     QVERIFY(workbook.atEnd());
@@ -530,6 +561,7 @@ void TestWorkbook::refusesBadInput() {
         QVERIFY2(error.contains(mention), qPrintable(error));
     QVERIFY(workbook.atEnd());
     QCOMPARE(workbook.rowCount(), 0);
+    QCOMPARE(workbook.emptyRowCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)

@@ -79,6 +79,7 @@ QString Workbook::open(const QString& path) {
     }
     m_grid.textForMixedColumns(1);
     m_lastRow = std::max(0, m_grid.lastRow());
+    m_emptyRows = m_grid.emptyRows(1, kDataColumns);
     return QString();
 }
 
@@ -100,9 +101,14 @@ void Workbook::moveNext() {
 void Workbook::close() {
     m_grid.clear();
     m_lastRow = 0;
+    m_emptyRows = 0;
     m_row = 1;
 }
 
 int Workbook::rowCount() const {
     return m_lastRow;
+}
+
+int Workbook::emptyRowCount() const {
+    return m_emptyRows;
 }

@@ -25,9 +25,16 @@ public:
     void close();
     // Data rows, the heading row not counted.
     int rowCount() const;
+    // Data rows without a value in columns A to E, the columns the import and the
+    // batch read. Counted from the cells the sheet holds, so a sheet whose one value
+    // sits in its last row costs no more than any other small sheet.
+    int emptyRowCount() const;
+
+    static constexpr int kDataColumns = 5;
 
 private:
     WorkbookGrid m_grid;
     int m_lastRow = 0; // 0-based sheet row of the last data row
-    int m_row = 1;     // 0-based sheet row under the cursor
+    int m_emptyRows = 0;
+    int m_row = 1; // 0-based sheet row under the cursor
 };

@@ -291,6 +291,17 @@ def write_hand_made():
     })
 
 
+def write_last_row():
+    """Tiny workbooks whose last value sits in the last row of the format: row 1,048,576
+    of an .xlsx, row 65,536 of an .xls. Every data row before it is empty (in columns A to
+    E: row 2 of the .xlsx has a remark in F only)."""
+    write_xls(os.path.join(HERE, "last-row.xls"),
+              [("Sheet1", [HEADINGS] + [[]] * 65534 + [["末行"]])])
+    write_zip("last-row.xlsx", single_sheet_package(
+        '<row r="1"><c r="A1" t="inlineStr"><is><t>驻波段</t></is></c></row>'
+        '<row r="2"><c r="F2" t="inlineStr"><is><t>备注</t></is></c></row>'
+        '<row r="1048576"><c r="A1048576" t="inlineStr"><is><t>末行</t></is></c></row>'))
+
 def write_costly_packages():
     """Packages that are sound or small but once cost a reader far more time or memory
     than their size suggests."""
@@ -539,6 +550,7 @@ def main():
     write_both("second-sheet", [("说明", [["本表说明"]]), ("Sheet1", [HEADINGS] + BASIC_ROWS)])
     write_hand_made()
     write_costly_packages()
+    write_last_row()
     write_protected_xlsx()
     write_long_texts()
     write_split_string_past_continuation()
