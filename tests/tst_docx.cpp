@@ -353,6 +353,15 @@ QString badTarget(const QString& kind, const QString& dir) {
             entries.append({QStringLiteral("word/media/filler%1.bin").arg(i), QByteArray()});
         writeZip(path, entries);
     }
+    if (kind == u"duplicate entry") {
+        // libzip writes no two entries of one name: a second main part is written under
+        // a name of the same length, then renamed in the zip's bytes.
+        Entries entries = minimalPackage(wordDocument(QStringLiteral("<w:p/>")));
+        entries.append({QStringLiteral("word/document.xmX"), wordDocument(QString())});
+        writeZip(path, entries);
+        QByteArray bytes = fileBytes(path);
+        writeFile(path, bytes.replace("word/document.xmX", "word/document.xml"));
+    }
     if (kind == u"huge part" || kind == u"understated size") {
         QByteArray document = wordDocument(QStringLiteral("<w:p/>"));
         document.append(QByteArray(64 * 1024 * 1024, ' '));
@@ -817,6 +826,8 @@ void TestDocx::refusesBadTargets_data() {
                                   << "Strict";
     QTest::newRow("too many entries")
         << "too many entries" << QString::number(DocxPackage::kMaxEntries);
+    QTest::newRow("two entries of one name") << "duplicate entry"
+                                             << "多个名为“word/document.xml”的条目";
     QTest::newRow("huge main part") << "huge part"
                                     << "64 MiB";
     QTest::newRow("main part larger than its directory says") << "understated size"

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "report/ZipEntries.h"
 #include "report/ZipErrors.h"
 
 #include <zip.h>
@@ -23,8 +24,17 @@ void DocxPackage::discard() {
 QString DocxPackage::open(const QString& path, Mode mode) {
     discard();
     int code = 0;
-    m_zip = zip_open(QFile::encodeName(path).constData(),
-                     mode == Mode::Inspect ? ZIP_RDONLY | ZIP_CHECKCONS : 0, &code);
+    const QByteArray name = QFile::encodeName(path);
+    m_zip =
+        zip_open(name.constData(), mode == Mode::Inspect ? ZIP_RDONLY | ZIP_CHECKCONS : 0, &code);
+    if (!m_zip && code == ZIP_ER_EXISTS) {
+        // libzip's consistency check found two entries of one name but does not say
+        // which: open the file plainly to name it.
+        m_zip = zip_open(name.constData(), ZIP_RDONLY, &code);
+        const QString duplicate = m_zip ? duplicateEntryCause(m_zip) : QString();
+        discard();
+        return duplicate.isEmpty() ? zipErrorDescription(ZIP_ER_EXISTS) : duplicate;
+    }
     if (!m_zip)
         return zipErrorDescription(code);
     const qint64 entries = entryCount();
@@ -33,6 +43,10 @@ QString DocxPackage::open(const QString& path, Mode mode) {
         return QStringLiteral("包含 %1 个条目，超过上限 %2 个，拒绝处理")
             .arg(entries)
             .arg(kMaxEntries);
+    }
+    if (const QString duplicate = duplicateEntryCause(m_zip); !duplicate.isEmpty()) {
+        discard();
+        return duplicate;
     }
     return {};
 }

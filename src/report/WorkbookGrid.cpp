@@ -1,5 +1,7 @@
 #include "report/WorkbookGrid.h"
 
+#include "report/ShortText.h"
+
 #include <algorithm>
 #include <iterator>
 #include <utility>
@@ -117,11 +119,8 @@ int workbookgrid::findSheet(const QStringList& names, const QString& wanted) {
 QString workbookgrid::missingSheetCause(const QStringList& names, const QString& wanted) {
     if (names.isEmpty())
         return QStringLiteral("没有名为“%1”的工作表（工作簿中没有任何工作表）").arg(wanted);
-    QStringList quoted;
-    for (const QString& name : names)
-        quoted << QStringLiteral("“%1”").arg(name);
     return QStringLiteral("没有名为“%1”的工作表（工作簿中的工作表：%2）")
-        .arg(wanted, quoted.join(QStringLiteral("、")));
+        .arg(wanted, shorttext::quotedList(names));
 }
 
 bool workbookgrid::parseReference(QStringView reference, int& row, int& column) {

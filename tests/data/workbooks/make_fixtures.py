@@ -335,6 +335,52 @@ def write_costly_packages():
         '<row r="5"><c r="A5"><v>5</v></c></row><row r="4"><c r="B4"><v>4</v></c></row>'
         % descending))
 
+    # A document type declaration of 60 MB (a comment inside it) in 60 KB: refused only
+    # once it had been read to its end, after 2 s and 320 MB.
+    write_hostile("large-doctype.xlsx", single_sheet_package(
+        '<row r="1"><c r="A1"><v>1</v></c></row>',
+        doctype="<!DOCTYPE worksheet [<!--%s-->]>\n" % ("x" * 60000000)))
+    # The same in EBCDIC, which the XML reader switches to when the declaration names
+    # it: the watch for "<!DOCTYPE" cannot read it, the limit on what may come before
+    # the root element stops it.
+    sheet = sheet_xml('<row r="1"><c r="A1"><v>1</v></c></row>').split("?>\n", 1)[1]
+    ebcdic = single_sheet_package("")
+    ebcdic["xl/worksheets/sheet1.xml"] = (
+        b'<?xml version="1.0" encoding="IBM037"?>'
+        + ("<!DOCTYPE worksheet [<!--%s-->]>\n%s" % ("x" * 60000000, sheet)).encode("cp037"))
+    write_hostile("ebcdic-doctype.xlsx", ebcdic)
+
+
+def write_duplicate_entries():
+    """Packages holding two entries of one name: which one a reader takes is up to the
+    reader (libzip takes the first, others the last), so both formats refuse them. The
+    .docx goes to the document fuzzer's corpus."""
+    import warnings
+
+    def duplicated(path, parts, name, second):
+        write_zip(path, parts)
+        with warnings.catch_warnings():
+            warnings.simplefilter("ignore")  # zipfile warns of the duplicate name
+            with zipfile.ZipFile(os.path.join(HERE, path), "a", zipfile.ZIP_DEFLATED) as z:
+                z.writestr(name, second.encode("utf-8"))
+
+    duplicated(os.path.join("hostile", "duplicate-entry.xlsx"),
+               single_sheet_package('<row r="1"><c r="A1"><v>1</v></c></row>'),
+               "xl/worksheets/sheet1.xml",
+               sheet_xml('<row r="1"><c r="A1"><v>2</v></c></row>'))
+
+    word = "http://schemas.openxmlformats.org/wordprocessingml/2006/main"
+    document = ('<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n'
+                '<w:document xmlns:w="%s"><w:body><w:p><w:r><w:t>%%s</w:t></w:r></w:p>'
+                '<w:sectPr/></w:body></w:document>' % word)
+    types = CONTENT_TYPES.replace(
+        "/xl/workbook.xml", "/word/document.xml").replace(
+        "spreadsheetml.sheet.main+xml", "wordprocessingml.document.main+xml")
+    duplicated(os.path.join("..", "..", "..", "fuzz", "corpus", "fuzz_docx", "duplicate-entry.docx"),
+               {"[Content_Types].xml": types,
+                "_rels/.rels": ROOT_RELS.replace("xl/workbook.xml", "word/document.xml"),
+                "word/document.xml": document % "一"},
+               "word/document.xml", document % "二")
 
 # --- LibreOffice Calc ------------------------------------------------------------------
 
@@ -551,6 +597,7 @@ def main():
     write_hand_made()
     write_costly_packages()
     write_last_row()
+    write_duplicate_entries()
     write_protected_xlsx()
     write_long_texts()
     write_split_string_past_continuation()
