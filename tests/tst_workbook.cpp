@@ -1,6 +1,7 @@
 #include "report/CellValue.h"
 #include "report/Workbook.h"
 #include "report/XlsxReader.h"
+#include "report/XmlProlog.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -80,6 +81,9 @@ private slots:
     void isoText();
     void dateFormats_data();
     void dateFormats();
+
+    void prologWatch_data();
+    void prologWatch();
 
     void readsRows_data();
     void readsRows();
@@ -245,6 +249,45 @@ void TestWorkbook::dateFormats() {
     QFETCH(QString, format);
     QFETCH(std::optional<DateParts>, parts);
     QCOMPARE(xlsxreader::dateParts(format), parts);
+}
+
+void TestWorkbook::prologWatch_data() {
+    using Verdict = XmlPrologWatch::Verdict;
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<Verdict>("verdict");
+    const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    const QByteArray doctype = "<!DOCTYPE worksheet [<!ENTITY a \"b\">]>";
+    const auto utf16 = [](const QByteArray& text) {
+        const QString wide = QString::fromLatin1(text);
+        return QByteArray(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2);
+    };
+    QTest::newRow("root element") << declaration + "<worksheet>" << Verdict::Clear;
+    QTest::newRow("declaration") << declaration + doctype << Verdict::Declaration;
+    QTest::newRow("without XML declaration") << " \n" + doctype << Verdict::Declaration;
+    QTest::newRow("after comment and instruction")
+        << declaration + "<!-- a -> b - > c ---><?pi a>b?\?><!---->" + doctype
+        << Verdict::Declaration;
+    QTest::newRow("inside a comment") << "<!-- " + doctype + " --><worksheet>" << Verdict::Clear;
+    QTest::newRow("inside an instruction") << "<?pi " + doctype + "?><worksheet>" << Verdict::Clear;
+    QTest::newRow("after the root element") << "<worksheet>" + doctype << Verdict::Clear;
+    QTest::newRow("UTF-8 byte order mark") << "\xEF\xBB\xBF" + doctype << Verdict::Declaration;
+    QTest::newRow("UTF-16 with byte order mark")
+        << "\xFF\xFE" + utf16(declaration + doctype) << Verdict::Declaration;
+    QTest::newRow("UTF-16 big-endian without one")
+        << utf16(declaration + doctype).prepend('\0').chopped(1) << Verdict::Declaration;
+    QTest::newRow("cut inside the declaration") << declaration.left(20) << Verdict::Undecided;
+}
+
+void TestWorkbook::prologWatch() {
+    QFETCH(QByteArray, start);
+    QFETCH(XmlPrologWatch::Verdict, verdict);
+    XmlPrologWatch whole;
+    QCOMPARE(whole.feed(start), verdict);
+    // Bytes arriving one at a time come to the same verdict.
+    XmlPrologWatch pieces;
+    for (char byte : start)
+        pieces.feed(QByteArrayView(&byte, 1));
+    QCOMPARE(pieces.verdict(), verdict);
 }
 
 void TestWorkbook::readsRows_data() {
@@ -486,6 +529,13 @@ void TestWorkbook::refusesBadInput_data() {
     // A 2560-byte file claiming a 4 GiB workbook in the mini stream, its one mini sector
     // chained to itself: the check followed the loop for 8 GiB and 50 s.
     hostile("mini-stream-loop.xls", {"长度超出了文件本身"});
+    // A document type declaration of 60 MB in 60 KB was read to its end before it was
+    // refused (2 s, 320 MB); in EBCDIC, which the XML reader switches to on the
+    // declaration's word, it is stopped by the limit on what precedes the root element.
+    hostile("large-doctype.xlsx", {"DTD"});
+    hostile("ebcdic-doctype.xlsx", {"根元素之前", "64 KiB"});
+    // Two sheet parts of one name: libzip read the first, other programs the last.
+    hostile("duplicate-entry.xlsx", {"xl/worksheets/sheet1.xml", "多个"});
 
     // Inputs found by fuzzing (fuzz/): each one once crashed or misled a reader.
     const auto regress = [&](const char* name, QStringList mentions) {

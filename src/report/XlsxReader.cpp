@@ -1,206 +1,21 @@
 #include "report/XlsxReader.h"
 
-#include "report/ZipErrors.h"
+#include "report/ShortText.h"
+#include "report/XlsxPackage.h"
 
 #include <QDir>
-#include <QFile>
 #include <QHash>
 #include <QUrl>
-#include <QXmlStreamReader>
-
-#include <zip.h>
 
 #include <cmath>
-#include <memory>
 #include <vector>
 
 namespace {
 
 using DateParts = CellValue::DateParts;
 
-struct ZipCloser {
-    void operator()(zip_t* archive) const { zip_discard(archive); }
-};
-struct ZipFileCloser {
-    void operator()(zip_file_t* file) const { zip_fclose(file); }
-};
-using ZipArchive = std::unique_ptr<zip_t, ZipCloser>;
-
-// Parts of the package, read one at a time with the size limits applied.
-class Package {
-public:
-    explicit Package(zip_t* archive) : m_archive(archive) {}
-
-    bool contains(const QString& name) const { return locate(name) >= 0; }
-
-    // Unpacks the part; returns the cause on failure.
-    QString read(const QString& name, QByteArray& out) const {
-        out.clear();
-        const zip_int64_t index = locate(name);
-        if (index < 0)
-            return QStringLiteral("缺少部件“%1”，文件不完整或不是 Excel 工作簿").arg(name);
-        zip_stat_t stat;
-        zip_stat_init(&stat);
-        if (zip_stat_index(m_archive, index, 0, &stat) != 0)
-            return QStringLiteral("无法读取部件“%1”的信息，文件可能已损坏").arg(name);
-        if ((stat.valid & ZIP_STAT_SIZE) && stat.size > quint64(xlsxreader::kMaxPartBytes))
-            return tooLarge(name);
-        if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
-            return QStringLiteral("工作簿设置了密码保护（部件“%1”已加密），"
-                                  "请先在 Excel 中取消密码后再导入")
-                .arg(name);
-
-        std::unique_ptr<zip_file_t, ZipFileCloser> file(zip_fopen_index(m_archive, index, 0));
-        if (!file) {
-            const int code = zip_error_code_zip(zip_get_error(m_archive));
-            if (code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD)
-                return QStringLiteral("工作簿设置了密码保护，请先在 Excel 中取消密码后再导入");
-            return QStringLiteral("无法解压部件“%1”：%2").arg(name, zipErrorDescription(code));
-        }
-        // Never trust the size in the header: stop as soon as the limit is passed.
-        char buffer[64 * 1024];
-        for (;;) {
-            const zip_int64_t got = zip_fread(file.get(), buffer, sizeof buffer);
-            if (got < 0)
-                return QStringLiteral("解压部件“%1”失败：%2")
-                    .arg(name, zipErrorDescription(zip_file_get_error(file.get())));
-            if (got == 0)
-                break;
-            if (out.size() + got > xlsxreader::kMaxPartBytes) {
-                out.clear();
-                return tooLarge(name);
-            }
-            out.append(buffer, static_cast<qsizetype>(got));
-        }
-        return QString();
-    }
-
-private:
-    zip_int64_t locate(const QString& name) const {
-        return zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
-    }
-    static QString tooLarge(const QString& name) {
-        return QStringLiteral("部件“%1”解压后超过 %2 MiB，拒绝读取")
-            .arg(name)
-            .arg(xlsxreader::kMaxPartBytes / (1024 * 1024));
-    }
-
-    zip_t* m_archive;
-};
-
-// A QXmlStreamReader that refuses document type declarations (and with them any
-// entity definitions) and words its failures with the part's name.
-class PartReader : public QXmlStreamReader {
-public:
-    PartReader(const QByteArray& data, const QString& part)
-        : QXmlStreamReader(data), m_part(part) {}
-
-    // Reads the next token; false at the end of the document or on failure.
-    bool next() {
-        if (atEnd())
-            return false;
-        if (readNext() == DTD) {
-            m_dtd = true;
-            raiseError();
-            return false;
-        }
-        return !atEnd();
-    }
-
-    // Advances to the next start element anywhere below.
-    bool nextStart() {
-        while (next())
-            if (isStartElement())
-                return true;
-        return false;
-    }
-
-    // Advances to the next child of the element whose start tag was read last (its
-    // earlier children having been read to their end); false at its end tag.
-    bool nextChild() {
-        while (next()) {
-            if (isStartElement())
-                return true;
-            if (isEndElement())
-                return false;
-        }
-        return false;
-    }
-
-    // The text of all <t> descendants of the current element, leaving out phonetic
-    // runs (<rPh>), which hold reading aids rather than the cell's text.
-    QString richText() {
-        QString text;
-        int phonetic = 0;
-        int level = 1;
-        while (level > 0 && next()) {
-            if (isStartElement()) {
-                if (name() == QLatin1String("t") && phonetic == 0) {
-                    text += readElementText(IncludeChildElements);
-                    continue;
-                }
-                if (name() == QLatin1String("rPh"))
-                    ++phonetic;
-                ++level;
-            } else if (isEndElement()) {
-                if (name() == QLatin1String("rPh"))
-                    --phonetic;
-                --level;
-            }
-        }
-        return decodeEscapes(text);
-    }
-
-    QString attribute(QLatin1String name) const { return attributes().value(name).toString(); }
-
-    // "" while fine, else the cause.
-    QString failure() const {
-        if (m_dtd)
-            return QStringLiteral("部件“%1”含有文档类型声明（DTD），出于安全原因拒绝读取")
-                .arg(m_part);
-        if (hasError() && error() != CustomError)
-            return QStringLiteral("部件“%1”不是有效的 XML（第 %2 行：%3），文件已损坏")
-                .arg(m_part)
-                .arg(lineNumber())
-                .arg(errorString());
-        return m_cause;
-    }
-
-    void fail(const QString& cause) {
-        if (m_cause.isEmpty())
-            m_cause = cause;
-        raiseError(cause);
-    }
-
-    const QString& part() const { return m_part; }
-
-private:
-    // Characters XML cannot carry are written as _xHHHH_.
-    static QString decodeEscapes(const QString& text) {
-        if (!text.contains(QLatin1String("_x")))
-            return text;
-        QString out;
-        out.reserve(text.size());
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            if (text[i] == QLatin1Char('_') && i + 6 < text.size() &&
-                text[i + 1] == QLatin1Char('x') && text[i + 6] == QLatin1Char('_')) {
-                bool ok = false;
-                const uint code = text.mid(i + 2, 4).toUInt(&ok, 16);
-                if (ok) {
-                    out += QChar(static_cast<char16_t>(code));
-                    i += 6;
-                    continue;
-                }
-            }
-            out += text[i];
-        }
-        return out;
-    }
-
-    QString m_part;
-    QString m_cause;
-    bool m_dtd = false;
-};
+using xlsxpackage::Package;
+using xlsxpackage::PartReader;
 
 struct Relationship {
     QString type;
@@ -232,10 +47,7 @@ QString relsPartOf(const QString& part) {
 
 QString readRelationships(const Package& package, const QString& relsPart,
                           QHash<QString, Relationship>& out) {
-    QByteArray data;
-    if (const QString cause = package.read(relsPart, data); !cause.isEmpty())
-        return cause;
-    PartReader xml(data, relsPart);
+    PartReader xml(package, relsPart);
     while (xml.nextStart()) {
         if (xml.name() != QLatin1String("Relationship"))
             continue;
@@ -246,7 +58,7 @@ QString readRelationships(const Package& package, const QString& relsPart,
                            .compare(QLatin1String("External"), Qt::CaseInsensitive) == 0;
         out.insert(xml.attribute(QLatin1String("Id")), rel);
     }
-    return xml.failure();
+    return xml.finish();
 }
 
 bool typeIs(const Relationship& rel, QLatin1String kind) {
@@ -280,10 +92,7 @@ struct Styles {
 };
 
 QString readStyles(const Package& package, const QString& part, Styles& styles) {
-    QByteArray data;
-    if (const QString cause = package.read(part, data); !cause.isEmpty())
-        return cause;
-    PartReader xml(data, part);
+    PartReader xml(package, part);
     // The date parts of each custom format, judged once however many cell formats use it.
     QHash<int, std::optional<DateParts>> customFormats;
     // Differential formats (dxfs) carry numFmt elements too; only those in numFmts
@@ -311,18 +120,15 @@ QString readStyles(const Package& package, const QString& part, Styles& styles) 
                                                                         : builtInDateParts(id));
         }
     }
-    return xml.failure();
+    return xml.finish();
 }
 
 QString readSharedStrings(const Package& package, const QString& part, QStringList& strings) {
-    QByteArray data;
-    if (const QString cause = package.read(part, data); !cause.isEmpty())
-        return cause;
-    PartReader xml(data, part);
+    PartReader xml(package, part);
     while (xml.nextStart())
         if (xml.name() == QLatin1String("si"))
             strings.append(xml.richText());
-    return xml.failure();
+    return xml.finish();
 }
 
 struct SheetContext {
@@ -408,16 +214,12 @@ CellValue readCell(PartReader& xml, const SheetContext& context, const QString& 
 
 QString outOfRange(const QString& part, const QString& what) {
     return QStringLiteral("“%1”中的%2超出工作表范围（最大 XFD%3），拒绝读取")
-        .arg(part, what)
-        .arg(WorkbookGrid::kMaxRows);
+        .arg(part, what, QString::number(WorkbookGrid::kMaxRows));
 }
 
 QString readWorksheet(const Package& package, const QString& part, const SheetContext& context,
                       WorkbookGrid& grid) {
-    QByteArray data;
-    if (const QString cause = package.read(part, data); !cause.isEmpty())
-        return cause;
-    PartReader xml(data, part);
+    PartReader xml(package, part);
     int row = -1;
     while (xml.nextStart()) {
         if (xml.name() == QLatin1String("dimension")) {
@@ -428,9 +230,9 @@ QString readWorksheet(const Package& package, const QString& part, const SheetCo
             int c = 0;
             for (const QString& corner : corners)
                 if (!workbookgrid::parseReference(corner, r, c)) {
-                    xml.fail(
-                        outOfRange(part, QStringLiteral("声明尺寸“%1”")
-                                             .arg(xml.attribute(QLatin1String("ref")).left(40))));
+                    xml.fail(outOfRange(xml.part(),
+                                        QStringLiteral("声明尺寸“%1”")
+                                            .arg(xml.attribute(QLatin1String("ref")).left(40))));
                     break;
                 }
         } else if (xml.name() == QLatin1String("row")) {
@@ -441,13 +243,13 @@ QString readWorksheet(const Package& package, const QString& part, const SheetCo
                 bool ok = false;
                 const qlonglong number = r.toLongLong(&ok);
                 if (!ok || number < 1 || number > WorkbookGrid::kMaxRows) {
-                    xml.fail(outOfRange(part, QStringLiteral("行号“%1”").arg(r.left(20))));
+                    xml.fail(outOfRange(xml.part(), QStringLiteral("行号“%1”").arg(r.left(20))));
                     break;
                 }
                 row = static_cast<int>(number - 1);
             }
             if (row >= WorkbookGrid::kMaxRows) {
-                xml.fail(outOfRange(part, QStringLiteral("行号“%1”").arg(row + 1)));
+                xml.fail(outOfRange(xml.part(), QStringLiteral("行号“%1”").arg(row + 1)));
                 break;
             }
             int column = -1;
@@ -461,11 +263,12 @@ QString readWorksheet(const Package& package, const QString& part, const SheetCo
                 if (ref.isEmpty()) {
                     ++column;
                 } else if (!workbookgrid::parseReference(ref, cellRow, column)) {
-                    xml.fail(outOfRange(part, QStringLiteral("单元格引用“%1”").arg(ref.left(20))));
+                    xml.fail(
+                        outOfRange(xml.part(), QStringLiteral("单元格引用“%1”").arg(ref.left(20))));
                     break;
                 }
                 if (column >= WorkbookGrid::kMaxColumns) {
-                    xml.fail(outOfRange(part, QStringLiteral("第 %1 行的列").arg(row + 1)));
+                    xml.fail(outOfRange(xml.part(), QStringLiteral("第 %1 行的列").arg(row + 1)));
                     break;
                 }
                 const int style = xml.attribute(QLatin1String("s")).toInt();
@@ -479,7 +282,7 @@ QString readWorksheet(const Package& package, const QString& part, const SheetCo
         if (xml.hasError())
             break;
     }
-    return xml.failure();
+    return xml.finish();
 }
 
 } // namespace
@@ -547,16 +350,9 @@ std::optional<CellValue::DateParts> xlsxreader::dateParts(const QString& formatC
 }
 
 QString xlsxreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid) {
-    int code = 0;
-    ZipArchive archive(zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code));
-    if (!archive)
-        return zipErrorDescription(code);
-    const zip_int64_t entries = zip_get_num_entries(archive.get(), 0);
-    if (entries < 0 || entries > kMaxEntries)
-        return QStringLiteral("zip 包含 %1 个条目，超过上限 %2 个，拒绝读取")
-            .arg(entries)
-            .arg(kMaxEntries);
-    const Package package(archive.get());
+    Package package;
+    if (const QString cause = package.open(path); !cause.isEmpty())
+        return cause;
 
     // The package's relationships name its main part, normally xl/workbook.xml.
     QString workbookPart = QStringLiteral("xl/workbook.xml");
@@ -576,10 +372,7 @@ QString xlsxreader::readSheet(const QString& path, const QString& sheetName, Wor
         return QStringLiteral(
             "这是一个 zip 文件，但其中没有 Excel 工作簿（可能是 Word 文档或其他文件）");
 
-    QByteArray data;
-    if (const QString cause = package.read(workbookPart, data); !cause.isEmpty())
-        return cause;
-    PartReader workbookXml(data, workbookPart);
+    PartReader workbookXml(package, workbookPart);
     QStringList names;
     QStringList ids;
     bool date1904 = false;
@@ -602,7 +395,7 @@ QString xlsxreader::readSheet(const QString& path, const QString& sheetName, Wor
             ids << id;
         }
     }
-    if (const QString cause = workbookXml.failure(); !cause.isEmpty())
+    if (const QString cause = workbookXml.finish(); !cause.isEmpty())
         return cause;
     if (!isWorkbook)
         return QStringLiteral(
@@ -619,11 +412,11 @@ QString xlsxreader::readSheet(const QString& path, const QString& sheetName, Wor
     const auto sheetRel = rels.constFind(ids[index]);
     if (sheetRel == rels.cend() || sheetRel->external)
         return QStringLiteral("“%1”中找不到工作表“%2”的关系，文件已损坏")
-            .arg(relsPart, names[index]);
+            .arg(shorttext::cut(relsPart), shorttext::cut(names[index]));
     const QString sheetPart = resolveTarget(workbookPart, sheetRel->target);
     if (sheetPart.isEmpty())
         return QStringLiteral("工作表“%1”的位置“%2”不在包内，文件已损坏")
-            .arg(names[index], sheetRel->target.left(80));
+            .arg(shorttext::cut(names[index]), shorttext::cut(sheetRel->target));
 
     Styles styles;
     QStringList sharedStrings;

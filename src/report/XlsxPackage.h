@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QXmlStreamReader>
+
+#include <memory>
+
+typedef struct zip zip_t;
+
+// The zip package of an .xlsx workbook and XML readers over its parts. A part is
+// unpacked while it is parsed, a piece at a time, so that a large sheet is never held
+// as a whole in memory; the size limits are applied as the bytes come, and a document
+// type declaration stops the reading where it begins.
+namespace xlsxpackage {
+
+class Package {
+public:
+    Package();
+    ~Package();
+    Package(const Package&) = delete;
+    Package& operator=(const Package&) = delete;
+
+    // Returns "" or the cause: not a zip, too many entries, two entries of one name.
+    QString open(const QString& path);
+    // Part names are compared without regard to letter case.
+    bool contains(const QString& name) const;
+    zip_t* archive() const { return m_archive; }
+
+private:
+    zip_t* m_archive = nullptr;
+};
+
+class PartStream;
+
+// A QXmlStreamReader over one part that refuses document type declarations (and with
+// them any entity definitions) and words its failures with the part's name.
+class PartReader : public QXmlStreamReader {
+public:
+    PartReader(const Package& package, const QString& part);
+    ~PartReader();
+
+    // Reads the next token; false at the end of the document or on failure.
+    bool next();
+    // Advances to the next start element anywhere below.
+    bool nextStart();
+    // Advances to the next child of the element whose start tag was read last (its
+    // earlier children having been read to their end); false at its end tag.
+    bool nextChild();
+    // The text of all <t> descendants of the current element, leaving out phonetic
+    // runs (<rPh>), which hold reading aids rather than the cell's text.
+    QString richText();
+    QString attribute(QLatin1String name) const { return attributes().value(name).toString(); }
+
+    // Stops the reading with `cause` (the first one given stands).
+    void fail(const QString& cause);
+    // Reads the rest of the part, so that its size and checksum are checked too, and
+    // returns "" or the first cause that stopped the reading.
+    QString finish();
+    // The part's name as messages show it.
+    const QString& part() const { return m_part; }
+
+private:
+    std::unique_ptr<PartStream> m_stream;
+    QString m_part;
+    QString m_cause;
+    bool m_dtd = false;
+};
+
+} // namespace xlsxpackage
