@@ -185,7 +185,10 @@ PartReader::PartReader(const Package& package, const QString& part) : m_part(sho
         fail(cause);
 }
 
-PartReader::~PartReader() = default;
+PartReader::~PartReader() {
+    // The stream goes before the reader that reads from it.
+    setDevice(nullptr);
+}
 
 bool PartReader::next() {
     if (atEnd() || hasError())

@@ -1,0 +1,81 @@
+// Time and peak resident memory to open a workbook, for a large sound sheet and for
+// small files built to cost a reader far more than their size. Peak memory belongs to
+// one workbook only when the benchmark runs alone:
+//
+//   bench_workbook --benchmark_filter='BM_Open/large'
+#include "report/Workbook.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+
+namespace {
+
+const QString kHostile = QStringLiteral(VELTRACE_BENCH_DIR "/../tests/data/workbooks/hostile/");
+
+// 250,000 rows of five columns: a sheet part of 58 MB, close to the 64 MiB limit.
+QString largeWorkbook() {
+    const QString path = QStringLiteral("/tmp/veltrace-bench-250000.xlsx");
+    if (!QFile::exists(path))
+        QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                          {QStringLiteral(VELTRACE_BENCH_DIR "/make_workbook.py"),
+                           QStringLiteral("250000"), path});
+    return path;
+}
+
+double peakResidentMegabytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    return 0;
+}
+
+// `path` gives the workbook, making it first where needed (outside the timing).
+void BM_Open(benchmark::State& state, const std::function<QString()>& path, bool refused) {
+    const QString file = path();
+    for (auto _ : state) {
+        Workbook workbook;
+        const QString error = workbook.open(file);
+        if (error.isEmpty() == refused)
+            state.SkipWithError(qPrintable(error.isEmpty() ? QStringLiteral("read") : error));
+        benchmark::DoNotOptimize(workbook.rowCount());
+    }
+    state.counters["peak_rss_MB"] = peakResidentMegabytes();
+}
+
+void registerAll() {
+    const auto add = [](const char* name, std::function<QString()> path, bool refused) {
+        benchmark::RegisterBenchmark(
+            name, [=](benchmark::State& state) { BM_Open(state, path, refused); })
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1)
+            ->UseRealTime();
+    };
+    const auto hostile = [](const char* name) {
+        return [=] { return kHostile + QLatin1String(name); };
+    };
+    add("BM_Open/large", largeWorkbook, false);
+    add("BM_Open/descending-columns", hostile("descending-columns.xlsx"), false);
+    add("BM_Open/long-format-many-styles", hostile("long-format-many-styles.xlsx"), false);
+    add("BM_Open/large-doctype", hostile("large-doctype.xlsx"), true);
+    add("BM_Open/ebcdic-doctype", hostile("ebcdic-doctype.xlsx"), true);
+    add("BM_Open/mini-stream-loop", hostile("mini-stream-loop.xls"), true);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
