@@ -5,9 +5,10 @@
 #include <QString>
 
 // Reads one worksheet of an .xlsx workbook (an Office Open XML package) with libzip
-// and QXmlStreamReader. The package may be hostile: every part is size-checked before
-// and while it is unpacked, any document type declaration is refused and references
-// beyond the sheet's limits end the reading.
+// and QXmlStreamReader, each part unpacked while it is parsed (see XlsxPackage.h). The
+// package may be hostile: every part is size-checked before and while it is unpacked,
+// any document type declaration is refused where it begins, and references beyond the
+// sheet's limits end the reading.
 namespace xlsxreader {
 
 // Unpacked size limit of one part, and the number of entries a package may hold.
