@@ -5,6 +5,7 @@
 #include "trace/MainWave.h"
 #include "trace/MapFields.h"
 
+#include <QLineF>
 #include <QTest>
 
 #include <cmath>
@@ -269,20 +270,40 @@ void TestMainWave::failuresContinue_data() {
     QTest::addColumn<QStringList>("named"); // in the returned description
     QTest::addColumn<int>("bumps");
     QTest::addColumn<int>("lobes");
-    QTest::newRow("D = 0") << QStringList{"13.5", "1.18", "0"}
-                           << QStringList{"除数为零", "测试距离"} << 2 << 0;
-    QTest::newRow("D not a number") << QStringList{"13.5", "1.18", "abc"}
-                                    << QStringList{"类型不匹配", "测试距离", "“abc”"} << 2 << 0;
-    QTest::newRow("VSWR empty") << QStringList{"13.5", "", "20"}
-                                << QStringList{"类型不匹配", "驻波比", "“”"} << 17 << 0;
+    // A horizontal or vertical stretch (plot units) that the lobe paints green
+    // without a gap (blue where the marker and "M1", drawn later, cover it); a
+    // null line checks nothing.
+    QTest::addColumn<QLineF>("lobe");
+    const QLineF onAxis(62.9, 0, 72.1, 0);    // between the feet, on the distance axis
+    const QLineF belowOrigin(0, -12, 0, -59); // below "M1"
+    QTest::newRow("D = 0: lobe on x = 0")
+        << QStringList{"13.5", "1.18", "0"} << QStringList{"除数为零", "测试距离"} << 2 << 1
+        << QLineF();
+    QTest::newRow("D = 0, VSWR below 1: lobe on x = 0 below the axis")
+        << QStringList{"13.5", "0.5", "0"} << QStringList{"除数为零", "测试距离"} << 2 << 1
+        << belowOrigin;
+    QTest::newRow("D not a number")
+        << QStringList{"13.5", "1.18", "abc"} << QStringList{"类型不匹配", "测试距离", "“abc”"} << 2
+        << 1 << QLineF();
+    QTest::newRow("D empty, VSWR below 1: lobe on x = 0 below the axis")
+        << QStringList{"13.5", "0.5", ""} << QStringList{"类型不匹配", "测试距离", "“”"} << 2 << 1
+        << belowOrigin;
+    QTest::newRow("VSWR empty: flat lobe")
+        << QStringList{"13.5", "", "20"} << QStringList{"类型不匹配", "驻波比", "“”"} << 17 << 1
+        << onAxis;
+    QTest::newRow("VSWR text: flat lobe")
+        << QStringList{"13.5", "abc", "20"} << QStringList{"类型不匹配", "驻波比", "“abc”"} << 17
+        << 1 << onAxis;
+    QTest::newRow("VSWR overflows: flat lobe")
+        << QStringList{"13.5", "1e307", "20"} << QStringList{"溢出"} << 17 << 1 << onAxis;
     QTest::newRow("feeder empty: lobe at 0")
-        << QStringList{"", "1.18", "20"} << QStringList{"馈线长"} << 1 + 19 << 1;
+        << QStringList{"", "1.18", "20"} << QStringList{"馈线长"} << 1 + 19 << 1 << QLineF();
     QTest::newRow("last failure wins")
-        << QStringList{"13.5", "x", "0"} << QStringList{"驻波比", "“x”"} << 2 << 0;
+        << QStringList{"13.5", "x", "0"} << QStringList{"驻波比", "“x”"} << 2 << 1 << QLineF();
     QTest::newRow("bump count overflows")
-        << QStringList{"3e7", "1.18", "6e7"} << QStringList{"溢出"} << 2 << 1;
+        << QStringList{"3e7", "1.18", "6e7"} << QStringList{"溢出"} << 2 << 1 << QLineF();
     QTest::newRow("lobe position overflows")
-        << QStringList{"1e306", "1.18", "1e-10"} << QStringList{"溢出"} << 2 << 1;
+        << QStringList{"1e306", "1.18", "1e-10"} << QStringList{"溢出"} << 2 << 1 << QLineF();
 }
 
 void TestMainWave::failuresContinue() {
@@ -290,6 +311,7 @@ void TestMainWave::failuresContinue() {
     QFETCH(QStringList, named);
     QFETCH(int, bumps);
     QFETCH(int, lobes);
+    QFETCH(QLineF, lobe);
     Plot plot;
     for (int i = 0; i < 3; ++i)
         plot.fields.texts[1 + i] = texts[i];
@@ -302,6 +324,16 @@ void TestMainWave::failuresContinue() {
     // The routine still ends with its caption.
     QCOMPARE(plot.traceText(4).text, QStringLiteral("R"));
     QCOMPARE(plot.traceText(4).x, -7.5);
+
+    if (lobe.isNull())
+        return;
+    const QImage image = plot.canvas.Image();
+    const QPoint from = plotPixel(lobe.x1(), lobe.y1());
+    const QPoint to = plotPixel(lobe.x2(), lobe.y2());
+    for (int column = from.x(); column <= to.x(); ++column)
+        for (int row = from.y(); row <= to.y(); ++row)
+            QVERIFY2(image.pixel(column, row) == kGreen || image.pixel(column, row) == kBlue,
+                     qPrintable(QStringLiteral("%1, %2").arg(column).arg(row)));
 }
 
 void TestMainWave::vswrEditedDuringYield() {

@@ -119,29 +119,38 @@ private:
 
     // A raised cosine 60 pi / D wide centred on P, peaking at y = 200 (V - 1);
     // points beyond the plot area pile up on the edge they crossed, and the
-    // top is cut flat at the frame top.
+    // top is cut flat at the frame top. A sample whose position or height
+    // fails keeps the value of the sample before (0 before the first) and is
+    // still set: a failing D piles the lobe up on x = 0, a failing V lays it
+    // flat on the distance axis.
     void mainLobe() {
-        // Each sample reads D before V; when either fails, every sample fails
-        // the same way, so the loop is not walked at all.
+        // The loop does not yield, so the fields cannot change while it runs:
+        // each is read once, and a failing one fails every sample alike.
         const std::optional<double> distance = divisorDistance();
-        if (!distance)
-            return;
+        const QString distanceFailure = distance ? QString() : m_lastFailure;
         const std::optional<double> vswr = number(kVswr);
-        if (!vswr)
-            return;
-        const double d = *distance;
-        const double v = *vswr;
+        const QString vswrFailure = vswr ? QString() : m_lastFailure;
+        double x0 = 0;
+        double y = 0;
         vectorstate::clearUpper(); // see leftBump()
         for (const Sample& sample : samplingLoop()) {
-            const double x0 = m_p + (sample.theta - kLobeCentreAngle) * 30 / d;
-            double y = (v - 1) * 100 * (sample.sine + 1);
-            if (!std::isfinite(x0) || !std::isfinite(y)) {
+            if (!distance)
+                m_lastFailure = distanceFailure;
+            else if (const double value = m_p + (sample.theta - kLobeCentreAngle) * 30 / *distance;
+                     std::isfinite(value))
+                x0 = value;
+            else
                 overflow(u"主瓣");
-                continue;
-            }
-            const double x = x0 < 0 ? 0 : (x0 > 100 ? 100 : x0);
+            if (!vswr)
+                m_lastFailure = vswrFailure;
+            else if (const double value = (*vswr - 1) * 100 * (sample.sine + 1);
+                     std::isfinite(value))
+                y = value;
+            else
+                overflow(u"主瓣");
             if (y > 100)
                 y = 100;
+            const double x = x0 < 0 ? 0 : (x0 > 100 ? 100 : x0);
             m_canvas.PSet(x, y, kTraceColour);
         }
     }
