@@ -9,6 +9,8 @@
 #include <QTest>
 
 #include <cmath>
+#include <random>
+#include <vector>
 
 namespace {
 
@@ -79,6 +81,8 @@ private slots:
     void vswrEditedDuringYield();
     void randomDrawsChangeRipple_data();
     void randomDrawsChangeRipple();
+    void bulkDrawsMatchTheStandardEngine_data();
+    void bulkDrawsMatchTheStandardEngine();
 };
 
 void TestMainWave::defaultPlot() {
@@ -363,6 +367,31 @@ void TestMainWave::randomDrawsChangeRipple() {
     a.draw(randomA);
     b.draw(randomB);
     QCOMPARE(a.canvas.Image() == b.canvas.Image(), first == second);
+}
+
+void TestMainWave::bulkDrawsMatchTheStandardEngine_data() {
+    QTest::addColumn<uint>("seed");
+    QTest::addColumn<int>("single"); // drawn one at a time first
+    QTest::addColumn<int>("bulk");   // then at once
+    QTest::newRow("one") << 1u << 0 << 1;
+    QTest::newRow("across refills of the state") << 2024u << 3 << 5000;
+    QTest::newRow("largest seed") << 4294967295u << 700 << 1300;
+}
+
+void TestMainWave::bulkDrawsMatchTheStandardEngine() {
+    QFETCH(uint, seed);
+    QFETCH(int, single);
+    QFETCH(int, bulk);
+    std::mt19937 reference(seed);
+    const auto expected = [&] { return float(reference() >> 8) / 16777216.0f; };
+    MersenneRandom random(seed);
+    for (int i = 0; i < single; ++i)
+        QCOMPARE(random.nextSingle(), expected());
+    std::vector<float> draws(std::size_t(bulk), -1.0f);
+    random.nextSingles(draws);
+    for (const float draw : draws)
+        QCOMPARE(draw, expected());
+    QCOMPARE(random.nextSingle(), expected());
 }
 
 QTEST_MAIN(TestMainWave)
