@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -34,6 +35,8 @@ private slots:
     void pointMapping();
     void lines_data();
     void lines();
+    void columnSpans_data();
+    void columnSpans();
     void printMovesDown_data();
     void printMovesDown();
     void printDrawsInForeColour();
@@ -107,6 +110,33 @@ void TestCanvas::lines() {
     Canvas backward = plotFramed();
     backward.Line(ends[2], ends[3], ends[0], ends[1], kRed);
     QCOMPARE(backward.Image(), forward.Image());
+}
+
+void TestCanvas::columnSpans_data() {
+    QTest::addColumn<QList<int>>("span"); // column, row1, row2
+    QTest::newRow("inside") << QList<int>{300, 10, 20};
+    QTest::newRow("rows given bottom first") << QList<int>{300, 20, 10};
+    QTest::newRow("one pixel at the corner") << QList<int>{600, 288, 288};
+    QTest::newRow("clipped at the top") << QList<int>{0, -5, 3};
+    QTest::newRow("clipped at the bottom") << QList<int>{17, 280, 400};
+    QTest::newRow("left of the image") << QList<int>{-1, 0, 10};
+    QTest::newRow("right of the image") << QList<int>{601, 0, 10};
+}
+
+void TestCanvas::columnSpans() {
+    QFETCH(QList<int>, span);
+    Canvas spanned = plotFramed();
+    spanned.fillColumnSpan(span[0], span[1], span[2], kRed);
+    // The same pixels as a point set on the middle of each pixel of the span.
+    Canvas pointwise = plotFramed();
+    for (int row = std::min(span[1], span[2]); row <= std::max(span[1], span[2]); ++row)
+        pointwise.PSet(-12 + (span[0] + 0.5) * 124 / 601, 140 - (row + 0.5) * 200 / 289, kRed);
+    QCOMPARE(spanned.Image(), pointwise.Image());
+    QCOMPARE(spanned.pointCount(), 0);
+    spanned.notePointsSet(5, 1.5, 2.5);
+    QCOMPARE(spanned.pointCount(), 5);
+    QCOMPARE(spanned.CurrentX(), 1.5);
+    QCOMPARE(spanned.CurrentY(), 2.5);
 }
 
 void TestCanvas::printMovesDown_data() {

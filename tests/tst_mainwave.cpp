@@ -4,12 +4,15 @@
 #include "trace/Frame.h"
 #include "trace/MainWave.h"
 #include "trace/MapFields.h"
+#include "trace/SamplingLoop.h"
 
+#include <QElapsedTimer>
 #include <QLineF>
 #include <QTest>
 
 #include <cmath>
 #include <random>
+#include <span>
 #include <vector>
 
 namespace {
@@ -37,10 +40,10 @@ private:
 
 // A frame and a trace drawn from the fields.
 struct Plot {
-    QString draw(Random& random) {
+    QString draw(Random& random, RippleDrawing drawing = RippleDrawing::Fast) {
         cycs(canvas, fields);
         texts = canvas.printedTexts().size();
-        return mainwave(canvas, fields, random, yield);
+        return mainwave(canvas, fields, random, yield, drawing);
     }
     // The trace's own prints: "M1", then the axis caption.
     Canvas::PrintedText traceText(int i) const { return canvas.printedTexts().value(texts + i); }
@@ -83,6 +86,11 @@ private slots:
     void randomDrawsChangeRipple();
     void bulkDrawsMatchTheStandardEngine_data();
     void bulkDrawsMatchTheStandardEngine();
+    void samplingLoopRisesThenFalls();
+    void fastRippleMatchesSamples_data();
+    void fastRippleMatchesSamples();
+    void manyBumpsYieldOnTime_data();
+    void manyBumpsYieldOnTime();
 };
 
 void TestMainWave::defaultPlot() {
@@ -392,6 +400,117 @@ void TestMainWave::bulkDrawsMatchTheStandardEngine() {
     for (const float draw : draws)
         QCOMPARE(draw, expected());
     QCOMPARE(random.nextSingle(), expected());
+}
+
+void TestMainWave::samplingLoopRisesThenFalls() {
+    // The fast ripple relies on it: a bump's height is unimodal in the sample.
+    const std::span<const sampling::Sample> loop = sampling::loop();
+    QCOMPARE(loop.size(), std::size_t(kSamples));
+    const std::size_t peak = std::size_t(sampling::peakIndex());
+    for (std::size_t k = 1; k < loop.size(); ++k)
+        QVERIFY(k <= peak ? loop[k - 1].sine < loop[k].sine : loop[k - 1].sine > loop[k].sine);
+}
+
+void TestMainWave::fastRippleMatchesSamples_data() {
+    QTest::addColumn<QStringList>("texts"); // fields 1, 2, 3
+    QTest::addColumn<uint>("seed");
+    QTest::addColumn<QList<float>>("draws"); // instead of the seeded generator
+    // One metre of feeder is 484.7 / D pixel columns.
+    const auto row = [](const char* name, QStringList texts, uint seed, QList<float> draws = {}) {
+        QTest::newRow(name) << texts << seed << draws;
+    };
+    row("default", {"13.5", "1.18", "20"}, 1);
+    row("bumps of two columns", {"100", "1.18", "250"}, 2);
+    row("bumps of one column", {"200", "1.3", "485"}, 3);
+    row("bumps of one column, another seed", {"200", "1.3", "485"}, 4);
+    row("bumps of half a column", {"400", "1.18", "1000"}, 5);
+    row("narrow bumps, one side ordinary", {"250", "1.18", "1000"}, 6);
+    row("bumps of a sixth of a column", {"1500", "1.2", "3000"}, 7);
+    row("2,000 m feeder", {"2000", "1.4", "3000"}, 8);
+    row("2,000 m feeder, another seed", {"2000", "1.4", "3000"}, 9);
+    row("VSWR empty: caption from the last sample", {"2000", "", "3000"}, 10);
+    row("feeder below 0.3 pi", {"0.5", "1.18", "20"}, 11);
+    row("feeder just below D", {"19.5", "1.18", "20"}, 12);
+    row("feeder beyond D", {"25", "2", "20"}, 13);
+    row("negative D: bumps collapsed on 0", {"13.5", "1.18", "-20"}, 14);
+    row("negative feeder: bumps from left of the image", {"-5", "1.18", "20"}, 15);
+    row("wide bumps mostly beyond the image", {"5000", "1.18", "20"}, 16);
+    row("narrow bumps mostly beyond the image", {"3000", "1.18", "400"}, 17);
+    row("right side of many bumps", {"13.5", "1.18", "3000"}, 18);
+    row("positions overflow", {"-1.7", "1.18", "1e-306"}, 19);
+    row("amplitudes outside [0, 8)", {"1500", "1.2", "3000"}, 0, {0.5f, 1.5f, -0.25f, 100, 0.25f});
+}
+
+void TestMainWave::fastRippleMatchesSamples() {
+    QFETCH(QStringList, texts);
+    QFETCH(uint, seed);
+    QFETCH(QList<float>, draws);
+    Plot fast, samples;
+    for (Plot* plot : {&fast, &samples})
+        for (int i = 0; i < 3; ++i)
+            plot->fields.texts[1 + i] = texts[i];
+    MersenneRandom fastSeeded(seed), samplesSeeded(seed);
+    FixedRandom fastFixed(draws), samplesFixed(draws);
+    Random& fastRandom = draws.isEmpty() ? static_cast<Random&>(fastSeeded) : fastFixed;
+    Random& samplesRandom = draws.isEmpty() ? static_cast<Random&>(samplesSeeded) : samplesFixed;
+
+    QCOMPARE(fast.draw(fastRandom), samples.draw(samplesRandom, RippleDrawing::SampleBySample));
+    const QImage fastImage = fast.canvas.Image();
+    const QImage samplesImage = samples.canvas.Image();
+    if (fastImage != samplesImage)
+        for (int row = 0; row < fastImage.height(); ++row)
+            for (int column = 0; column < fastImage.width(); ++column)
+                QVERIFY2(fastImage.pixel(column, row) == samplesImage.pixel(column, row),
+                         qPrintable(QStringLiteral("pixel %1, %2").arg(column).arg(row)));
+    QCOMPARE(fast.canvas.pointCount(), samples.canvas.pointCount());
+    // The points leave the print position where the caption starts when V fails.
+    QCOMPARE(fast.canvas.CurrentX(), samples.canvas.CurrentX());
+    QCOMPARE(fast.canvas.CurrentY(), samples.canvas.CurrentY());
+    QCOMPARE(fast.traceText(1).y, samples.traceText(1).y);
+    // Both drew the same number of amplitudes: the generators are in step.
+    if (draws.isEmpty())
+        QCOMPARE(fastSeeded.nextSingle(), samplesSeeded.nextSingle());
+    else
+        QCOMPARE(fastFixed.draws, samplesFixed.draws);
+}
+
+void TestMainWave::manyBumpsYieldOnTime_data() {
+    QTest::addColumn<QStringList>("texts"); // fields 1, 2, 3
+    QTest::addColumn<int>("bumps");
+    QTest::addColumn<int>("eachBump");  // bumps of a side that yields after each
+    QTest::addColumn<int>("manySides"); // sides that yield on time, and at their end
+    // 100 F - 30 pi = 1999905.75 rounds to 1999906; 100 (D - F) - 30 pi likewise.
+    QTest::newRow("20,000 m") << QStringList{"20000", "1.18", "30000"} << 19999 + 9999 << 0 << 2;
+    QTest::newRow("1,000,000 m") << QStringList{"1000000", "1.3", "1500000"} << 999999 + 499999 << 0
+                                 << 2;
+    QTest::newRow("one side ordinary")
+        << QStringList{"250", "1.18", "100000"} << 249 + 99749 << 249 << 1;
+}
+
+void TestMainWave::manyBumpsYieldOnTime() {
+    QFETCH(QStringList, texts);
+    QFETCH(int, bumps);
+    QFETCH(int, eachBump);
+    QFETCH(int, manySides);
+    Plot plot;
+    for (int i = 0; i < 3; ++i)
+        plot.fields.texts[1 + i] = texts[i];
+    FixedRandom random({0.25f, 0.5f, 0.75f});
+    // Whatever has been drawn when events run is accounted for.
+    plot.yield.onYield = [&](int) {
+        QCOMPARE(plot.canvas.pointCount(), (1 + qint64(random.draws)) * kSamples);
+    };
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(plot.draw(random).isEmpty());
+    const qint64 elapsed = timer.elapsed();
+    QCOMPARE(random.draws, bumps);
+    QCOMPARE(plot.canvas.pointCount(), (1 + qint64(bumps)) * kSamples);
+    // At most one yield per 10 ms beyond those after each ordinary bump and
+    // at the end of each side of many.
+    QVERIFY(plot.yield.count >= eachBump + manySides);
+    QVERIFY2(plot.yield.count <= eachBump + manySides + elapsed / 10,
+             qPrintable(QStringLiteral("%1 yields in %2 ms").arg(plot.yield.count).arg(elapsed)));
 }
 
 QTEST_MAIN(TestMainWave)

@@ -60,6 +60,16 @@ void Canvas::Scale(double x1, double y1, double x2, double y2) {
     m_height = y2 - y1;
 }
 
+void Canvas::fillColumnSpan(int column, int row1, int row2, QRgb color) {
+    if (column < 0 || column >= m_imageWidth)
+        return;
+    const int first = std::max(std::min(row1, row2), 0);
+    const int last = std::min(std::max(row1, row2), m_imageHeight - 1);
+    const QRgb pixel = color | 0xff000000u;
+    for (int row = first; row <= last; ++row)
+        m_pixels.row(row)[column] = pixel;
+}
+
 void Canvas::Line(double x1, double y1, double x2, double y2) {
     drawLine(x1, y1, x2, y2, m_foreColor);
 }

@@ -37,6 +37,18 @@ public:
     void Scale(double x1, double y1, double x2, double y2);
     // Sets the one pixel under the user point; the print position moves there.
     inline void PSet(double x, double y, QRgb color);
+    // Sets the pixels of one column from row1 to row2, both included, clipped
+    // to the image: what PSet does for points that fall on each of them. For
+    // drawing many points at once; the point count and the print position are
+    // the caller's (notePointsSet).
+    void fillColumnSpan(int column, int row1, int row2, QRgb color);
+    // Accounts for `count` points drawn without PSet, the last at (x, y): the
+    // point count grows and the print position moves there, as with PSet.
+    void notePointsSet(qint64 count, double x, double y) {
+        m_points += count;
+        m_currentX = x;
+        m_currentY = y;
+    }
     // A solid line one pixel wide, both end pixels included; the print
     // position moves to (x2, y2).
     void Line(double x1, double y1, double x2, double y2);
@@ -63,8 +75,11 @@ public:
     // Pixel that a user point falls on (may lie outside the image; coordinates
     // beyond +-1e9 and NaN are pinned far outside it).
     QPoint toPixel(double x, double y) const { return {pixelColumn(x), pixelRow(y)}; }
+    int pixelColumn(double x) const { return floorToInt(pixelX(x)); }
+    int pixelRow(double y) const { return floorToInt(pixelY(y)); }
     double pixelX(double x) const { return (x - m_left) * m_imageWidth / m_width; }
     double pixelY(double y) const { return (y - m_top) * m_imageHeight / m_height; }
+    int imageWidth() const { return m_imageWidth; }
 
     // Texts printed since the last Cls, in order.
     const QList<PrintedText>& printedTexts() const { return m_printed; }
@@ -80,8 +95,6 @@ private:
             return 1000000000;
         return static_cast<int>(std::floor(value));
     }
-    int pixelColumn(double x) const { return floorToInt(pixelX(x)); }
-    int pixelRow(double y) const { return floorToInt(pixelY(y)); }
 
     void drawLine(double x1, double y1, double x2, double y2, QRgb color);
     void updateMetrics();

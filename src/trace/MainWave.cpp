@@ -1,26 +1,18 @@
 #include "trace/MainWave.h"
 
-#include "platform/EventYield.h"
-#include "platform/Random.h"
 #include "trace/Canvas.h"
 #include "trace/FieldErrors.h"
 #include "trace/FieldReader.h"
 #include "trace/Numbers.h"
+#include "trace/SamplingLoop.h"
 #include "trace/VectorState.h"
 
 #include <cmath>
 #include <optional>
-#include <vector>
 
 namespace {
 
-// The instrument's constant, deliberately not the full-precision value.
-constexpr double kPi = 3.14159265;
-constexpr double kFirstAngle = 1.5 * kPi;
-constexpr double kLobeCentreAngle = 2.5 * kPi;
-constexpr double kLastAngle = 3.5 * kPi;
-constexpr double kTurn = 2 * kPi;
-constexpr double kAngleStep = 0.001;
+using sampling::kPi;
 
 constexpr int kFeederLength = 1;
 constexpr int kVswr = 2;
@@ -30,32 +22,15 @@ constexpr QRgb kTraceColour = qRgb(0, 117, 0);
 constexpr QRgb kMarkerColour = qRgb(0, 0, 200);
 constexpr QRgb kCaptionColour = qRgb(0, 0, 0);
 
-// One sample of a sampling loop: the angle and its sine.
-struct Sample {
-    double theta;
-    double sine;
-};
-
-// Every loop of a plot walks the same angles, 1.5 pi up to 3.5 pi by repeated
-// addition of 0.001 (6284 samples), so the angles and their sines are computed
-// once and shared; they are the values the loop itself would compute.
-const std::vector<Sample>& samplingLoop() {
-    static const std::vector<Sample> loop = [] {
-        std::vector<Sample> samples;
-        for (double theta = kFirstAngle; theta <= kLastAngle; theta += kAngleStep)
-            samples.push_back({theta, std::sin(theta)});
-        return samples;
-    }();
-    return loop;
-}
-
 // One call of the trace routine. Every step runs under its own guard: a step
 // that fails records why and leaves the values it would have set unchanged,
-// and the next step runs. A failing sample inside a loop is skipped alone.
+// and the next step runs. Inside a loop, a failing sample fails alone.
 class TraceRun {
 public:
-    TraceRun(Canvas& canvas, const FieldReader& fields, Random& random, EventYield& yield)
-        : m_canvas(canvas), m_fields(fields), m_random(random), m_yield(yield) {}
+    TraceRun(Canvas& canvas, const FieldReader& fields, Random& random, EventYield& yield,
+             RippleDrawing drawing)
+        : m_canvas(canvas), m_fields(fields), m_random(random), m_yield(yield), m_drawing(drawing) {
+    }
 
     QString run() {
         lobePosition();
@@ -132,11 +107,14 @@ private:
         const QString vswrFailure = vswr ? QString() : m_lastFailure;
         double x0 = 0;
         double y = 0;
-        vectorstate::clearUpper(); // see leftBump()
-        for (const Sample& sample : samplingLoop()) {
+        // Painting can leave the vector state dirty, which slows every sample
+        // below severalfold.
+        vectorstate::clearUpper();
+        for (const sampling::Sample& sample : sampling::loop()) {
             if (!distance)
                 m_lastFailure = distanceFailure;
-            else if (const double value = m_p + (sample.theta - kLobeCentreAngle) * 30 / *distance;
+            else if (const double value =
+                         m_p + (sample.theta - sampling::kCentreAngle) * 30 / *distance;
                      std::isfinite(value))
                 x0 = value;
             else
@@ -181,8 +159,7 @@ private:
 
     // Bumps tiling x from 0 to the lobe's left foot, or from its right foot to
     // 100, about one per metre. Each bump is a raised cosine of a random height
-    // below 16; only the outer edge of the side is clamped. Pending events run
-    // after every bump.
+    // below 16; only the outer edge of the side is clamped.
     void ripple(Side side) {
         const bool left = side == Side::Left;
         if (const auto distance = number(kTestDistance))
@@ -191,49 +168,8 @@ private:
         if (m_n == 0)
             m_n = 1;
         bumpWidth(left ? m_l : 100 - m_r, left ? u"左侧波纹宽度" : u"右侧波纹宽度");
-        for (int j = 0; j <= m_n - 1; ++j) {
-            const float a = drawAmplitude();
-            if (left)
-                leftBump(j, a);
-            else
-                rightBump(j, a);
-            m_yield.yieldEvents();
-        }
-    }
-
-    void leftBump(int j, float a) {
-        // The events of the last yield may have painted; painting can leave
-        // the vector state dirty, which slows every sample below severalfold.
-        vectorstate::clearUpper();
-        const double s = m_s;
-        for (const Sample& sample : samplingLoop()) {
-            double x = (sample.theta - kFirstAngle) * s / kTurn + j * s;
-            const double y = a * sample.sine + a;
-            if (!std::isfinite(x) || !std::isfinite(y)) {
-                overflow(u"左侧波纹");
-                continue;
-            }
-            if (x < 0)
-                x = 0;
-            m_canvas.PSet(x, y, kTraceColour);
-        }
-    }
-
-    void rightBump(int j, float a) {
-        vectorstate::clearUpper(); // see leftBump()
-        const double s = m_s;
-        const double r = m_r;
-        for (const Sample& sample : samplingLoop()) {
-            double x = (sample.theta - kFirstAngle) * s / kTurn + j * s + r;
-            const double y = a * sample.sine + a;
-            if (!std::isfinite(x) || !std::isfinite(y)) {
-                overflow(u"右侧波纹");
-                continue;
-            }
-            if (x > 100)
-                x = 100;
-            m_canvas.PSet(x, y, kTraceColour);
-        }
+        if (drawRipple(m_canvas, m_random, m_yield, {left, m_n, m_s, m_r}, kTraceColour, m_drawing))
+            overflow(left ? u"左侧波纹" : u"右侧波纹");
     }
 
     // n = span * D \ 100: rounded to an integer (a half to even), then
@@ -254,9 +190,6 @@ private:
             m_s = *width;
     }
 
-    // A uniform amplitude in [0, 8), kept in single precision.
-    float drawAmplitude() { return static_cast<float>(m_random.nextSingle() * 8); }
-
     // "V", "S", "W", "R" one beneath another in the left margin, starting a
     // little above the lobe's peak. V is read again here: it may have been
     // edited while the ripple let events run.
@@ -276,6 +209,7 @@ private:
     const FieldReader& m_fields;
     Random& m_random;
     EventYield& m_yield;
+    const RippleDrawing m_drawing;
     QString m_lastFailure;
 
     // Working values; one that was never assigned counts as 0.
@@ -288,6 +222,7 @@ private:
 
 } // namespace
 
-QString mainwave(Canvas& canvas, const FieldReader& fields, Random& random, EventYield& yield) {
-    return TraceRun(canvas, fields, random, yield).run();
+QString mainwave(Canvas& canvas, const FieldReader& fields, Random& random, EventYield& yield,
+                 RippleDrawing drawing) {
+    return TraceRun(canvas, fields, random, yield, drawing).run();
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QRgb>
+
+class Canvas;
+class EventYield;
+class Random;
+
+// How the ripple's bumps reach the canvas: every sample as a point of its own,
+// or the same pixels at a cost bounded by the canvas rather than by the number
+// of bumps.
+enum class RippleDrawing { Fast, SampleBySample };
+
+// One side of the ripple: `bumps` raised cosines `width` wide side by side,
+// the first starting at x = 0 (left) or at `start` (right, the lobe's right
+// foot). Only the side's outer edge is clamped: x below 0 to 0 on the left,
+// above 100 to 100 on the right.
+struct RippleSide {
+    bool left;
+    int bumps;
+    double width;
+    double start; // unused on the left
+};
+
+// Draws the side's bumps in order, each of a height below 16 drawn from
+// `random` (one draw per bump, in order). Pending events run after every bump
+// of an ordinary side; a side of very many bumps lets them run about every
+// 10 ms of drawing and once at its end. Samples whose position overflows are
+// skipped; returns whether any did.
+bool drawRipple(Canvas& canvas, Random& random, EventYield& yield, const RippleSide& side,
+                QRgb color, RippleDrawing drawing);
