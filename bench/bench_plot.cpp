@@ -1,5 +1,6 @@
 // Time to draw one plot with the window's default fields: the frame routine
-// and the trace routine together, and the trace routine alone.
+// and the trace routine together, and the trace routine alone; then the trace
+// routine for long feeders, whose ripple has about one bump per metre.
 
 #include "platform/Random.h"
 #include "support/Fakes.h"
@@ -36,10 +37,51 @@ void BM_MainWave(benchmark::State& state) {
         benchmark::DoNotOptimize(mainwave(canvas, fields, random, yield));
 }
 
+// The feeder length in metres is the argument; the test distance is 1.5 times
+// it (within the range the derived distance takes), so the lobe is in view.
+void BM_MainWaveFeeder(benchmark::State& state) {
+    Canvas canvas = Canvas::plotCanvas();
+    MapFields fields = MapFields::defaults();
+    const double feeder = static_cast<double>(state.range(0));
+    fields.texts[1] = QString::number(feeder, 'f', 0);
+    fields.texts[3] = QString::number(feeder * 1.5, 'f', 0);
+    MersenneRandom random(2024u);
+    CountingYield yield;
+    cycs(canvas, fields);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(mainwave(canvas, fields, random, yield));
+    state.counters["yields"] = benchmark::Counter(yield.count, benchmark::Counter::kAvgIterations);
+}
+
+// The most bumps the ripple can have: each side's count is a 32-bit integer
+// divided by 100, about 21.5 million, so 43 million amplitudes are drawn.
+void BM_MainWaveMostBumps(benchmark::State& state) {
+    Canvas canvas = Canvas::plotCanvas();
+    MapFields fields = MapFields::defaults();
+    fields.texts[1] = QStringLiteral("21474836");
+    fields.texts[3] = QStringLiteral("42949672");
+    MersenneRandom random(2024u);
+    CountingYield yield;
+    cycs(canvas, fields);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(mainwave(canvas, fields, random, yield));
+    state.counters["yields"] = benchmark::Counter(yield.count, benchmark::Counter::kAvgIterations);
+}
+
 } // namespace
 
 BENCHMARK(BM_Generate)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(BM_MainWave)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(BM_MainWaveFeeder)
+    ->Arg(20000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_MainWaveMostBumps)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 int main(int argc, char** argv) {
     // Text needs the font database of a GUI application, but no display.
