@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <cmath>
@@ -475,6 +476,10 @@ void TestWorkbook::refusesBadInput_data() {
 
     QTest::newRow("missing") << m_dir.filePath("missing.xlsx") << QStringList{"不存在"};
     QTest::newRow("folder") << m_dir.path() << QStringList{"文件夹"};
+    // A pipe would block the read for ever.
+    const QString pipe = m_dir.filePath("pipe.xlsx");
+    QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0600) == 0);
+    QTest::newRow("named pipe") << pipe << QStringList{"普通文件"};
     QTest::newRow("empty file") << write("empty.xls", {}) << QStringList{"空"};
     QTest::newRow("text file") << write("data.xls", "驻波段,驻波比\r\n1扇区,1.18\r\n")
                                << QStringList{"文本"};

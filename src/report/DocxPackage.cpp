@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "report/XmlProlog.h"
 #include "report/ZipEntries.h"
 #include "report/ZipErrors.h"
 
@@ -111,6 +112,9 @@ QString DocxPackage::read(const QString& name, QByteArray* data) const {
             .arg(name, zipErrorDescription(zip_get_error(m_zip)));
     char chunk[64 * 1024];
     QString cause;
+    // Every part read here is XML: a document type declaration is refused at
+    // its first characters, before megabytes of it are read and parsed.
+    XmlPrologWatch prolog;
     for (;;) {
         const zip_int64_t got = zip_fread(file, chunk, sizeof chunk);
         if (got < 0) {
@@ -122,6 +126,11 @@ QString DocxPackage::read(const QString& name, QByteArray* data) const {
             break;
         if (data->size() + got > kMaxPartSize) {
             cause = tooLarge;
+            break;
+        }
+        if (prolog.feed(QByteArrayView(chunk, got)) == XmlPrologWatch::Verdict::Declaration) {
+            cause = QStringLiteral("部件 %1 含有文档类型声明（DOCTYPE），出于安全原因拒绝处理")
+                        .arg(name);
             break;
         }
         data->append(chunk, static_cast<qsizetype>(got));

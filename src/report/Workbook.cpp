@@ -38,6 +38,9 @@ QString readInto(const QString& path, WorkbookGrid& grid) {
         return QStringLiteral("文件不存在");
     if (info.isDir())
         return QStringLiteral("这是一个文件夹，不是工作簿文件");
+    // A pipe or a device would block the read for ever.
+    if (!info.isFile())
+        return QStringLiteral("这不是普通文件（可能是管道或设备），不能作为工作簿读取");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("无法打开文件（%1）").arg(file.errorString());
