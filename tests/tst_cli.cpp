@@ -184,6 +184,13 @@ void TestCli::badInvocations_data() {
         << QStringList{"batch", "--into", "a.docx"} << "WORKBOOK";
     QTest::newRow("non-numeric length")
         << QStringList{"render", "--field", "1=abc", "-o", "x.png"} << "您的输入有错";
+    // One value in the sheet's last row: a million empty rows, refused unless asked for.
+    QTest::newRow("rows beyond --max-rows")
+        << QStringList{"batch", kData + QStringLiteral("/workbooks/last-row.xlsx"), "--into",
+                       "a.docx"}
+        << "1048574 of the 1048575 data rows are empty";
+    QTest::newRow("bad --max-rows")
+        << QStringList{"batch", "a.xlsx", "--into", "a.docx", "--max-rows", "many"} << "many";
 }
 
 void TestCli::badInvocations() {

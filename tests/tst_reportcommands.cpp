@@ -62,6 +62,8 @@ private slots:
     void batchProblemsAreListed();
     void documentChangesDuringBatch_data();
     void documentChangesDuringBatch();
+    void mostlyEmptyWorkbookIsConfirmed_data();
+    void mostlyEmptyWorkbookIsConfirmed();
 
 private:
     QLineEdit* field(int index) const {
@@ -706,6 +708,34 @@ void TestReportCommands::documentChangesDuringBatch() {
                  message.contains(QStringLiteral("只读")),
              qPrintable(message));
     unblockDocument(false);
+}
+
+void TestReportCommands::mostlyEmptyWorkbookIsConfirmed_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("pictures");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("nine of eleven empty, cancelled")
+        << "mostly-empty.xlsx" << 0 << 1 << "导入11行数据，其中9行是空行";
+    QTest::newRow("nine of eleven empty, started")
+        << "mostly-empty.xlsx" << 1 << 12 << "导入11行数据，其中9行是空行";
+    // One value in the format's last row: a million rows, nearly all empty.
+    QTest::newRow("a million rows, cancelled")
+        << "last-row.xlsx" << 0 << 1 << "导入1048575行数据，其中1048574行是空行";
+}
+
+void TestReportCommands::mostlyEmptyWorkbookIsConfirmed() {
+    QFETCH(QString, file);
+    QFETCH(int, answer);
+    QFETCH(int, pictures);
+    QFETCH(QString, said);
+    prepareBatch(workbook(file));
+    QVERIFY2(batchReport().startsWith(said), qPrintable(batchReport()));
+    m_fakes->dialogs.answers = {{answer, false}};
+    m_form->runBatch();
+    QCOMPARE(m_fakes->dialogs.questions().size(), 1);
+    QVERIFY(m_fakes->dialogs.questions()[0].text.contains(said.mid(2)));
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), pictures);
 }
 
 QTEST_MAIN(TestReportCommands)

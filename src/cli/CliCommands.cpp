@@ -188,6 +188,22 @@ void printBatchEnd(const BatchSummary& summary, const QString& document, CliStre
                << ": " << oneLine(summary.writeFailure) << Qt::endl;
 }
 
+// Says how many rows are empty; false when there are more than the user
+// allowed for.
+bool acceptRows(const Workbook& workbook, const QString& path, const CliOptions& options,
+                CliStreams& io) {
+    const int rows = workbook.rowCount();
+    const int empty = workbook.emptyRowCount();
+    if (empty > 0)
+        io.err << "veltrace-cli: " << empty << " of the " << rows
+               << " data rows are empty; each still gives a plot" << Qt::endl;
+    if (static_cast<std::uint32_t>(rows) <= options.maxRows)
+        return true;
+    io.err << "veltrace-cli: " << path << " has " << rows << " data rows, more than --max-rows "
+           << options.maxRows << "; give --max-rows " << rows << " to process them all" << Qt::endl;
+    return false;
+}
+
 int batch(const CliOptions& options, CliStreams& io) {
     const QString workbookPath = options.positional.first();
     Workbook workbook;
@@ -195,6 +211,8 @@ int batch(const CliOptions& options, CliStreams& io) {
         io.err << "veltrace-cli: " << oneLine(failure) << Qt::endl;
         return cli::kUsage;
     }
+    if (!acceptRows(workbook, workbookPath, options, io))
+        return cli::kUsage;
     Run run(options);
     if (const QString refusal = run.applyFields(options); !refusal.isEmpty()) {
         io.err << "veltrace-cli: " << refusal << Qt::endl;

@@ -81,6 +81,9 @@ QList<OptionRow> optionRows() {
          u"The document to append to; a missing one is created."_s},
         {{u"specified-time"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::specifiedTime>,
          u"The test time comes from column E."_s},
+        {{u"max-rows"_s}, u"N"_s, kBatch, 0, storeNumber<&CliOptions::maxRows>,
+         u"Processes a workbook of at most N data rows, empty ones included (default 10000); "
+         "a longer one is refused before anything is written."_s},
     };
 }
 // clang-format on

@@ -19,6 +19,9 @@ struct CliOptions {
     std::optional<std::uint32_t> seed;
     QString output;
     QString into;
+    // batch: more data rows than this are refused (a sheet whose used range
+    // reaches far down would otherwise ask for a plot per empty row).
+    std::uint32_t maxRows = 10000;
 };
 
 namespace cli {

@@ -98,6 +98,7 @@ private:
     void documentProblem(const Outcome& outcome);
     bool askToStopBatch(bool closing);
     void readxsl();
+    bool confirmLargeBatch();
     void processBatch();
     void finishBatch(const Outcome& readFailure);
     void markProblemRows();
@@ -130,6 +131,10 @@ private:
     bool m_drawing = false;
     // An import found rows, so the batch can run.
     bool m_batchAvailable = false;
+    int m_importedRows = 0;
+    int m_importedEmptyRows = 0;
+    // Batches of more rows than this are confirmed first.
+    static constexpr int kConfirmRowsAbove = 10000;
     // Non-null while a batch runs.
     std::unique_ptr<BatchState> m_batch;
     bool m_closeRequested = false;

@@ -230,9 +230,32 @@ void Form1::readxsl() {
         m_batchAvailable = true;
         updateCommands();
     }
+    m_importedRows = workbook.rowCount();
+    m_importedEmptyRows = workbook.emptyRowCount();
     for (; !workbook.atEnd(); workbook.moveNext())
         m_list->addItem(workbook.field(0).toText() + kListGap + workbook.field(1).toText());
     workbook.close();
+    // Empty rows inside the sheet's used range give plots too: the user sees
+    // how many before any batch starts.
+    if (m_importedEmptyRows > 0)
+        m_batchReport->setText(QStringLiteral("导入%1行数据，其中%2行是空行；\r\n"
+                                              "批处理时空行也会生成驻波图。")
+                                   .arg(m_importedRows)
+                                   .arg(m_importedEmptyRows));
+}
+
+// A batch of very many rows, or of mostly empty ones, starts only when the
+// user confirms it.
+bool Form1::confirmLargeBatch() {
+    if (m_importedRows <= kConfirmRowsAbove && m_importedEmptyRows * 2 <= m_importedRows)
+        return true;
+    const QString text =
+        QStringLiteral("将处理%1行数据，其中%2行是空行；每一行都会生成一张驻波图并保存到文档。"
+                       "\r\n确定要开始批处理吗？")
+            .arg(m_importedRows)
+            .arg(m_importedEmptyRows);
+    return m_platform.dialogs->ask(MessageBox::Icon::Question, text,
+                                   {QStringLiteral("取消"), QStringLiteral("开始批处理")}, 0) == 1;
 }
 
 void Form1::runBatch() {
@@ -240,7 +263,7 @@ void Form1::runBatch() {
         askToStopBatch(false);
         return;
     }
-    if (m_drawing || !m_batchAvailable)
+    if (m_drawing || !m_batchAvailable || !confirmLargeBatch())
         return;
     m_batch = std::make_unique<BatchState>();
     m_batch->writtenBefore = m_report->writtenPictures();
