@@ -3,7 +3,7 @@
 // one workbook only when the benchmark runs alone:
 //
 //   bench_workbook --benchmark_filter='BM_Open/large'
-#include "report/Workbook.h"
+#include "workbook/Workbook.h"
 
 #include <QCoreApplication>
 #include <QFile>

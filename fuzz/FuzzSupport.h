@@ -7,7 +7,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "report/Workbook.h"
+#include "workbook/Workbook.h"
 
 #include <array>
 #include <cstddef>

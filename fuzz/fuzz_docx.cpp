@@ -3,7 +3,7 @@
 // crash, hang or leak, and a refused write must leave the file as it was.
 #include "FuzzSupport.h"
 
-#include "report/ReportDocument.h"
+#include "document/ReportDocument.h"
 
 #include <QColor>
 #include <QImage>

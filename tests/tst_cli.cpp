@@ -2,6 +2,7 @@
 #include "mainwindow/Form1.h"
 #include "support/DocxInspect.h"
 #include "support/Fakes.h"
+#include "support/TestData.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -11,7 +12,7 @@
 
 namespace {
 
-const QString kData = QStringLiteral(VELTRACE_TEST_DATA);
+const QString kData = testData(QStringLiteral("."));
 
 struct CliResult {
     int status;

@@ -1,5 +1,6 @@
-#include "report/DocxPackage.h"
-#include "report/ReportDocument.h"
+#include "document/DocxPackage.h"
+#include "document/ReportDocument.h"
+#include "support/TestData.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -44,7 +45,7 @@ constexpr qint64 kFullWidthEmu = 601 * 9525;
 using Entries = QList<std::pair<QString, QByteArray>>;
 
 QString fixture(const QString& name) {
-    return QStringLiteral(VELTRACE_TEST_DATA "/docx/") + name;
+    return testData(QStringLiteral("docx/") + name);
 }
 
 QByteArray fileBytes(const QString& path) {

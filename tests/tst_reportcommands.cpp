@@ -2,6 +2,7 @@
 #include "mainwindow/Form1.h"
 #include "support/DocxInspect.h"
 #include "support/Fakes.h"
+#include "support/TestData.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,7 +19,7 @@
 
 namespace {
 
-const QString kData = QStringLiteral(VELTRACE_TEST_DATA);
+const QString kData = testData(QStringLiteral("."));
 
 QString workbook(const QString& name) {
     return kData + QStringLiteral("/workbooks/") + name;

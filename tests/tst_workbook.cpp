@@ -1,7 +1,8 @@
-#include "report/CellValue.h"
-#include "report/Workbook.h"
-#include "report/XlsxReader.h"
-#include "report/XmlProlog.h"
+#include "support/TestData.h"
+#include "workbook/CellValue.h"
+#include "workbook/Workbook.h"
+#include "workbook/XlsxReader.h"
+#include "zip/XmlProlog.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,7 +25,7 @@ Q_DECLARE_METATYPE(std::optional<CellValue::DateParts>)
 
 namespace {
 
-const QString kData = QStringLiteral(VELTRACE_TEST_DATA "/workbooks/");
+const QString kData = testData(QStringLiteral("workbooks")) + u'/';
 
 // Columns A to F of every data row as toText() gives them.
 Rows readAll(Workbook& workbook) {

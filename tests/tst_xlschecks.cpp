@@ -2,8 +2,9 @@
 // FreeXL walks it, records that run past the stream, and a compound file whose
 // workbook FreeXL would find elsewhere than the checks did.
 
-#include "report/Workbook.h"
-#include "report/XlsReader.h"
+#include "support/TestData.h"
+#include "workbook/Workbook.h"
+#include "workbook/XlsReader.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -12,7 +13,7 @@
 
 namespace {
 
-const QString kData = QStringLiteral(VELTRACE_TEST_DATA "/workbooks/");
+const QString kData = testData(QStringLiteral("workbooks")) + u'/';
 
 // A literal's bytes, NULs included.
 template <qsizetype N> QByteArray raw(const char (&literal)[N]) {

@@ -1,19 +1,19 @@
 #include "cli/CliCommands.h"
 
+#include "batch/BatchReport.h"
+#include "batch/BatchRun.h"
+#include "batch/ReportSession.h"
 #include "cli/CliFields.h"
 #include "cli/CliOptions.h"
 #include "platform/Clock.h"
 #include "platform/EventYield.h"
 #include "platform/Random.h"
-#include "report/BatchReport.h"
-#include "report/BatchRun.h"
-#include "report/ReportSession.h"
-#include "report/Workbook.h"
 #include "trace/Canvas.h"
 #include "trace/FieldErrors.h"
 #include "trace/FieldRules.h"
 #include "trace/Frame.h"
 #include "trace/MainWave.h"
+#include "workbook/Workbook.h"
 
 #include <QDateTime>
 #include <QSaveFile>

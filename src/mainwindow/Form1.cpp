@@ -1,13 +1,13 @@
 #include "mainwindow/Form1.h"
 
+#include "batch/ReportSession.h"
 #include "mainwindow/PlotView.h"
 #include "platform/AppIcon.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/EventYield.h"
-#include "platform/QtDialogs.h"
 #include "platform/Random.h"
-#include "report/ReportSession.h"
+#include "platform/widgets/QtDialogs.h"
 #include "trace/FieldDefaults.h"
 
 #include <QCheckBox>

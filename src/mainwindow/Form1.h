@@ -1,7 +1,7 @@
 #pragma once
 
+#include "batch/BatchReport.h"
 #include "platform/Platform.h"
-#include "report/BatchReport.h"
 #include "trace/Canvas.h"
 #include "trace/FieldReader.h"
 

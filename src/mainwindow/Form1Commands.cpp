@@ -1,12 +1,12 @@
 // Generate, copy and close.
 #include "mainwindow/Form1.h"
 
+#include "batch/ReportSession.h"
 #include "mainwindow/PlotView.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventYield.h"
-#include "report/ReportSession.h"
 #include "trace/Frame.h"
 #include "trace/MainWave.h"
 

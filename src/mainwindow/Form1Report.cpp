@@ -2,14 +2,14 @@
 // document and take rows from a test-data workbook.
 #include "mainwindow/Form1.h"
 
+#include "batch/BatchReport.h"
+#include "batch/BatchRun.h"
+#include "batch/ReportSession.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventYield.h"
-#include "report/BatchReport.h"
-#include "report/BatchRun.h"
-#include "report/ReportSession.h"
-#include "report/Workbook.h"
+#include "workbook/Workbook.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -1,0 +1,30 @@
+#include "batch/BatchRun.h"
+
+#include "batch/BatchRow.h"
+#include "workbook/Workbook.h"
+
+BatchResult runBatch(const QString& workbookPath, BatchHost& host) {
+    BatchResult result;
+    Workbook workbook;
+    if (const QString failure = workbook.open(workbookPath); !failure.isEmpty()) {
+        result.failure = Outcome::failure(Outcome::Kind::Unusable, failure);
+        return result;
+    }
+    return runBatch(workbook, host);
+}
+
+BatchResult runBatch(Workbook& workbook, BatchHost& host) {
+    BatchResult result;
+    for (; !workbook.atEnd() && !host.stopRequested(); workbook.moveNext()) {
+        // Data rows start under the heading, in the sheet's second row.
+        host.rowStarted(result.processed + 2);
+        const auto writes = batchrow::writes(batchrow::currentRow(workbook), host.specifiedTime());
+        for (const FieldWrite& write : writes)
+            host.writeField(write.field, write.text);
+        host.generate();
+        host.save();
+        host.rowDone(++result.processed);
+    }
+    workbook.close();
+    return result;
+}

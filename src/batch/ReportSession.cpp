@@ -1,0 +1,163 @@
+#include "batch/ReportSession.h"
+
+#include "document/ReportDocument.h"
+#include "platform/Clock.h"
+#include "platform/EventYield.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QThread>
+
+ReportSession::ReportSession(const Clock& clock) : m_clock(clock) {}
+
+ReportSession::~ReportSession() = default;
+
+QString ReportSession::targetPath() const {
+    return m_document ? m_document->path() : QString();
+}
+
+Outcome ReportSession::setTarget(const QString& path) {
+    if (m_document && m_document->path() == path && m_opened)
+        return Outcome::ok();
+    if (pendingPictures() > 0 && path != targetPath())
+        return Outcome::failure(
+            Outcome::Kind::Busy,
+            QStringLiteral("文档“%1”还有 %2 张驻波图尚未写入，不能改为保存到“%3”。")
+                .arg(QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath()))
+                .arg(pendingPictures())
+                .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
+    if (!m_document || m_document->path() != path) {
+        m_document = std::make_unique<ReportDocument>(path);
+        m_written = 0;
+    }
+    m_opened = false;
+    return openTarget();
+}
+
+Outcome ReportSession::openTarget() {
+    Outcome outcome = m_document->open();
+    m_opened = outcome.isOk();
+    if (m_opened)
+        m_lastWrite = m_clock.now();
+    return outcome;
+}
+
+Outcome ReportSession::append(const QImage& picture, const QString& segmentName) {
+    if (!m_document)
+        return Outcome::failure(Outcome::Kind::Unusable,
+                                QStringLiteral("尚未选择保存驻波图的文档"));
+    // A target that could not be checked (held by another program, say) is
+    // tried again, so the user can fix the cause and save again. One that is
+    // only busy takes the picture, which waits until the document is free.
+    if (!m_opened) {
+        Outcome opened = openTarget();
+        if (!opened.isOk() && opened.kind() != Outcome::Kind::Busy)
+            return opened;
+    }
+    if (pendingPictures() >= kMaxPendingPictures)
+        return Outcome::failure(
+            Outcome::Kind::Lasting,
+            QStringLiteral("已有 %1 张驻波图等待写入文档“%2”而一直无法写入，不再接收新的驻波图。")
+                .arg(pendingPictures())
+                .arg(QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath())));
+    m_document->paste(picture, segmentName);
+    m_document->typeParagraphBreak();
+    return Outcome::ok();
+}
+
+void ReportSession::beginRun() {
+    if (m_document)
+        m_document->holdInUse(true);
+}
+
+void ReportSession::endRun() {
+    if (m_document)
+        m_document->holdInUse(false);
+}
+
+// Counts what a successful write put on disk.
+Outcome ReportSession::counted(Outcome outcome, int pendingBefore) {
+    if (outcome.isOk()) {
+        m_written += pendingBefore - pendingPictures();
+        m_opened = true;
+    }
+    return outcome;
+}
+
+Outcome ReportSession::flush() {
+    if (!m_document || !m_document->hasPending())
+        return Outcome::ok();
+    const int before = pendingPictures();
+    Outcome outcome = counted(m_document->flush(), before);
+    m_lastWrite = m_clock.now();
+    return outcome;
+}
+
+Outcome ReportSession::flushIfDue() {
+    if (!m_document)
+        return Outcome::ok();
+    // The previous batch of pictures is written on a worker thread, so the
+    // window keeps processing events while the archive is rewritten.
+    const int before = pendingPictures();
+    auto finished = m_document->finishBackgroundWrite(false);
+    if (!finished)
+        return Outcome::ok();
+    Outcome outcome = counted(*finished, before);
+    const QDateTime now = m_clock.now();
+    if (m_lastWrite.isValid() && m_lastWrite.msecsTo(now) >= kBatchWriteIntervalMs) {
+        m_document->flushInBackground();
+        m_lastWrite = now;
+    }
+    return outcome;
+}
+
+Outcome ReportSession::flushYielding(EventYield& yield) {
+    if (!m_document)
+        return Outcome::ok();
+    Outcome outcome;
+    Outcome::Note note = Outcome::Note::None;
+    do {
+        const int before = pendingPictures();
+        m_document->flushInBackground();
+        std::optional<Outcome> done;
+        while (!(done = m_document->finishBackgroundWrite(false))) {
+            yield.yieldEvents();
+            QThread::msleep(2);
+        }
+        outcome = counted(*done, before);
+        if (outcome.note() != Outcome::Note::None)
+            note = outcome.note();
+    } while (outcome.isOk() && m_document->hasPending());
+    m_lastWrite = m_clock.now();
+    return outcome.isOk() ? Outcome::ok(note) : outcome;
+}
+
+int ReportSession::pendingPictures() const {
+    return m_document ? m_document->pendingPictures() : 0;
+}
+
+QString ReportSession::noteText(Outcome::Note note) const {
+    const QString name = QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath());
+    switch (note) {
+    case Outcome::Note::Created:
+        return QStringLiteral("已新建文档“%1”。").arg(name);
+    case Outcome::Note::Recreated:
+        return QStringLiteral("文档“%1”已不存在（可能被删除或移走），已重新新建该文档，"
+                              "其中只有此后保存的驻波图。")
+            .arg(name);
+    case Outcome::Note::None:
+        break;
+    }
+    return {};
+}
+
+void ReportSession::discardPending() {
+    if (m_document)
+        m_document->discardPending();
+}
+
+void ReportSession::release() {
+    m_document.reset();
+    m_opened = false;
+    m_written = 0;
+}

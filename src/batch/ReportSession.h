@@ -1,0 +1,78 @@
+#pragma once
+
+#include "common/Outcome.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QString>
+
+#include <memory>
+
+class Clock;
+class EventYield;
+class ReportDocument;
+
+// The target document the main window appends plots to, from the first save
+// to the window's close. Appended pictures are written at once for a manual
+// save and in batches (at most every two seconds) during a batch run.
+// Pictures stay bound to the document they were accepted for: the target
+// cannot change while some of them wait to be written.
+class ReportSession {
+public:
+    // The clock times the writes of a batch.
+    explicit ReportSession(const Clock& clock);
+    ~ReportSession();
+
+    // Makes path the target and checks it. Refused while pictures wait for
+    // another target (write or discard them first). A target that fails the
+    // check stays the target, and the next append checks it again.
+    Outcome setTarget(const QString& path);
+    bool hasTarget() const { return m_document != nullptr; }
+    QString targetPath() const;
+
+    // Appends the picture and a paragraph break after it. A target that could
+    // not be checked yet is checked again first; the picture is accepted only
+    // when the target can take it (or is held by another program for now).
+    Outcome append(const QImage& picture, const QString& segmentName);
+    // Writes what is pending.
+    Outcome flush();
+    // Writes everything pending on a worker thread, letting events run
+    // meanwhile, and returns when it is on disk or the write failed.
+    Outcome flushYielding(EventYield& yield);
+    // Starts writing what is pending in the background when the last write
+    // is long enough ago; reports the outcome of a background write that has
+    // finished since the last call.
+    Outcome flushIfDue();
+    // Pictures accepted for the target and not yet on disk.
+    int pendingPictures() const;
+    // Pictures this session has put into the current target's file.
+    int writtenPictures() const { return m_written; }
+    // What a note of a successful write means for the target, in words.
+    QString noteText(Outcome::Note note) const;
+    // Gives up the pictures that wait (the user chose to).
+    void discardPending();
+
+    // From the start of a batch to its last write, office programs see the
+    // target as in use; otherwise only while a save writes it.
+    void beginRun();
+    void endRun();
+
+    // Writes nothing; forgets the target (the window is closing).
+    void release();
+
+    static constexpr qint64 kBatchWriteIntervalMs = 2000;
+    // Pictures that may wait in memory while the target cannot be written;
+    // beyond them no picture is accepted.
+    static constexpr int kMaxPendingPictures = 2000;
+
+private:
+    Outcome openTarget();
+    Outcome counted(Outcome outcome, int pendingBefore);
+
+    std::unique_ptr<ReportDocument> m_document;
+    bool m_opened = false;
+    int m_written = 0;
+    const Clock& m_clock;
+    // When the last write started; invalid before the target was opened.
+    QDateTime m_lastWrite;
+};

@@ -1,0 +1,375 @@
+#include "document/DocxAppend.h"
+
+#include "document/DocxXml.h"
+
+#include <QHash>
+
+#include <cmath>
+
+namespace docx {
+
+namespace {
+
+QString inPart(const QString& part, const QString& cause) {
+    return QStringLiteral("部件 %1 %2").arg(part, cause);
+}
+
+// "prefix:local", or "local" for the default namespace.
+QString qualified(const QString& prefix, QStringView local) {
+    return prefix.isEmpty() ? local.toString() : prefix + QLatin1Char(':') + local.toString();
+}
+
+// The prefix of an element's qualified name, empty for none.
+QString prefixOf(const QString& qualifiedName) {
+    const qsizetype colon = qualifiedName.indexOf(u':');
+    return colon < 0 ? QString() : qualifiedName.left(colon);
+}
+
+// Prefixes the new markup is written with.
+struct Prefixes {
+    QString w, wp, a, pic, r;
+};
+
+// A prefix bound to uri inside the body; when there is none, a free one that
+// is declared on the root element.
+QString prefixFor(const DocumentScan& scan, QLatin1String uri, const QString& preferred,
+                  QList<std::pair<QString, QString>>* declarations) {
+    if (scan.namespaces.value(preferred) == uri)
+        return preferred;
+    for (auto it = scan.namespaces.cbegin(); it != scan.namespaces.cend(); ++it) {
+        if (!it.key().isEmpty() && it.value() == uri)
+            return it.key();
+    }
+    QString candidate = preferred;
+    for (int n = 1; scan.namespaces.contains(candidate); ++n)
+        candidate = preferred + QString::number(n);
+    declarations->append({candidate, uri});
+    return candidate;
+}
+
+struct PlacedPicture {
+    quint32 id;
+    QString mediaName; // entry name
+    QString fileName;  // last path component
+    QString relationshipId;
+    qint64 cx;
+    qint64 cy;
+    QString description;
+};
+
+// The markup of one inline picture run. The template is split once per write
+// into literal text (prefixes filled in) and the places of the values, so a
+// batch of hundreds of pictures costs a few appends per picture.
+class PictureRunWriter {
+public:
+    explicit PictureRunWriter(const Prefixes& p) {
+        // %1..%5: prefixes with their colon; %6 id, %7 %8 size, %9
+        // alternative text, %10 media file name, %11 relationship id.
+        static const QString kRun = QStringLiteral(
+            "<%1r><%1drawing><%2inline distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\">"
+            "<%2extent cx=\"%7\" cy=\"%8\"/><%2effectExtent l=\"0\" t=\"0\" r=\"0\" b=\"0\"/>"
+            "<%2docPr id=\"%6\" name=\"图片 %6\" descr=\"%9\"/>"
+            "<%2cNvGraphicFramePr><%3graphicFrameLocks noChangeAspect=\"1\"/>"
+            "</%2cNvGraphicFramePr><%3graphic>"
+            "<%3graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
+            "<%4pic><%4nvPicPr><%4cNvPr id=\"%6\" name=\"%10\" descr=\"%9\"/>"
+            "<%4cNvPicPr><%3picLocks noChangeAspect=\"1\"/></%4cNvPicPr></%4nvPicPr>"
+            "<%4blipFill><%3blip %5embed=\"%11\"/><%3stretch><%3fillRect/></%3stretch>"
+            "</%4blipFill><%4spPr><%3xfrm><%3off x=\"0\" y=\"0\"/>"
+            "<%3ext cx=\"%7\" cy=\"%8\"/></%3xfrm><%3prstGeom prst=\"rect\"><%3avLst/>"
+            "</%3prstGeom></%4spPr></%4pic></%3graphicData></%3graphic></%2inline>"
+            "</%1drawing></%1r>");
+        const QString prefixes[] = {p.w, p.wp, p.a, p.pic, p.r};
+        QString literal;
+        for (qsizetype i = 0; i < kRun.size(); ++i) {
+            if (kRun.at(i) != u'%') {
+                literal += kRun.at(i);
+                continue;
+            }
+            int number = kRun.at(++i).digitValue();
+            if (i + 1 < kRun.size() && kRun.at(i + 1).isDigit())
+                number = number * 10 + kRun.at(++i).digitValue();
+            if (number <= 5) {
+                const QString& prefix = prefixes[number - 1];
+                if (!prefix.isEmpty())
+                    literal += prefix + QLatin1Char(':');
+                continue;
+            }
+            m_pieces.append({literal, number});
+            literal.clear();
+        }
+        m_pieces.append({literal, 0});
+    }
+
+    void write(const PlacedPicture& picture, QString* out) const {
+        const QString values[] = {QString::number(picture.id), QString::number(picture.cx),
+                                  QString::number(picture.cy), escapeXml(picture.description),
+                                  escapeXml(picture.fileName), escapeXml(picture.relationshipId)};
+        for (const Piece& piece : m_pieces) {
+            *out += piece.literal;
+            if (piece.value >= 6)
+                *out += values[piece.value - 6];
+        }
+    }
+
+private:
+    struct Piece {
+        QString literal;
+        int value; // the %-number that follows the literal, 0 at the end
+    };
+    QList<Piece> m_pieces;
+};
+
+// The text width of the last section in EMU, or 0 when the page is not given.
+qint64 textWidthEmu(const DocumentScan& scan) {
+    if (scan.pageWidth <= 0)
+        return 0;
+    const double twips =
+        scan.pageWidth - std::max(0.0, scan.marginLeft) - std::max(0.0, scan.marginRight);
+    return twips > 0 ? std::llround(twips * kEmuPerTwip) : 0;
+}
+
+// Ids not used yet: counting on from the largest one, wrapping round.
+class IdAllocator {
+public:
+    explicit IdAllocator(const QSet<quint32>& used) : m_used(used) {
+        for (quint32 id : used)
+            m_next = std::max<quint64>(m_next, quint64(id) + 1);
+    }
+    quint32 next() {
+        while (m_next > 0xFFFFFFFFu || m_used.contains(static_cast<quint32>(m_next)))
+            m_next = m_next > 0xFFFFFFFFu ? 1 : m_next + 1;
+        m_used.insert(static_cast<quint32>(m_next));
+        return static_cast<quint32>(m_next++);
+    }
+
+private:
+    QSet<quint32> m_used;
+    quint64 m_next = 1;
+};
+
+const char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+
+} // namespace
+
+QString alternativeText(const QString& segmentName) {
+    // A name from a workbook cell may be megabytes long; the document gets a
+    // readable start of it.
+    constexpr qsizetype kLongest = 200;
+    QString segment = segmentName.left(4 * kLongest).simplified();
+    if (segment.size() > kLongest) {
+        qsizetype cut = kLongest - 1;
+        if (segment.at(cut - 1).isHighSurrogate())
+            --cut;
+        segment = segment.left(cut) + QChar(0x2026);
+    }
+    return segment.isEmpty() ? QStringLiteral("驻波图（由 Veltrace 合成）")
+                             : QStringLiteral("驻波图：%1（由 Veltrace 合成）").arg(segment);
+}
+
+QString relationshipsPartOf(const QString& part) {
+    const qsizetype slash = part.lastIndexOf(u'/');
+    return QStringLiteral("%1_rels/%2.rels").arg(part.left(slash + 1), part.mid(slash + 1));
+}
+
+QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
+                       const QList<QList<int>>& paragraphs, AppendOutput* output) {
+    XmlPart document, rels, contentTypes;
+    DocumentScan scan;
+    RelationshipsScan relsScan;
+    ContentTypesScan typesScan;
+    QString cause = decodePart(input.document, &document);
+    if (cause.isEmpty())
+        cause = scanDocument(document.text, &scan);
+    if (!cause.isEmpty())
+        return inPart(input.mainPart, cause);
+    if (input.rels) {
+        cause = decodePart(*input.rels, &rels);
+        if (cause.isEmpty())
+            cause = scanRelationships(rels.text, &relsScan);
+        if (!cause.isEmpty())
+            return inPart(input.relsPart, cause);
+    }
+    const QString typesPart = QStringLiteral("[Content_Types].xml");
+    cause = decodePart(input.contentTypes, &contentTypes);
+    if (cause.isEmpty())
+        cause = scanContentTypes(contentTypes.text, &typesScan);
+    if (!cause.isEmpty())
+        return inPart(typesPart, cause);
+    if (paragraphs.isEmpty())
+        return {};
+
+    // Names and ids the new pictures take.
+    Prefixes prefixes;
+    QList<std::pair<QString, QString>> declarations;
+    prefixes.w = scan.wordPrefix;
+    prefixes.wp = prefixFor(scan, kWpNs, QStringLiteral("wp"), &declarations);
+    prefixes.a = prefixFor(scan, kDrawingNs, QStringLiteral("a"), &declarations);
+    prefixes.pic = prefixFor(scan, kPictureNs, QStringLiteral("pic"), &declarations);
+    prefixes.r = prefixFor(scan, kRelNs, QStringLiteral("r"), &declarations);
+
+    const qsizetype slash = input.mainPart.lastIndexOf(u'/');
+    const QString mediaFolder = input.mainPart.left(slash + 1) + QStringLiteral("media/");
+    QSet<QString> relationshipIds;
+    for (const Relationship& relationship : relsScan.relationships)
+        relationshipIds.insert(relationship.id.toLower());
+    IdAllocator ids(scan.drawingIds);
+    const qint64 maxWidth = textWidthEmu(scan);
+    int mediaNumber = 1;
+    int relationshipNumber = int(relsScan.relationships.size()) + 1;
+
+    QList<PlacedPicture> placed;
+    placed.reserve(pictures.size());
+    QString newRelationships;
+    const QString relationship = qualified(prefixOf(relsScan.root.qualifiedName), u"Relationship");
+    for (const Picture& picture : pictures) {
+        PlacedPicture p;
+        p.id = ids.next();
+        do {
+            p.fileName = QStringLiteral("veltrace_%1.png").arg(mediaNumber++);
+            p.mediaName = mediaFolder + p.fileName;
+        } while (input.takenNames.contains(p.mediaName.toLower()));
+        do {
+            p.relationshipId = QStringLiteral("rId%1").arg(relationshipNumber++);
+        } while (relationshipIds.contains(p.relationshipId.toLower()));
+        p.cx = qint64(picture.pixels.width()) * kEmuPerPixel;
+        p.cy = qint64(picture.pixels.height()) * kEmuPerPixel;
+        if (maxWidth > 0 && p.cx > maxWidth) {
+            p.cy = std::max<qint64>(1, std::llround(double(p.cy) * maxWidth / p.cx));
+            p.cx = maxWidth;
+        }
+        p.description = alternativeText(picture.segmentName);
+        newRelationships += QStringLiteral("<%1 Id=\"%2\" Type=\"%3\" Target=\"media/%4\"/>")
+                                .arg(relationship, p.relationshipId, kImageRelType, p.fileName);
+        output->media.append({p.mediaName, picture.png});
+        placed.append(p);
+    }
+
+    // The body: pictures into the insertion paragraph, further paragraphs
+    // after it.
+    const PictureRunWriter runWriter(prefixes);
+    auto runsOf = [&](const QList<int>& paragraph) {
+        QString runs;
+        for (int index : paragraph)
+            runWriter.write(placed.at(index), &runs);
+        return runs;
+    };
+    const QString p = qualified(prefixes.w, u"p");
+    auto newParagraph = [&](const QList<int>& paragraph) {
+        const QString runs = runsOf(paragraph);
+        return runs.isEmpty() ? QStringLiteral("<%1/>").arg(p)
+                              : QStringLiteral("<%1>%2</%1>").arg(p, runs);
+    };
+    QList<Edit> edits;
+    if (!declarations.isEmpty()) {
+        QString attributes;
+        for (const auto& [prefix, uri] : declarations)
+            attributes += QStringLiteral(" xmlns:%1=\"%2\"").arg(prefix, uri);
+        edits.append({scan.root.startTagEnd - 1, scan.root.startTagEnd - 1, attributes});
+    }
+    QString following;
+    const bool reuse = scan.lastBlockIsEmptyParagraph;
+    for (qsizetype i = reuse ? 1 : 0; i < paragraphs.size(); ++i)
+        following += newParagraph(paragraphs.at(i));
+    if (reuse) {
+        const QString runs = runsOf(paragraphs.first());
+        if (!runs.isEmpty())
+            edits.append(appendInside(scan.lastBlock, runs));
+        edits.append({scan.lastBlock.end, scan.lastBlock.end, following});
+    } else if (scan.sectPr.isValid()) {
+        edits.append({scan.sectPr.start, scan.sectPr.start, following});
+    } else {
+        edits.append(appendInside(scan.body, following));
+    }
+    document.text = applyEdits(document.text, edits);
+    output->document = encodePart(document);
+
+    if (input.rels) {
+        rels.text = applyEdits(rels.text, {appendInside(relsScan.root, newRelationships)});
+        output->rels = encodePart(rels);
+    } else {
+        output->rels =
+            kXmlDeclaration + QStringLiteral("<Relationships xmlns=\"%1\">%2</Relationships>")
+                                  .arg(kPackageRelNs, newRelationships)
+                                  .toUtf8();
+    }
+
+    if (!typesScan.defaultExtensions.contains(QStringLiteral("png"))) {
+        const QString element = qualified(prefixOf(typesScan.root.qualifiedName), u"Default");
+        const QString png =
+            QStringLiteral("<%1 Extension=\"png\" ContentType=\"image/png\"/>").arg(element);
+        contentTypes.text = applyEdits(contentTypes.text, {appendInside(typesScan.root, png)});
+    }
+    output->contentTypes = encodePart(contentTypes);
+    return {};
+}
+
+QList<std::pair<QString, QByteArray>> newDocumentParts() {
+    const QByteArray declaration(kXmlDeclaration);
+    const QByteArray contentTypes =
+        declaration +
+        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+        "<Default Extension=\"rels\" "
+        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+        "<Default Extension=\"png\" ContentType=\"image/png\"/>"
+        "<Override PartName=\"/word/document.xml\" "
+        "ContentType=\"application/"
+        "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
+        "<Override PartName=\"/word/styles.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/"
+        ">"
+        "</Types>";
+    const QByteArray packageRels =
+        declaration +
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+        "officeDocument\" Target=\"word/document.xml\"/>"
+        "</Relationships>";
+    // A4 portrait with the usual margins: 2.54 cm top and bottom, 3.17 cm
+    // left and right.
+    const QByteArray document =
+        declaration +
+        "<w:document "
+        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
+        "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
+        "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
+        "xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
+        "<w:body><w:sectPr>"
+        "<w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
+        "<w:pgMar w:top=\"1440\" w:right=\"1800\" w:bottom=\"1440\" w:left=\"1800\" "
+        "w:header=\"851\" w:footer=\"992\" w:gutter=\"0\"/>"
+        "<w:cols w:space=\"425\"/><w:docGrid w:linePitch=\"312\"/>"
+        "</w:sectPr></w:body></w:document>";
+    const QByteArray documentRels =
+        declaration +
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+        "<Relationship Id=\"rId1\" "
+        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+        "Target=\"styles.xml\"/>"
+        "</Relationships>";
+    const QByteArray styles =
+        declaration +
+        QStringLiteral(
+            "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+            "<w:docDefaults><w:rPrDefault><w:rPr>"
+            "<w:rFonts w:ascii=\"Times New Roman\" w:eastAsia=\"宋体\" "
+            "w:hAnsi=\"Times New Roman\" w:cs=\"Times New Roman\"/>"
+            "<w:kern w:val=\"2\"/><w:sz w:val=\"21\"/><w:szCs w:val=\"24\"/>"
+            "<w:lang w:val=\"en-US\" w:eastAsia=\"zh-CN\" w:bidi=\"ar-SA\"/>"
+            "</w:rPr></w:rPrDefault><w:pPrDefault/></w:docDefaults>"
+            "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
+            "<w:name w:val=\"Normal\"/><w:qFormat/>"
+            "<w:pPr><w:widowControl w:val=\"0\"/><w:jc w:val=\"both\"/></w:pPr></w:style>"
+            "</w:styles>")
+            .toUtf8();
+    return {{QStringLiteral("[Content_Types].xml"), contentTypes},
+            {QStringLiteral("_rels/.rels"), packageRels},
+            {QStringLiteral("word/document.xml"), document},
+            {QStringLiteral("word/_rels/document.xml.rels"), documentRels},
+            {QStringLiteral("word/styles.xml"), styles}};
+}
+
+} // namespace docx

@@ -1,0 +1,395 @@
+#include "document/DocxXml.h"
+
+#include <QXmlStreamReader>
+
+#include <algorithm>
+#include <cmath>
+
+namespace docx {
+
+namespace {
+
+// Walks a part token by token and tells where each element lies in the text.
+// A document type declaration is refused: it is never needed in a package
+// part and is how entity expansion attacks come in.
+class Scanner {
+public:
+    explicit Scanner(const QString& text) : m_text(text), m_reader(text) {}
+
+    // Reads the next token; false at the end of the document or on a refusal.
+    bool next() {
+        if (!m_cause.isEmpty() || m_reader.atEnd())
+            return false;
+        switch (m_reader.readNext()) {
+        case QXmlStreamReader::DTD:
+            return fail(QStringLiteral("含有文档类型声明（DOCTYPE），出于安全原因拒绝处理"));
+        case QXmlStreamReader::StartDocument: {
+            const QStringView encoding = m_reader.documentEncoding();
+            if (!encoding.isEmpty() && encoding.compare(u"UTF-8", Qt::CaseInsensitive) != 0)
+                return fail(QStringLiteral("使用 %1 编码，只支持 UTF-8").arg(encoding));
+            return true;
+        }
+        case QXmlStreamReader::Invalid:
+            return fail(QStringLiteral("不是格式正确的 XML（第 %1 行第 %2 列：%3）")
+                            .arg(m_reader.lineNumber())
+                            .arg(m_reader.columnNumber())
+                            .arg(m_reader.errorString()));
+        case QXmlStreamReader::EndDocument:
+            return false;
+        default:
+            return true;
+        }
+    }
+
+    QXmlStreamReader& reader() { return m_reader; }
+    const QString& cause() const { return m_cause; }
+
+    bool fail(const QString& cause) {
+        if (m_cause.isEmpty())
+            m_cause = cause;
+        return false;
+    }
+
+    // After a StartElement: its start tag's place.
+    bool startSpan(ElementSpan* span) {
+        const qsizetype end = m_reader.characterOffset();
+        // A start tag cannot hold '<' (not even in an attribute value), so
+        // the last '<' before its '>' is where it begins.
+        const qsizetype start = end > 0 ? m_text.lastIndexOf(u'<', end - 1) : -1;
+        if (end > m_text.size() || start < 0 || m_text.at(end - 1) != u'>')
+            return fail(QStringLiteral("无法定位元素 %1").arg(m_reader.qualifiedName()));
+        span->start = start;
+        span->startTagEnd = end;
+        span->qualifiedName = m_reader.qualifiedName().toString();
+        return true;
+    }
+
+    // After the EndElement of an element whose start went through startSpan.
+    bool endSpan(ElementSpan* span) {
+        const qsizetype end = m_reader.characterOffset();
+        if (end == span->startTagEnd) {
+            span->endTagStart = span->end = end;
+            return true;
+        }
+        const qsizetype tagStart = end > 0 ? m_text.lastIndexOf(u'<', end - 1) : -1;
+        if (end > m_text.size() || tagStart < span->startTagEnd || m_text.at(end - 1) != u'>' ||
+            m_text.at(tagStart + 1) != u'/')
+            return fail(QStringLiteral("无法定位元素 %1 的结束标记").arg(span->qualifiedName));
+        span->endTagStart = tagStart;
+        span->end = end;
+        return true;
+    }
+
+    // Ends the walk: the cause of a refusal, or of an error found at the end.
+    QString finish() {
+        if (m_cause.isEmpty() && m_reader.hasError())
+            fail(QStringLiteral("不是格式正确的 XML（第 %1 行第 %2 列：%3）")
+                     .arg(m_reader.lineNumber())
+                     .arg(m_reader.columnNumber())
+                     .arg(m_reader.errorString()));
+        return m_cause;
+    }
+
+private:
+    const QString& m_text;
+    QXmlStreamReader m_reader;
+    QString m_cause;
+};
+
+// Body-level and paragraph-level markup that holds no content of its own.
+bool isRangeMark(QStringView name) {
+    return name == u"bookmarkStart" || name == u"bookmarkEnd" || name == u"proofErr" ||
+           name == u"permStart" || name == u"permEnd" || name.endsWith(u"RangeStart") ||
+           name.endsWith(u"RangeEnd");
+}
+
+} // namespace
+
+QString decodePart(const QByteArray& bytes, XmlPart* part) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return QStringLiteral("使用 UTF-16 编码，只支持 UTF-8");
+    const qsizetype bomSize = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    const QByteArray body = bytes.mid(bomSize);
+    part->bom = bytes.left(bomSize);
+    part->text = QString::fromUtf8(body);
+    // Splicing works on the decoded text; only a lossless round trip keeps
+    // the untouched bytes as they are.
+    if (part->text.toUtf8() != body)
+        return QStringLiteral("含有不是 UTF-8 编码的字节");
+    return {};
+}
+
+QByteArray encodePart(const XmlPart& part) {
+    return part.bom + part.text.toUtf8();
+}
+
+QString escapeXml(QStringView text) {
+    QString out;
+    out.reserve(text.size() + 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            out += c;
+            out += text.at(++i);
+            continue;
+        }
+        const char16_t u = c.unicode();
+        switch (u) {
+        case u'&':
+            out += u"&amp;";
+            break;
+        case u'<':
+            out += u"&lt;";
+            break;
+        case u'>':
+            out += u"&gt;";
+            break;
+        case u'"':
+            out += u"&quot;";
+            break;
+        case u'\'':
+            out += u"&apos;";
+            break;
+        case u'\t':
+            out += u"&#9;";
+            break;
+        case u'\n':
+            out += u"&#10;";
+            break;
+        case u'\r':
+            out += u"&#13;";
+            break;
+        default:
+            // Other control characters, lone surrogates and the two
+            // non-characters cannot appear in XML 1.0 at all.
+            if (u >= 0x20 && !c.isSurrogate() && u != 0xFFFE && u != 0xFFFF)
+                out += c;
+        }
+    }
+    return out;
+}
+
+Edit appendInside(const ElementSpan& element, const QString& content) {
+    if (element.selfClosing()) {
+        // "<x .../>": replace the "/>" by ">content</x>".
+        return {element.end - 2, element.end,
+                QStringLiteral(">%1</%2>").arg(content, element.qualifiedName)};
+    }
+    return {element.endTagStart, element.endTagStart, content};
+}
+
+QString applyEdits(const QString& text, QList<Edit> edits) {
+    std::sort(edits.begin(), edits.end(),
+              [](const Edit& a, const Edit& b) { return a.start < b.start; });
+    qsizetype size = text.size();
+    for (const Edit& edit : edits)
+        size += edit.text.size() - (edit.end - edit.start);
+    QString out;
+    out.reserve(size);
+    qsizetype done = 0;
+    for (const Edit& edit : edits) {
+        out += QStringView(text).mid(done, edit.start - done);
+        out += edit.text;
+        done = edit.end;
+    }
+    out += QStringView(text).mid(done);
+    return out;
+}
+
+double parseTwips(QStringView value) {
+    struct Unit {
+        QStringView suffix;
+        double twips;
+    };
+    static const Unit units[] = {{u"mm", 1440 / 25.4}, {u"cm", 1440 / 2.54}, {u"in", 1440.0},
+                                 {u"pt", 20.0},        {u"pc", 240.0},       {u"pi", 240.0}};
+    value = value.trimmed();
+    double factor = 1;
+    for (const Unit& unit : units) {
+        if (value.endsWith(unit.suffix)) {
+            factor = unit.twips;
+            value.chop(unit.suffix.size());
+            break;
+        }
+    }
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok || !std::isfinite(number) || number < 0)
+        return -1;
+    return number * factor;
+}
+
+QString scanDocument(const QString& text, DocumentScan* scan) {
+    Scanner scanner(text);
+    QXmlStreamReader& reader = scanner.reader();
+    int depth = 0;
+    bool inBody = false;
+    bool bodySeen = false;
+    // The body child being read (depth 3) and what it is.
+    ElementSpan child;
+    bool childIsParagraph = false;
+    bool childIsSectPr = false;
+    bool childIsBlock = false;
+    bool paragraphIsEmpty = false;
+    bool inParagraphProperties = false;
+    bool inRun = false;
+    double pageWidth = -1, marginLeft = -1, marginRight = -1;
+
+    while (scanner.next()) {
+        if (reader.isStartElement()) {
+            ++depth;
+            const QStringView name = reader.name();
+            const bool isWord = reader.namespaceUri() == kWordNs;
+            if (depth == 1) {
+                if (reader.namespaceUri() == kStrictWordNs)
+                    return QStringLiteral("使用 Strict Open XML 格式，只支持普通的 .docx 格式");
+                if (name != u"document" || !isWord)
+                    return QStringLiteral("主文档部件的根元素是 %1，不是 Word 正文")
+                        .arg(reader.qualifiedName());
+                if (!scanner.startSpan(&scan->root))
+                    break;
+                for (const QXmlStreamNamespaceDeclaration& ns : reader.namespaceDeclarations())
+                    scan->rootDeclared.insert(ns.prefix().toString(), ns.namespaceUri().toString());
+                scan->namespaces = scan->rootDeclared;
+            } else if (depth == 2 && !bodySeen && isWord && name == u"body") {
+                inBody = bodySeen = true;
+                if (!scanner.startSpan(&scan->body))
+                    break;
+                scan->wordPrefix = reader.prefix().toString();
+                for (const QXmlStreamNamespaceDeclaration& ns : reader.namespaceDeclarations())
+                    scan->namespaces.insert(ns.prefix().toString(), ns.namespaceUri().toString());
+            } else if (inBody && depth == 3) {
+                if (!scanner.startSpan(&child))
+                    break;
+                childIsParagraph = isWord && name == u"p";
+                childIsSectPr = isWord && name == u"sectPr";
+                childIsBlock = !childIsSectPr && !(isWord && isRangeMark(name));
+                // Markup in a paragraph that declares namespaces of its own could
+                // read the new picture differently; such a paragraph is not filled.
+                paragraphIsEmpty = childIsParagraph && reader.namespaceDeclarations().isEmpty();
+                if (childIsSectPr)
+                    pageWidth = marginLeft = marginRight = -1;
+            } else if (inBody && depth == 4) {
+                inParagraphProperties = childIsParagraph && isWord && name == u"pPr";
+                inRun = childIsParagraph && isWord && name == u"r";
+                if (childIsParagraph &&
+                    !(isWord && (name == u"pPr" || name == u"r" || isRangeMark(name))))
+                    paragraphIsEmpty = false;
+                if (childIsSectPr && isWord && name == u"pgSz")
+                    pageWidth = parseTwips(
+                        reader.attributes().value(QString(kWordNs), QStringLiteral("w")));
+                if (childIsSectPr && isWord && name == u"pgMar") {
+                    const QXmlStreamAttributes attributes = reader.attributes();
+                    marginLeft =
+                        parseTwips(attributes.value(QString(kWordNs), QStringLiteral("left")));
+                    marginRight =
+                        parseTwips(attributes.value(QString(kWordNs), QStringLiteral("right")));
+                }
+            } else if (inBody && depth == 5) {
+                // A paragraph that ends a section: what follows it is another
+                // section. A run with content (text, a drawing, a break, ...).
+                if ((inParagraphProperties && name == u"sectPr") ||
+                    (inRun && !(isWord && name == u"rPr")))
+                    paragraphIsEmpty = false;
+            }
+            if (name == u"docPr" || name == u"cNvPr") {
+                bool ok = false;
+                const quint64 id = reader.attributes().value(QStringLiteral("id")).toULongLong(&ok);
+                if (ok && id <= 0xFFFFFFFFu)
+                    scan->drawingIds.insert(static_cast<quint32>(id));
+            }
+        } else if (reader.isEndElement()) {
+            if (depth == 1) {
+                if (!scanner.endSpan(&scan->root))
+                    break;
+            } else if (depth == 2 && inBody) {
+                inBody = false;
+                if (!scanner.endSpan(&scan->body))
+                    break;
+            } else if (depth == 3 && inBody) {
+                if (!scanner.endSpan(&child))
+                    break;
+                if (childIsSectPr) {
+                    scan->sectPr = child;
+                    scan->pageWidth = pageWidth;
+                    scan->marginLeft = marginLeft;
+                    scan->marginRight = marginRight;
+                } else if (childIsBlock) {
+                    scan->lastBlock = child;
+                    scan->lastBlockIsEmptyParagraph = childIsParagraph && paragraphIsEmpty;
+                }
+            } else if (depth == 4) {
+                inParagraphProperties = inRun = false;
+            }
+            --depth;
+        }
+    }
+    const QString cause = scanner.finish();
+    if (!cause.isEmpty())
+        return cause;
+    if (!scan->body.isValid())
+        return QStringLiteral("主文档部件中没有正文（w:body）");
+    // Content after the body's section properties is not where Word would
+    // type; the new paragraphs go before the section properties instead.
+    if (scan->sectPr.isValid() && scan->lastBlock.start > scan->sectPr.start)
+        scan->lastBlockIsEmptyParagraph = false;
+    return {};
+}
+
+QString scanRelationships(const QString& text, RelationshipsScan* scan) {
+    Scanner scanner(text);
+    QXmlStreamReader& reader = scanner.reader();
+    int depth = 0;
+    while (scanner.next()) {
+        if (reader.isStartElement()) {
+            ++depth;
+            if (depth == 1) {
+                if (reader.name() != u"Relationships" || reader.namespaceUri() != kPackageRelNs)
+                    return QStringLiteral("根元素是 %1，不是关系列表").arg(reader.qualifiedName());
+                if (!scanner.startSpan(&scan->root))
+                    break;
+            } else if (depth == 2 && reader.name() == u"Relationship") {
+                const QXmlStreamAttributes attributes = reader.attributes();
+                scan->relationships.append(
+                    Relationship{attributes.value(QStringLiteral("Id")).toString(),
+                                 attributes.value(QStringLiteral("Type")).toString(),
+                                 attributes.value(QStringLiteral("Target")).toString(),
+                                 attributes.value(QStringLiteral("TargetMode"))
+                                         .compare(u"External", Qt::CaseInsensitive) == 0});
+            }
+        } else if (reader.isEndElement()) {
+            if (depth == 1 && !scanner.endSpan(&scan->root))
+                break;
+            --depth;
+        }
+    }
+    return scanner.finish();
+}
+
+QString scanContentTypes(const QString& text, ContentTypesScan* scan) {
+    Scanner scanner(text);
+    QXmlStreamReader& reader = scanner.reader();
+    int depth = 0;
+    while (scanner.next()) {
+        if (reader.isStartElement()) {
+            ++depth;
+            if (depth == 1) {
+                if (reader.name() != u"Types" || reader.namespaceUri() != kContentTypesNs)
+                    return QStringLiteral("根元素是 %1，不是内容类型列表")
+                        .arg(reader.qualifiedName());
+                if (!scanner.startSpan(&scan->root))
+                    break;
+            } else if (depth == 2 && reader.name() == u"Default") {
+                scan->defaultExtensions.insert(
+                    reader.attributes().value(QStringLiteral("Extension")).toString().toLower());
+            }
+        } else if (reader.isEndElement()) {
+            if (depth == 1 && !scanner.endSpan(&scan->root))
+                break;
+            --depth;
+        }
+    }
+    return scanner.finish();
+}
+
+} // namespace docx

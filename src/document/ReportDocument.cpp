@@ -1,0 +1,652 @@
+#include "document/ReportDocument.h"
+
+#include "document/DocumentFiles.h"
+#include "document/DocxAppend.h"
+#include "document/DocxPackage.h"
+#include "document/DocxXml.h"
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QStorageInfo>
+#include <QThreadPool>
+#include <QUrl>
+
+#include <atomic>
+#include <filesystem>
+#include <future>
+
+// A picture waiting to be written. Its PNG is encoded by whoever comes first:
+// the worker started by paste(), or flush() when the worker has not begun yet
+// (so a busy pool never makes flush() wait for a job that is still queued).
+struct ReportDocument::PendingPicture {
+    PendingPicture(const QImage& picture, const QString& segment)
+        : image(picture), pixels(picture.size()), segmentName(segment), png(promise.get_future()) {}
+
+    void encode() {
+        if (claimed.exchange(true))
+            return;
+        QImage picture = std::move(image);
+        // The picture is shown at 96 dpi; say so in the file as well.
+        picture.setDotsPerMeterX(3780);
+        picture.setDotsPerMeterY(3780);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        // Light compression: nearly as small as the default, twice as fast.
+        writer.setCompression(20);
+        if (!writer.write(picture))
+            bytes.clear();
+        promise.set_value(bytes);
+    }
+
+    QByteArray result() {
+        encode();
+        return png.get();
+    }
+
+    QImage image; // released once encoded
+    QSize pixels;
+    QString segmentName;
+    std::atomic<bool> claimed{false};
+    std::promise<QByteArray> promise;
+    std::shared_future<QByteArray> png;
+};
+
+// What is at the target path right now.
+struct ReportDocument::Target {
+    enum Kind { Missing, Empty, Existing };
+    Kind kind = Missing;
+    QString file; // the file written (a symbolic link's target)
+};
+
+namespace {
+
+const QString kMainPartFallback = QStringLiteral("word/document.xml");
+const QString kContentTypesPart = QStringLiteral("[Content_Types].xml");
+
+// Writable for this process, and not marked read-only: a file or folder
+// without any write permission bit is left alone even by a user whose
+// privileges would let the write through.
+bool isWritable(const QFileInfo& info) {
+    return info.isWritable() &&
+           (info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
+}
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+// What tells that a file was written since it was last looked at.
+struct FileStamp {
+    qint64 size;
+    QDateTime modified;
+    QDateTime changed;
+    bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp stampOf(const QString& file) {
+    const QFileInfo info(file);
+    return {info.size(), info.fileTime(QFileDevice::FileModificationTime),
+            info.fileTime(QFileDevice::FileMetadataChangeTime)};
+}
+
+// The part an officeDocument relationship of the package points to.
+std::optional<QString> mainPartTarget(const docx::RelationshipsScan& rels) {
+    for (const docx::Relationship& relationship : rels.relationships) {
+        if (relationship.external || !relationship.type.endsWith(u"/officeDocument"))
+            continue;
+        QString target = QUrl::fromPercentEncoding(relationship.target.toUtf8());
+        while (target.startsWith(u'/'))
+            target.remove(0, 1);
+        target = QDir::cleanPath(target);
+        if (!target.isEmpty() && !target.startsWith(u"..") && target != u".")
+            return target;
+    }
+    return std::nullopt;
+}
+
+// Reads the parts appending needs. Returns the cause, or an empty string.
+QString readParts(const DocxPackage& package, docx::AppendInput* input, bool* noMainPart) {
+    *noMainPart = false;
+    for (qint64 i = 0; i < package.entryCount(); ++i)
+        input->takenNames.insert(package.entryName(i).toLower());
+
+    std::optional<QString> main;
+    if (const auto packageRels = package.locate(QStringLiteral("_rels/.rels"))) {
+        QByteArray bytes;
+        docx::XmlPart part;
+        docx::RelationshipsScan rels;
+        QString cause = package.read(*packageRels, &bytes);
+        if (cause.isEmpty())
+            cause = docx::decodePart(bytes, &part);
+        if (cause.isEmpty())
+            cause = docx::scanRelationships(part.text, &rels);
+        if (!cause.isEmpty())
+            return QStringLiteral("部件 %1 %2").arg(*packageRels, cause);
+        if (const auto target = mainPartTarget(rels))
+            main = package.locate(*target);
+    }
+    if (!main)
+        main = package.locate(kMainPartFallback);
+    if (!main) {
+        *noMainPart = true;
+        return QStringLiteral("压缩包中没有 Word 主文档部件（%1）").arg(kMainPartFallback);
+    }
+    input->mainPart = *main;
+    QString cause = package.read(*main, &input->document);
+    if (!cause.isEmpty())
+        return cause;
+
+    input->relsPart = docx::relationshipsPartOf(*main);
+    if (const auto rels = package.locate(input->relsPart)) {
+        input->relsPart = *rels;
+        input->rels.emplace();
+        cause = package.read(*rels, &*input->rels);
+        if (!cause.isEmpty())
+            return cause;
+    }
+    const auto types = package.locate(kContentTypesPart);
+    if (!types)
+        return QStringLiteral("缺少 %1，不是有效的 Office 文档").arg(kContentTypesPart);
+    return package.read(*types, &input->contentTypes);
+}
+
+using Kind = Outcome::Kind;
+
+Outcome unusable(const QString& message) {
+    return Outcome::failure(Kind::Unusable, message);
+}
+
+// The first bytes tell a .docx (a zip) from a legacy binary document or a text.
+Outcome checkExisting(const QString& file, const QString& name) {
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return Outcome::failure(
+            Kind::Lasting, QStringLiteral("无法读取文档“%1”：%2。").arg(name, in.errorString()));
+    const QByteArray head = in.read(8);
+    if (head == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
+        return unusable(
+            QStringLiteral("文档“%1”是旧版 Word 97-2003 格式（.doc）或设有打开密码的文档，"
+                           "不是 .docx 文档；请在 Word 或 LibreOffice 中把它另存为 .docx"
+                           "（不设密码）后再选择。")
+                .arg(name));
+    if (!head.startsWith("PK\x03\x04") && !head.startsWith("PK\x05\x06"))
+        return unusable(QStringLiteral("文档“%1”不是 .docx 文档：文件内容不是 ZIP 压缩包"
+                                       "（可能是文本文件或其他格式的文件）。")
+                            .arg(name));
+    return Outcome::ok();
+}
+
+// Opens an existing document and reads the parts appending needs.
+Outcome readExisting(const QString& file, const QString& name, DocxPackage::Mode mode,
+                     DocxPackage* package, docx::AppendInput* input) {
+    Outcome checked = checkExisting(file, name);
+    if (!checked.isOk())
+        return checked;
+    QString cause = package->open(file, mode);
+    if (!cause.isEmpty())
+        return unusable(
+            QStringLiteral("文档“%1”已损坏，无法作为 .docx 打开：%2。").arg(name, cause));
+    bool noMainPart = false;
+    cause = readParts(*package, input, &noMainPart);
+    if (noMainPart)
+        return unusable(QStringLiteral("文档“%1”不是 Word 文档：%2。").arg(name, cause));
+    if (!cause.isEmpty())
+        return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
+    return Outcome::ok();
+}
+
+// How long a write waits while another writer of this program writes.
+constexpr int kWriteLockWaitMs = 20000;
+
+// A failed write, told as "no space" when the disk has no room for it.
+Outcome writeFailure(const QString& name, const QString& folder, qint64 needed,
+                     const QString& cause, bool creating = false) {
+    const QString failed =
+        creating ? QStringLiteral("无法新建文档") : QStringLiteral("无法写入文档");
+    const QStorageInfo storage(folder);
+    if (storage.isValid() && storage.bytesAvailable() >= 0 &&
+        storage.bytesAvailable() < needed + 1024 * 1024)
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("%1“%2”：磁盘空间不足（文件夹“%3”所在的磁盘只剩 "
+                                               "%4 KB 可用空间）。请腾出磁盘空间后再保存。")
+                                    .arg(failed, name, native(folder))
+                                    .arg(storage.bytesAvailable() / 1024));
+    return Outcome::failure(Kind::Lasting, QStringLiteral("%1“%2”：%3。").arg(failed, name, cause));
+}
+
+// Copies a file into a new one; returns the cause of a failure or "".
+QString copyFile(const QString& from, const QString& to) {
+    QFile in(from);
+    QFile out(to);
+    if (!in.open(QIODevice::ReadOnly))
+        return in.errorString();
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return out.errorString();
+    QByteArray chunk(256 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = in.read(chunk.data(), chunk.size());
+        if (got < 0)
+            return in.errorString();
+        if (got == 0)
+            break;
+        if (out.write(chunk.constData(), got) != got)
+            return out.errorString();
+    }
+    return out.flush() ? QString() : out.errorString();
+}
+
+// Replaces target with the finished temporary file in one step.
+QString replaceWith(const QString& temporary, const QString& target) {
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(temporary).toStdString(),
+                            QFile::encodeName(target).toStdString(), error);
+    return error ? QString::fromLocal8Bit(error.message().c_str()) : QString();
+}
+
+// Whether a document with the appended parts stays within what the program
+// reads back, so no write makes a document it would then refuse.
+Outcome checkLimits(const QString& name, const DocxPackage& package,
+                    const docx::AppendOutput& output) {
+    const qint64 entries = package.entryCount() + output.media.size();
+    const qint64 largest =
+        std::max({output.document.size(), output.rels.size(), output.contentTypes.size()});
+    if (entries <= DocxPackage::kMaxEntries && largest <= DocxPackage::kMaxPartSize)
+        return Outcome::ok();
+    return Outcome::failure(Kind::Lasting,
+                            QStringLiteral("文档“%1”已达到本程序能处理的大小上限（%2 个部件，"
+                                           "正文不超过 %3 MiB），不能再添加驻波图；"
+                                           "请改用一个新文档保存其余的驻波图。")
+                                .arg(name)
+                                .arg(DocxPackage::kMaxEntries)
+                                .arg(DocxPackage::kMaxPartSize / (1024 * 1024)));
+}
+
+// Appends the pictures to the copy of the document; file is the document
+// itself, for the room its folder has.
+Outcome appendToCopy(const QString& copy, const QString& file, const QString& name,
+                     const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs) {
+    DocxPackage package;
+    docx::AppendInput input;
+    Outcome read = readExisting(copy, name, DocxPackage::Mode::Update, &package, &input);
+    if (!read.isOk())
+        return read;
+    docx::AppendOutput output;
+    QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
+    if (!cause.isEmpty())
+        return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
+    Outcome limits = checkLimits(name, package, output);
+    if (!limits.isOk())
+        return limits;
+    const std::pair<QString, QByteArray> parts[] = {
+        {package.locate(kContentTypesPart).value_or(kContentTypesPart), output.contentTypes},
+        {input.mainPart, output.document},
+        {input.relsPart, output.rels}};
+    for (const auto& [part, bytes] : parts) {
+        if (cause.isEmpty())
+            cause = package.write(part, bytes, false);
+    }
+    qint64 added = 0;
+    for (const auto& [part, png] : output.media) {
+        added += png.size();
+        if (cause.isEmpty())
+            cause = package.write(part, png, true);
+    }
+    if (cause.isEmpty())
+        cause = package.commit();
+    if (!cause.isEmpty())
+        return writeFailure(name, QFileInfo(file).absolutePath(),
+                            QFileInfo(copy).size() + added + output.document.size(), cause);
+    return Outcome::ok();
+}
+
+// Appends to a copy of the document, then puts the copy in its place, unless
+// another program changed the document meanwhile: then it starts over from
+// what that program saved. Runs under the write lock.
+Outcome appendToExisting(DocumentFiles& files, const QString& file, const QString& name,
+                         const QList<docx::Picture>& pictures,
+                         const QList<QList<int>>& paragraphs) {
+    qint64 pictureBytes = 0;
+    for (const docx::Picture& picture : pictures)
+        pictureBytes += picture.png.size();
+    for (int attempt = 1;; ++attempt) {
+        const FileStamp before = stampOf(file);
+        const QString temporary = files.newTemporary();
+        if (const QString cause = copyFile(file, temporary); !cause.isEmpty()) {
+            QFile::remove(temporary);
+            return writeFailure(name, QFileInfo(file).absolutePath(), before.size, cause);
+        }
+        Outcome outcome = appendToCopy(temporary, file, name, pictures, paragraphs);
+        if (outcome.isOk() && stampOf(file) != before) {
+            QFile::remove(temporary);
+            if (attempt < 3)
+                continue;
+            return Outcome::failure(
+                Kind::Busy,
+                QStringLiteral("无法写入文档“%1”：文档正被其他程序反复修改。").arg(name));
+        }
+        if (outcome.isOk()) {
+            QFile::setPermissions(temporary, QFile::permissions(file));
+            if (const QString cause = replaceWith(temporary, file); !cause.isEmpty())
+                outcome = writeFailure(name, QFileInfo(file).absolutePath(),
+                                       before.size + pictureBytes, cause);
+        }
+        QFile::remove(temporary);
+        return outcome;
+    }
+}
+
+// Writes a new document holding the pictures: built in memory, written to a
+// temporary file and renamed into place. Runs under the write lock.
+Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
+                 const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs) {
+    const QList<std::pair<QString, QByteArray>> parts = docx::newDocumentParts();
+    docx::AppendInput input;
+    input.mainPart = kMainPartFallback;
+    input.relsPart = docx::relationshipsPartOf(kMainPartFallback);
+    for (const auto& [part, bytes] : parts) {
+        input.takenNames.insert(part.toLower());
+        if (part == input.mainPart)
+            input.document = bytes;
+        else if (part == input.relsPart)
+            input.rels = bytes;
+        else if (part == kContentTypesPart)
+            input.contentTypes = bytes;
+    }
+    docx::AppendOutput output;
+    DocxPackage package;
+    QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
+    if (cause.isEmpty())
+        cause = package.create();
+    if (cause.isEmpty()) {
+        Outcome limits = checkLimits(name, package, output);
+        if (!limits.isOk())
+            return limits;
+    }
+    for (const auto& [part, bytes] : parts) {
+        if (cause.isEmpty())
+            cause = package.write(part,
+                                  part == input.mainPart      ? output.document
+                                  : part == input.relsPart    ? output.rels
+                                  : part == kContentTypesPart ? output.contentTypes
+                                                              : bytes,
+                                  false);
+    }
+    for (const auto& [part, png] : output.media) {
+        if (cause.isEmpty())
+            cause = package.write(part, png, true);
+    }
+    QByteArray bytes;
+    if (cause.isEmpty())
+        cause = package.commitToMemory(&bytes);
+    const QString folder = QFileInfo(file).absolutePath();
+    if (!cause.isEmpty())
+        return writeFailure(name, folder, 0, cause, true);
+    const QString temporary = files.newTemporary();
+    QFile out(temporary);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) || out.write(bytes) != bytes.size() ||
+        !out.flush())
+        cause = out.errorString();
+    out.close();
+    // Another program may have made the document meanwhile; it is not
+    // replaced, the pictures go into it instead.
+    if (cause.isEmpty() && QFileInfo(file).size() > 0) {
+        QFile::remove(temporary);
+        return Outcome::failure(Kind::Busy,
+                                QStringLiteral("文档“%1”在写入时被其他程序新建。").arg(name));
+    }
+    if (cause.isEmpty())
+        cause = replaceWith(temporary, file);
+    QFile::remove(temporary);
+    if (!cause.isEmpty())
+        return writeFailure(name, folder, bytes.size(), cause, true);
+    return Outcome::ok();
+}
+
+} // namespace
+
+ReportDocument::ReportDocument(const QString& path) : m_path(path) {}
+
+ReportDocument::~ReportDocument() {
+    // A write still running uses this object; let it end.
+    finishBackgroundWrite(true);
+}
+
+QString ReportDocument::displayName() const {
+    return native(QFileInfo(m_path).absoluteFilePath());
+}
+
+Outcome ReportDocument::checkTarget(Target* target) const {
+    const QString name = displayName();
+    const QFileInfo info(m_path);
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isDir())
+        return Outcome::failure(Kind::Lasting, QStringLiteral("文档“%1”所在的文件夹“%2”不存在。")
+                                                   .arg(name, native(folder.filePath())));
+
+    // A symbolic link is written through: its target changes, the link stays.
+    QFileInfo real = info;
+    if (info.isSymLink())
+        real = QFileInfo(info.exists() ? info.canonicalFilePath() : info.symLinkTarget());
+    for (const QFileInfo& file : {info, real}) {
+        if (const auto lock = DocumentFiles(file.absoluteFilePath()).foreignLock()) {
+            const bool word = QFileInfo(*lock).fileName().startsWith(u"~$");
+            return Outcome::failure(
+                Kind::Busy, QStringLiteral("文档“%1”正被其他办公程序打开（有 %2“%3”）；"
+                                           "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
+                                           "请删除这个文件。")
+                                .arg(name,
+                                     word ? QStringLiteral("Word 所有者文件")
+                                          : QStringLiteral("LibreOffice 锁定文件"),
+                                     native(*lock)));
+        }
+    }
+
+    target->file = real.absoluteFilePath();
+    const QFileInfo realFolder(real.absolutePath());
+    if (!real.exists()) {
+        if (info.suffix().compare(u"docx", Qt::CaseInsensitive) != 0)
+            return unusable(QStringLiteral("新文档“%1”的文件名必须以 .docx 结尾。").arg(name));
+        if (!isWritable(realFolder))
+            return Outcome::failure(
+                Kind::Lasting,
+                QStringLiteral("无法在文件夹“%1”中新建文档“%2”：该文件夹不允许写入。")
+                    .arg(native(realFolder.filePath()), name));
+        target->kind = Target::Missing;
+        return Outcome::ok();
+    }
+    if (real.isDir())
+        return unusable(QStringLiteral("“%1”是一个文件夹，不是 Word 文档。").arg(name));
+    if (!real.isFile())
+        return unusable(QStringLiteral("“%1”不是普通文件，不能作为 Word 文档。").arg(name));
+    if (!real.isReadable())
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("无法读取文档“%1”：没有读取权限。").arg(name));
+    if (!isWritable(real))
+        return Outcome::failure(
+            Kind::Lasting,
+            QStringLiteral("文档“%1”是只读文件，无法写入；请去掉它的只读属性，或另选一个文档。")
+                .arg(name));
+    if (!isWritable(realFolder))
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("无法保存文档“%1”：所在文件夹“%2”不允许写入"
+                                               "（保存时要在其中创建临时文件）。")
+                                    .arg(name, native(realFolder.filePath())));
+    target->kind = real.size() == 0 ? Target::Empty : Target::Existing;
+    return Outcome::ok();
+}
+
+Outcome ReportDocument::open() {
+    Target target;
+    Outcome checked = checkTarget(&target);
+    if (!checked.isOk() || target.kind != Target::Existing)
+        return checked;
+    m_existed = true;
+    DocxPackage package;
+    docx::AppendInput input;
+    Outcome read =
+        readExisting(target.file, displayName(), DocxPackage::Mode::Inspect, &package, &input);
+    if (!read.isOk())
+        return read;
+    // Appending nothing checks every part the writes will edit.
+    docx::AppendOutput unused;
+    const QString cause = docx::appendPictures(input, {}, {}, &unused);
+    if (!cause.isEmpty())
+        return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(displayName(), cause));
+    return Outcome::ok();
+}
+
+void ReportDocument::paste(const QImage& picture, const QString& segmentName) {
+    if (picture.isNull())
+        return;
+    auto pending = std::make_shared<PendingPicture>(picture, segmentName);
+    m_pending.push_back(pending);
+    ++m_pendingPictures;
+    QThreadPool::globalInstance()->start([pending] { pending->encode(); });
+}
+
+void ReportDocument::typeParagraphBreak() {
+    m_pending.push_back(nullptr);
+}
+
+Outcome ReportDocument::write(const PendingList& items, bool existed) const {
+    QList<docx::Picture> pictures;
+    QList<QList<int>> paragraphs(1);
+    for (const auto& pending : items) {
+        if (!pending) {
+            paragraphs.append(QList<int>());
+            continue;
+        }
+        docx::Picture picture{pending->result(), pending->pixels, pending->segmentName};
+        if (picture.png.isEmpty())
+            return Outcome::failure(
+                Kind::Lasting, QStringLiteral("无法把驻波图编码为 PNG 图片，不能写入文档“%1”。")
+                                   .arg(displayName()));
+        paragraphs.last().append(int(pictures.size()));
+        pictures.append(picture);
+    }
+
+    Target target;
+    if (Outcome checked = checkTarget(&target); !checked.isOk())
+        return checked;
+    // Another writer of this program waits its turn: the lock covers the
+    // whole read, change and commit.
+    DocumentFiles files(realFile());
+    const QLockFile::LockError locked = files.lockForWrite(kWriteLockWaitMs);
+    if (locked == QLockFile::LockFailedError)
+        return Outcome::failure(
+            Kind::Busy,
+            QStringLiteral("文档“%1”正由本程序的另一个窗口或命令行写入，等待 %2 秒后仍未轮到。")
+                .arg(displayName())
+                .arg(kWriteLockWaitMs / 1000));
+    if (locked != QLockFile::NoError)
+        return Outcome::failure(
+            Kind::Lasting,
+            QStringLiteral("无法写入文档“%1”：不能在文档所在的文件夹中创建锁定文件。")
+                .arg(displayName()));
+    const bool marked = files.markInUse();
+    Outcome outcome = writeLocked(files, pictures, paragraphs, existed);
+    if (marked && !m_heldInUse)
+        files.unmarkInUse();
+    return outcome;
+}
+
+Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
+                                    const QList<QList<int>>& paragraphs, bool existed) const {
+    // A document another program creates meanwhile is appended to instead.
+    for (int attempt = 0;; ++attempt) {
+        Target target;
+        Outcome checked = checkTarget(&target);
+        if (!checked.isOk())
+            return checked;
+        if (target.kind == Target::Existing)
+            return appendToExisting(files, target.file, displayName(), pictures, paragraphs);
+        Outcome created = writeNew(files, target.file, displayName(), pictures, paragraphs);
+        if (created.kind() == Kind::Busy && attempt == 0)
+            continue;
+        if (!created.isOk())
+            return created;
+        // A document this program saw before and now finds gone was deleted
+        // or moved meanwhile: what it held is not in the new one.
+        return Outcome::ok(existed ? Outcome::Note::Recreated : Outcome::Note::Created);
+    }
+}
+
+QString ReportDocument::realFile() const {
+    const QFileInfo info(m_path);
+    if (!info.isSymLink())
+        return info.absoluteFilePath();
+    return info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+}
+
+void ReportDocument::holdInUse(bool held) {
+    if (held == m_heldInUse)
+        return;
+    (void)finishBackgroundWrite(true);
+    m_heldInUse = held;
+    if (!held)
+        DocumentFiles(realFile()).unmarkInUse();
+}
+
+Outcome ReportDocument::written(Outcome outcome) {
+    if (outcome.isOk())
+        m_existed = true;
+    return outcome;
+}
+
+Outcome ReportDocument::flush() {
+    Outcome earlier = finishBackgroundWrite(true).value_or(Outcome::ok());
+    if (m_pending.empty() || !earlier.isOk())
+        return earlier;
+    Outcome outcome = written(write(m_pending, m_existed));
+    if (outcome.isOk()) {
+        m_pending.clear();
+        m_pendingPictures = 0;
+        if (outcome.note() == Outcome::Note::None)
+            return earlier;
+    }
+    return outcome;
+}
+
+void ReportDocument::discardPending() {
+    (void)finishBackgroundWrite(true);
+    m_pending.clear();
+    m_pendingPictures = 0;
+}
+
+void ReportDocument::flushInBackground() {
+    if (m_inFlight || m_pending.empty())
+        return;
+    auto inFlight = std::make_unique<InFlight>();
+    inFlight->items = std::move(m_pending);
+    inFlight->pictures = m_pendingPictures;
+    m_pending.clear();
+    m_pendingPictures = 0;
+    // The worker only reads the snapshot and this object's path; pastes made
+    // meanwhile go to the fresh pending list.
+    inFlight->result =
+        std::async(std::launch::async, [this, items = inFlight->items, existed = m_existed] {
+            return write(items, existed);
+        });
+    m_inFlight = std::move(inFlight);
+}
+
+std::optional<Outcome> ReportDocument::finishBackgroundWrite(bool wait) {
+    if (!m_inFlight)
+        return Outcome::ok();
+    if (!wait && m_inFlight->result.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return std::nullopt;
+    Outcome outcome = written(m_inFlight->result.get());
+    if (!outcome.isOk()) {
+        // Nothing was written: the snapshot goes back in front of what came since.
+        m_pending.insert(m_pending.begin(), m_inFlight->items.begin(), m_inFlight->items.end());
+        m_pendingPictures += m_inFlight->pictures;
+    }
+    m_inFlight.reset();
+    return outcome;
+}

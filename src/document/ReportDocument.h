@@ -1,0 +1,123 @@
+#pragma once
+
+#include "common/Outcome.h"
+
+#include <QImage>
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <future>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// The Word document the plots go into. Pictures and paragraph breaks are
+// typed at the insertion point, the end of the document's body, and kept
+// pending until flush() writes them. Each write starts from the file as it is
+// on disk at that moment, appends what is pending and replaces the file
+// atomically (a temporary file beside it, renamed over it), so a change made
+// by another program between two writes is kept and a failed write leaves
+// the file as it was. Writers of this program take turns through a lock, and
+// office programs see the document as in use while it is written.
+//
+// Insertion point: when the body ends with an empty paragraph, that paragraph;
+// otherwise a new empty paragraph after the body's content. A write that ends
+// with a paragraph break leaves an empty paragraph at the end, so successive
+// writes continue where the previous one stopped and give the same document
+// as one write of everything.
+class DocumentFiles;
+namespace docx {
+struct Picture;
+}
+
+class ReportDocument {
+public:
+    explicit ReportDocument(const QString& path);
+    // Does not write; the owner flushes first.
+    ~ReportDocument();
+    ReportDocument(const ReportDocument&) = delete;
+    ReportDocument& operator=(const ReportDocument&) = delete;
+
+    const QString& path() const { return m_path; }
+
+    // Checks the target: an existing file must be a readable .docx with a main
+    // document part, writable, and not held open by another office program (a
+    // LibreOffice lock file beside it). A missing file (or an empty one, as a
+    // file manager's "new document" makes) is fine when its folder is
+    // writable; it becomes a new, empty A4 document on the first write.
+    // A refusal names the file; a lock of another program is Busy.
+    Outcome open();
+
+    // Puts the picture inline into the insertion paragraph, with an
+    // alternative text that names the segment. The PNG encoding starts at
+    // once on a worker thread. A null image is ignored.
+    void paste(const QImage& picture, const QString& segmentName);
+    // Ends the insertion paragraph; a new empty one becomes the insertion point.
+    void typeParagraphBreak();
+
+    bool hasPending() const { return !m_pending.empty() || m_inFlight; }
+    // Pictures not yet on disk, including those of a write still running.
+    int pendingPictures() const {
+        return m_pendingPictures + (m_inFlight ? m_inFlight->pictures : 0);
+    }
+
+    // Writes everything pending. On failure the file is unchanged and
+    // everything stays pending for the next try. A write that was running in
+    // the background is finished first. A success notes when the document
+    // was made, or made anew after it vanished.
+    Outcome flush();
+
+    // While held, office programs see the document as in use from one write
+    // to the next (a batch); otherwise only during each write.
+    void holdInUse(bool held);
+
+    // Forgets what is pending; a write already running is finished first.
+    void discardPending();
+
+    // Starts writing everything pending on a worker thread and returns at
+    // once; pastes may go on meanwhile. Does nothing while a write runs.
+    void flushInBackground();
+    bool isWriting() const { return m_inFlight != nullptr; }
+    // The outcome of the background write (a success when there was none);
+    // after a failure its pictures are pending again. Nothing while it still
+    // runs and wait is false.
+    std::optional<Outcome> finishBackgroundWrite(bool wait);
+
+private:
+    struct PendingPicture;
+    struct Target;
+    using PendingList = std::vector<std::shared_ptr<PendingPicture>>;
+    struct InFlight {
+        PendingList items;
+        int pictures = 0;
+        std::future<Outcome> result;
+    };
+
+    // Writes the items to the file as it is on disk now; safe on any thread.
+    // existed: whether the document was seen on disk before.
+    Outcome write(const PendingList& items, bool existed) const;
+    // Takes the outcome of a write of this object's: a success means the
+    // document exists from now on.
+    Outcome written(Outcome outcome);
+
+    Outcome writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
+                        const QList<QList<int>>& paragraphs, bool existed) const;
+
+    QString displayName() const;
+    // The file written: a symbolic link's target.
+    QString realFile() const;
+    Outcome checkTarget(Target* target) const;
+
+    QString m_path;
+    // What was typed since the last write, in order; an empty pointer is a
+    // paragraph break.
+    PendingList m_pending;
+    int m_pendingPictures = 0;
+    std::unique_ptr<InFlight> m_inFlight;
+    // Whether the document was found on disk or written by this object, so a
+    // document that vanishes afterwards is noticed when it is made anew.
+    bool m_existed = false;
+    // Read by a write on a worker thread; changed only when none runs.
+    std::atomic<bool> m_heldInUse{false};
+};

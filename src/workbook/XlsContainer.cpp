@@ -1,0 +1,283 @@
+// The compound file around an .xls workbook: its allocation table, its directory and
+// the bytes of the workbook stream, checked before FreeXL reads them.
+
+#include "workbook/LittleEndian.h"
+#include "workbook/XlsReader.h"
+
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr quint32 kLastSpecial = 0xFFFFFFFA; // larger ids mark free sectors or chain ends
+constexpr quint32 kEndOfChain = 0xFFFFFFFE;
+constexpr quint32 kNoStream = 0xFFFFFFFF;
+constexpr qsizetype kEntryBytes = 128;
+
+using littleendian::u16At;
+using littleendian::u32At;
+
+QString damagedCause(const QString& what) {
+    return QStringLiteral("复合文档结构已损坏（%1），文件可能被截断或被篡改").arg(what);
+}
+
+// The sectors of a compound file and the allocation table that chains them.
+class Sectors {
+public:
+    // Reads the header and the allocation table; returns "" or what is damaged.
+    QString load(QByteArrayView file);
+
+    qsizetype size() const { return m_size; }
+    QByteArrayView sector(quint32 id) const { return m_file.sliced(offsetOf(id), m_size); }
+    qsizetype offsetOf(quint32 id) const { return (qsizetype(id) + 1) * m_size; }
+    // Follows a chain of sectors; false when it leaves the file, loops or breaks off.
+    bool chain(quint32 first, std::vector<quint32>& out) const;
+    // The first `bytes` bytes of the sectors `ids`, laid end to end.
+    QByteArray stream(const std::vector<quint32>& ids, qsizetype bytes) const;
+    // Whether `ids` is exactly as long as a stream of `bytes` bytes needs.
+    bool fits(const std::vector<quint32>& ids, qsizetype bytes) const {
+        return qsizetype(ids.size()) == (bytes + m_size - 1) / m_size;
+    }
+
+private:
+    QByteArrayView m_file;
+    qsizetype m_size = 512;
+    quint32 m_count = 0; // whole sectors after the header
+    std::vector<quint32> m_fat;
+};
+
+QString Sectors::load(QByteArrayView file) {
+    m_file = file;
+    if (file.size() < 512)
+        return QStringLiteral("文件头不完整");
+    const quint16 shift = u16At(file, 0x1E);
+    if (u16At(file, 0x1C) != 0xFFFE || (shift != 9 && shift != 12) || u16At(file, 0x20) != 6)
+        return QStringLiteral("文件头无效");
+    m_size = qsizetype(1) << shift;
+    // The header takes the whole first sector; with 4096-byte sectors a shorter file
+    // would leave the count of sectors below zero.
+    if (file.size() < m_size)
+        return QStringLiteral("文件头不完整");
+    // Sector n starts at (n + 1) * size; a partial last sector does not count.
+    m_count = quint32(file.size() / m_size) - 1;
+    const quint32 perSector = quint32(m_size / 4);
+
+    // The allocation table's own sectors: 109 in the header, the rest in a chain.
+    const quint32 fatCount = u32At(file, 0x2C);
+    if (fatCount > m_count)
+        return QStringLiteral("分配表大小无效");
+    std::vector<quint32> fatSectors;
+    for (quint32 i = 0; i < fatCount && i < 109; ++i)
+        fatSectors.push_back(u32At(file, 0x4C + 4 * i));
+    quint32 difat = u32At(file, 0x44);
+    for (quint32 hops = 0; fatSectors.size() < fatCount; ++hops) {
+        if (difat >= m_count || hops > m_count)
+            return QStringLiteral("分配表索引无效");
+        for (quint32 i = 0; i + 1 < perSector && fatSectors.size() < fatCount; ++i)
+            fatSectors.push_back(u32At(file, offsetOf(difat) + 4 * i));
+        difat = u32At(file, offsetOf(difat) + 4 * (perSector - 1));
+    }
+    m_fat.reserve(fatSectors.size() * perSector);
+    for (quint32 id : fatSectors) {
+        if (id >= m_count)
+            return QStringLiteral("分配表位置无效");
+        for (quint32 i = 0; i < perSector; ++i)
+            m_fat.push_back(u32At(file, offsetOf(id) + 4 * i));
+    }
+    return QString();
+}
+
+bool Sectors::chain(quint32 first, std::vector<quint32>& out) const {
+    out.clear();
+    for (quint32 id = first; id != kEndOfChain; id = m_fat[id]) {
+        if (id >= m_count || id >= m_fat.size() || out.size() > m_count)
+            return false;
+        out.push_back(id);
+    }
+    return true;
+}
+
+QByteArray Sectors::stream(const std::vector<quint32>& ids, qsizetype bytes) const {
+    QByteArray result;
+    result.reserve(qMin(bytes, qsizetype(ids.size()) * m_size));
+    for (quint32 id : ids)
+        result.append(sector(id));
+    result.truncate(bytes);
+    return result;
+}
+
+// A small stream: 64-byte mini sectors along the mini allocation table, laid end to
+// end in the sectors `miniStream` of the root entry. As far as the chain leads, and
+// never round a loop in it.
+QByteArray miniStreamBytes(QByteArrayView file, const Sectors& sectors,
+                           const std::vector<quint32>& miniStream, quint32 start, quint32 size) {
+    constexpr qsizetype kMiniSector = 64;
+    std::vector<quint32> miniFatSectors;
+    std::vector<quint32> miniFat;
+    if (sectors.chain(u32At(file, 0x3C), miniFatSectors))
+        for (quint32 id : miniFatSectors)
+            for (qsizetype i = 0; i < sectors.size(); i += 4)
+                miniFat.push_back(u32At(sectors.sector(id), i));
+    std::vector<bool> seen(miniFat.size());
+    QByteArray bytes;
+    for (quint32 id = start; id < miniFat.size() && !seen[id] && bytes.size() < qsizetype(size);
+         id = miniFat[id]) {
+        seen[id] = true;
+        const qsizetype offset = qsizetype(id) * kMiniSector;
+        const qsizetype index = offset / sectors.size();
+        if (index >= qsizetype(miniStream.size()))
+            break;
+        bytes.append(
+            sectors.sector(miniStream[index]).sliced(offset % sectors.size(), kMiniSector));
+    }
+    bytes.truncate(size);
+    return bytes;
+}
+
+// A directory entry's name as a C string comparison sees it: up to the first NUL of
+// the bytes its length covers.
+QString entryName(QByteArrayView entry, quint16 nameBytes) {
+    QString name;
+    for (qsizetype i = 0; i + 1 < nameBytes && u16At(entry, i) != 0; i += 2)
+        name += QChar(u16At(entry, i));
+    return name;
+}
+
+bool isWorkbookName(const QString& name) {
+    return name == QLatin1String("Workbook") || name == QLatin1String("Book");
+}
+
+// What FreeXL reads as the workbook stream. It looks only at the first sector of the
+// directory, takes the first entry named exactly "Workbook" or "Book" that has a start
+// sector, and reads a workbook up to the mini stream cutoff from the start of the
+// root's mini stream, whatever the mini allocation table says. nullopt when FreeXL
+// finds no workbook and so reads no records; an empty cause when the stream can be
+// read as FreeXL reads it.
+struct FreexlStream {
+    QString cause;
+    QByteArray bytes;
+};
+
+std::optional<FreexlStream> freexlStream(QByteArrayView file, const Sectors& sectors,
+                                         quint32 directoryStart) {
+    quint32 rootStart = kEndOfChain;
+    quint32 rootSize = 0;
+    quint32 start = kNoStream;
+    quint32 size = 0;
+    const QByteArrayView directory = sectors.sector(directoryStart);
+    for (qsizetype at = 0; at < directory.size() && start == kNoStream; at += kEntryBytes) {
+        const QByteArrayView entry = directory.sliced(at, kEntryBytes);
+        const QString name = entryName(entry, u16At(entry, 64));
+        if (name == QLatin1String("Root Entry")) {
+            rootStart = u32At(entry, 116);
+            rootSize = u32At(entry, 120);
+        }
+        if (isWorkbookName(name)) {
+            start = u32At(entry, 116);
+            size = u32At(entry, 120);
+        }
+    }
+    if (start == kNoStream)
+        return std::nullopt;
+
+    const quint32 miniCutoff = u32At(file, 0x40) > 0 ? u32At(file, 0x38) : 0;
+    const bool mini = size <= miniCutoff;
+    std::vector<quint32> ids;
+    const quint32 first = mini ? rootStart : start;
+    const quint32 bytes = mini ? rootSize : size;
+    if (!sectors.chain(first, ids) || !sectors.fits(ids, bytes))
+        return FreexlStream{QStringLiteral("工作簿流的扇区链与其长度不符"), {}};
+    if (mini && size > rootSize)
+        return FreexlStream{QStringLiteral("工作簿流超出了小流的范围"), {}};
+    return FreexlStream{QString(), sectors.stream(ids, size)};
+}
+
+} // namespace
+
+xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
+    CompoundFile result;
+    const auto damaged = [&](const QString& what) {
+        result.cause = damagedCause(what);
+        result.streamNames.clear();
+        result.workbook.clear();
+        return result;
+    };
+    Sectors sectors;
+    if (const QString cause = sectors.load(file); !cause.isEmpty())
+        return damaged(cause);
+    const qsizetype sectorSize = sectors.size();
+
+    std::vector<quint32> directory;
+    if (!sectors.chain(u32At(file, 0x30), directory) || directory.empty())
+        return damaged(QStringLiteral("目录位置无效"));
+    const quint32 miniCutoff = u32At(file, 0x38);
+    std::vector<quint32> streamSectors;
+    std::vector<quint32> miniStream; // the root entry's chain, holding the small streams
+    quint32 miniStreamSize = 0;
+    quint32 workbookStart = kEndOfChain;
+    quint32 workbookSize = 0;
+    std::vector<quint32> workbookSectors;
+    for (quint32 id : directory) {
+        const QByteArrayView entries = sectors.sector(id);
+        for (qsizetype at = 0; at < entries.size(); at += kEntryBytes) {
+            const QByteArrayView entry = entries.sliced(at, kEntryBytes);
+            const quint16 nameBytes = u16At(entry, 64);
+            const auto type = static_cast<unsigned char>(entry[66]);
+            // FreeXL converts the name of every entry, unused ones included, trusting
+            // its length.
+            if (nameBytes > 64 || nameBytes % 2 != 0)
+                return damaged(QStringLiteral("目录项无效"));
+            if (type == 0)
+                continue; // unused entry
+            if (type != 1 && type != 2 && type != 5)
+                return damaged(QStringLiteral("目录项无效"));
+            const QString name = entryName(entry, nameBytes);
+            // The streams FreeXL reads (the workbook and the root's mini stream) must
+            // fit the chains that hold them.
+            const quint32 start = u32At(entry, 116);
+            const quint32 size = u32At(entry, 120);
+            // No stream is longer than the file holding it.
+            if ((type == 2 || type == 5) && qsizetype(size) > file.size())
+                return damaged(QStringLiteral("“%1”的长度超出了文件本身").arg(name));
+            const bool workbook =
+                type == 2 && size > 0 &&
+                (name.compare(QLatin1String("Workbook"), Qt::CaseInsensitive) == 0 ||
+                 name.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0);
+            const bool inOrdinarySectors = type == 5 || (workbook && size >= miniCutoff);
+            if (inOrdinarySectors && size > 0 &&
+                (start > kLastSpecial || !sectors.chain(start, streamSectors) ||
+                 qsizetype(streamSectors.size()) * sectorSize < qsizetype(size)))
+                return damaged(QStringLiteral("“%1”的扇区链无效").arg(name));
+            if (type == 5 && size > 0) {
+                miniStream = streamSectors;
+                miniStreamSize = size;
+            }
+            if (workbook && workbookSize == 0) {
+                workbookStart = start;
+                workbookSize = size;
+                workbookSectors = streamSectors;
+            }
+            result.streamNames << name;
+        }
+    }
+
+    // The workbook stream's bytes: whole sectors along its chain, or mini sectors in
+    // the root's mini stream.
+    const bool inMiniStream = workbookSize > 0 && workbookSize < miniCutoff;
+    if (!inMiniStream)
+        result.workbook = sectors.stream(workbookSectors, workbookSize);
+    else if (workbookSize <= miniStreamSize)
+        result.workbook = miniStreamBytes(file, sectors, miniStream, workbookStart, workbookSize);
+
+    // The records checked later are the ones FreeXL will read: where its way of finding
+    // the workbook leads to other bytes, the file is refused.
+    if (const auto seen = freexlStream(file, sectors, directory.front())) {
+        if (!seen->cause.isEmpty())
+            return damaged(seen->cause);
+        if (seen->bytes != result.workbook)
+            return damaged(QStringLiteral("工作簿流的位置或长度前后不一"));
+    }
+    if (inMiniStream && workbookSize > miniStreamSize)
+        return damaged(QStringLiteral("工作簿流超出了小流的范围"));
+    return result;
+}

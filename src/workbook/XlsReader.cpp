@@ -1,0 +1,176 @@
+#include "workbook/XlsReader.h"
+
+#include <QFile>
+
+#include <freexl.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+QString protectedCause() {
+    return QStringLiteral("工作簿设置了打开密码（已加密），无法读取；"
+                          "请先在 Excel 中取消密码并另存后再导入");
+}
+
+QString freexlCause(int code) {
+    switch (code) {
+    case FREEXL_FILE_NOT_FOUND:
+        return QStringLiteral("无法打开文件");
+    case FREEXL_INSUFFICIENT_MEMORY:
+        return QStringLiteral("内存不足，无法读取工作簿");
+    case FREEXL_INVALID_CFBF_HEADER:
+    case FREEXL_CFBF_READ_ERROR:
+    case FREEXL_CFBF_SEEK_ERROR:
+    case FREEXL_CFBF_INVALID_SIGNATURE:
+    case FREEXL_CFBF_INVALID_SECTOR_SIZE:
+    case FREEXL_CFBF_EMPTY_FAT_CHAIN:
+    case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
+    case FREEXL_INVALID_MINI_STREAM:
+    case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
+        return QStringLiteral("复合文档结构已损坏（FreeXL 错误 %1），文件可能被截断").arg(code);
+    case FREEXL_BIFF_INVALID_BOF:
+    case FREEXL_BIFF_INVALID_SST:
+    case FREEXL_BIFF_ILLEGAL_SST_INDEX:
+    case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
+    case FREEXL_ILLEGAL_CELL_ROW_COL:
+    case FREEXL_ILLEGAL_RK_VALUE:
+        return QStringLiteral("工作簿数据已损坏（FreeXL 错误 %1）").arg(code);
+    case FREEXL_INVALID_CHARACTER:
+    case FREEXL_UNSUPPORTED_CHARSET:
+        return QStringLiteral("工作簿的文字编码无法识别（FreeXL 错误 %1）").arg(code);
+    case FREEXL_CRAFTED_FILE:
+        return QStringLiteral("文件结构异常，可能已损坏或被篡改，拒绝读取");
+    default:
+        return QStringLiteral("无法读取工作簿（FreeXL 错误 %1），文件可能已损坏").arg(code);
+    }
+}
+
+class FreeXlHandle {
+public:
+    ~FreeXlHandle() {
+        if (m_handle)
+            freexl_close(m_handle);
+    }
+    const void* get() const { return m_handle; }
+    const void** out() { return &m_handle; }
+
+private:
+    const void* m_handle = nullptr;
+};
+
+CellValue cellOf(const FreeXL_CellValue& value) {
+    switch (value.type) {
+    case FREEXL_CELL_INT:
+        return CellValue::fromNumber(value.value.int_value);
+    case FREEXL_CELL_DOUBLE:
+        return std::isfinite(value.value.double_value)
+                   ? CellValue::fromNumber(value.value.double_value)
+                   : CellValue::fromText(QStringLiteral("#NUM!"));
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT:
+        return CellValue::fromText(QString::fromUtf8(value.value.text_value));
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME:
+    case FREEXL_CELL_TIME: {
+        // FreeXL gives dates and times as text only.
+        const QString text = QString::fromUtf8(value.value.text_value);
+        if (auto date = CellValue::fromIsoText(text))
+            return *date;
+        return CellValue::fromText(text);
+    }
+    default:
+        return CellValue();
+    }
+}
+
+} // namespace
+
+QString xlsreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("无法打开文件（%1）").arg(file.errorString());
+    if (file.size() > kMaxFileBytes)
+        return QStringLiteral("文件大小 %1 MiB 超过 .xls 工作簿的合理上限 %2 MiB，拒绝读取")
+            .arg(file.size() / (1024 * 1024))
+            .arg(kMaxFileBytes / (1024 * 1024));
+    {
+        uchar* mapped = file.map(0, file.size());
+        const QByteArray read = mapped ? QByteArray() : file.readAll();
+        const QByteArrayView bytes =
+            mapped ? QByteArrayView(reinterpret_cast<const char*>(mapped), file.size())
+                   : QByteArrayView(read);
+        const bool compound = bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+        const CompoundFile structure = compound ? checkCompoundFile(bytes) : CompoundFile();
+        // What Excel writes for a password-protected .xlsx.
+        const bool encryptedPackage =
+            structure.streamNames.contains(QLatin1String("EncryptedPackage")) ||
+            structure.streamNames.contains(QLatin1String("EncryptionInfo"));
+        const bool encrypted = encryptedPackage || startsWithFilePassword(structure.workbook);
+        if (mapped)
+            file.unmap(mapped);
+        if (encrypted)
+            return protectedCause();
+        if (!structure.cause.isEmpty())
+            return structure.cause;
+        if (const QString cause = checkRecords(structure.workbook); !cause.isEmpty())
+            return cause;
+    }
+    file.close();
+
+    FreeXlHandle handle;
+    const int opened = freexl_open(QFile::encodeName(path).constData(), handle.out());
+    if (opened != FREEXL_OK)
+        return freexlCause(opened);
+    if (!handle.get())
+        return QStringLiteral("工作簿数据已损坏或结构异常，无法解析");
+
+    unsigned int info = 0;
+    if (freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+        info == FREEXL_BIFF_OBFUSCATED)
+        return protectedCause();
+
+    unsigned int sheetCount = 0;
+    if (const int rc = freexl_get_info(handle.get(), FREEXL_BIFF_SHEET_COUNT, &sheetCount);
+        rc != FREEXL_OK)
+        return freexlCause(rc);
+    QStringList names;
+    for (unsigned int i = 0; i < sheetCount && i <= 0xFFFF; ++i) {
+        const char* name = nullptr;
+        if (const int rc =
+                freexl_get_worksheet_name(handle.get(), static_cast<unsigned short>(i), &name);
+            rc != FREEXL_OK)
+            return freexlCause(rc);
+        names << QString::fromUtf8(name ? name : "");
+    }
+    const int index = workbookgrid::findSheet(names, sheetName);
+    if (index < 0)
+        return workbookgrid::missingSheetCause(names, sheetName);
+    if (const int rc =
+            freexl_select_active_worksheet(handle.get(), static_cast<unsigned short>(index));
+        rc != FREEXL_OK)
+        return freexlCause(rc);
+
+    // Counts of rows and columns, as the sheet's own dimension record claims them.
+    unsigned int rows = 0;
+    unsigned short columns = 0;
+    if (const int rc = freexl_worksheet_dimensions(handle.get(), &rows, &columns); rc != FREEXL_OK)
+        return freexlCause(rc);
+    if (rows > kMaxRows || columns > kMaxColumns)
+        return xlsreader::dimensionCause(rows, columns);
+
+    grid.clear();
+    for (unsigned int row = 0; row < rows; ++row) {
+        for (unsigned short column = 0; column < columns; ++column) {
+            FreeXL_CellValue value;
+            std::memset(&value, 0, sizeof value);
+            if (const int rc = freexl_get_cell_value(handle.get(), row, column, &value);
+                rc != FREEXL_OK)
+                return freexlCause(rc);
+            // Texts belong to the handle: cellOf copies them before it closes.
+            grid.set(static_cast<int>(row), column, cellOf(value));
+        }
+    }
+    return QString();
+}

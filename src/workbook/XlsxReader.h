@@ -1,0 +1,28 @@
+#pragma once
+
+#include "workbook/WorkbookGrid.h"
+
+#include <QString>
+
+// Reads one worksheet of an .xlsx workbook (an Office Open XML package) with libzip
+// and QXmlStreamReader, each part unpacked while it is parsed (see XlsxPackage.h). The
+// package may be hostile: every part is size-checked before and while it is unpacked,
+// any document type declaration is refused where it begins, and references beyond the
+// sheet's limits end the reading.
+namespace xlsxreader {
+
+// Unpacked size limit of one part, and the number of entries a package may hold.
+constexpr qint64 kMaxPartBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxEntries = 10000;
+
+// Fills `grid` with the cells of the sheet named `sheetName`. Returns "" on success,
+// otherwise the cause in Chinese (without the workbook's path).
+QString readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid);
+
+// Which parts of a date a number format shows, judged from its format code the way
+// a spreadsheet decides that a cell holds a date: y, m, d, h, s outside quoted texts,
+// escapes and [brackets] (except elapsed-time [h], [m], [s]). Empty for formats that
+// show no date or time.
+std::optional<CellValue::DateParts> dateParts(const QString& formatCode);
+
+} // namespace xlsxreader
