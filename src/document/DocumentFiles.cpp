@@ -4,9 +4,13 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
+#include <QThread>
+
+#include <filesystem>
 
 namespace {
 
@@ -87,8 +91,16 @@ QLockFile::LockError DocumentFiles::lockForWrite(int timeoutMs) {
     // A write may take long on a large document; a lock is stale only when
     // its process is gone.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(timeoutMs))
-        return lock->error();
+    // Asked often, so a writer that takes the lock again two seconds after
+    // each write cannot keep this one waiting (QLockFile's own waiting backs
+    // off to seconds between tries).
+    QElapsedTimer waited;
+    waited.start();
+    while (!lock->tryLock(0)) {
+        if (lock->error() != QLockFile::LockFailedError || waited.elapsed() >= timeoutMs)
+            return lock->error();
+        QThread::msleep(20);
+    }
     m_lock = std::move(lock);
     return QLockFile::NoError;
 }
@@ -113,21 +125,31 @@ bool DocumentFiles::markInUse() {
     const QString mark = libreOfficeLock(m_folder, m_name);
     if (QFileInfo::exists(mark) && !isOwnMark(mark, false))
         return false;
-    const bool exists = QFileInfo::exists(mark);
-    if (exists && isOwnMark(mark, true))
+    if (QFileInfo::exists(mark) && isOwnMark(mark, true))
         return true;
-    // A new mark is made only if no office program makes one meanwhile; one
-    // of this program's is overwritten.
-    QFile file(mark);
-    if (!file.open(exists ? QIODevice::WriteOnly | QIODevice::Truncate
-                          : QIODevice::WriteOnly | QIODevice::NewOnly))
-        return false;
+    // Written whole beside it and renamed into place, so no other writer ever
+    // reads a mark half written; one of this program's is replaced.
     const QString host = QSysInfo::machineHostName();
     const QString when = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm"));
+    const QString temporary = newTemporary();
+    QFile file(temporary);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
     file.write(QStringLiteral("%1,%2,%3,%4,%5;")
                    .arg(kAuthor, userName(), host, when, processId())
                    .toUtf8());
-    return file.flush();
+    file.close();
+    // An office program that opened the document meanwhile keeps its own.
+    std::error_code error;
+    if (file.error() != QFileDevice::NoError ||
+        (QFileInfo::exists(mark) && !isOwnMark(mark, false)))
+        error = std::make_error_code(std::errc::file_exists);
+    else
+        std::filesystem::rename(QFile::encodeName(temporary).toStdString(),
+                                QFile::encodeName(mark).toStdString(), error);
+    if (error)
+        QFile::remove(temporary);
+    return !error;
 }
 
 void DocumentFiles::unmarkInUse() {

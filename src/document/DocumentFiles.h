@@ -37,7 +37,8 @@ public:
     // Marks the document as in use, the way LibreOffice does, so office
     // programs open it read-only while this program writes; a mark another
     // writer of this program left is taken over. Returns false when the
-    // mark cannot be made (the folder refuses it, the name is too long).
+    // mark cannot be made (the folder refuses it, the name is too long). Call
+    // it under the write lock.
     bool markInUse();
     // Removes the mark if it is still this process's.
     void unmarkInUse();
