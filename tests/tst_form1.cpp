@@ -1,6 +1,7 @@
 #include "mainwindow/Form1.h"
 #include "support/Fakes.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,6 +43,9 @@ private slots:
     void fieldsStartFromTheirDefaults();
     void windowLayout();
     void tabOrderFollowsTheFields();
+    void plotShowsItsFocus();
+    void enterClicksTheFocusedButton_data();
+    void enterClicksTheFocusedButton();
     void dateAtLoadAndClock();
     void specifiedTimeKeepsTheTimeField();
     void typedLengthDerivesDistance_data();
@@ -152,6 +156,49 @@ void TestForm1::tabOrderFollowsTheFields() {
         w = w->nextInFocusChain();
     } while (w != start);
     QCOMPARE(chain, expected);
+}
+
+void TestForm1::plotShowsItsFocus() {
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    auto* plot = m_form->findChild<QWidget*>(QStringLiteral("p1"));
+    const QImage plain = m_form->canvas().Image().convertToFormat(QImage::Format_RGB32);
+    // Tab from the last stop comes round to the plot.
+    m_form->findChild<QWidget*>(QStringLiteral("Command5"))->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QVERIFY(plot->hasFocus());
+    QVERIFY(plot->grab().toImage().convertToFormat(QImage::Format_RGB32) != plain);
+    QTest::keyClick(plot, Qt::Key_Tab);
+    QVERIFY(field(*m_form, 0)->hasFocus());
+    QCOMPARE(plot->grab().toImage().convertToFormat(QImage::Format_RGB32), plain);
+}
+
+void TestForm1::enterClicksTheFocusedButton_data() {
+    QTest::addColumn<QString>("widget");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<int>("copies");
+    QTest::newRow("Space on a button") << "Command5" << int(Qt::Key_Space) << 0 << 1;
+    QTest::newRow("Return on a button") << "Command5" << int(Qt::Key_Return) << 0 << 1;
+    QTest::newRow("keypad Enter on a button")
+        << "Command5" << int(Qt::Key_Enter) << int(Qt::KeypadModifier) << 1;
+    QTest::newRow("Ctrl+Return on a button")
+        << "Command5" << int(Qt::Key_Return) << int(Qt::ControlModifier) << 0;
+    QTest::newRow("Return in a field") << "Text1_0" << int(Qt::Key_Return) << 0 << 0;
+}
+
+void TestForm1::enterClicksTheFocusedButton() {
+    QFETCH(QString, widget);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(int, copies);
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    auto* target = m_form->findChild<QWidget*>(widget);
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(m_fakes->dialogs.informationTexts().size(), copies);
+    QCOMPARE(m_fakes->clipboard.sets, copies);
 }
 
 void TestForm1::dateAtLoadAndClock() {

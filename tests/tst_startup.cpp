@@ -69,6 +69,7 @@ class TestStartup : public QObject {
     Q_OBJECT
 private slots:
     void window();
+    void titleBlock_data();
     void titleBlock();
     void statusSteps_data();
     void statusSteps();
@@ -106,7 +107,25 @@ void TestStartup::window() {
     QCOMPARE(w.form->stepCounter(), 1);
 }
 
+void TestStartup::titleBlock_data() {
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<double>("points");
+    QTest::newRow("application font") << QString() << 0.0;
+    // Debian's CJK face has taller lines than the design's Song face.
+    QTest::newRow("Noto Sans CJK 9 pt") << "Noto Sans CJK SC" << 9.0;
+    QTest::newRow("Noto Sans CJK 14 pt") << "Noto Sans CJK SC" << 14.0;
+}
+
 void TestStartup::titleBlock() {
+    QFETCH(QString, family);
+    QFETCH(double, points);
+    const QFont applicationFont = QApplication::font();
+    const auto restore = qScopeGuard([&] { QApplication::setFont(applicationFont); });
+    if (!family.isEmpty()) {
+        QFont font(family);
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+    }
     StartupWindow w;
     auto* title = w.child<QLabel>("Label1");
     QVERIFY(title);
@@ -121,6 +140,22 @@ void TestStartup::titleBlock() {
     QVERIFY2(
         title->contentsRect().contains(needed),
         qPrintable(QStringLiteral("text needs %1 x %2").arg(needed.width()).arg(needed.height())));
+
+    // So is every status text, and the status line and the buttons stand
+    // below the title block, one under the other, inside the window.
+    auto* status = w.child<QLabel>("Label2");
+    for (int tick = 1; tick <= 7; ++tick) {
+        w.form->tick();
+        const QRect text = status->fontMetrics().boundingRect(
+            status->contentsRect(), int(status->alignment()), status->text());
+        QVERIFY2(status->contentsRect().contains(text), qPrintable(status->text()));
+    }
+    QVERIFY(title->geometry().bottom() < status->geometry().top());
+    for (const char* name : {"Command1", "Command2"}) {
+        const QRect button = w.child<QPushButton>(name)->geometry();
+        QVERIFY(status->geometry().bottom() < button.top());
+        QVERIFY(w.form->rect().contains(button));
+    }
 
     // White text on black.
     const QImage shown = title->grab().toImage();
@@ -211,15 +246,21 @@ void TestStartup::picture() {
 
 void TestStartup::leave_data() {
     QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key"); // 0: a mouse click
     QTest::addColumn<int>("factoryCalls");
     QTest::addColumn<bool>("programEnds");
 
-    QTest::newRow("enter") << QStringLiteral("Command1") << 1 << false;
-    QTest::newRow("exit") << QStringLiteral("Command2") << 0 << true;
+    QTest::newRow("enter") << QStringLiteral("Command1") << 0 << 1 << false;
+    QTest::newRow("exit") << QStringLiteral("Command2") << 0 << 0 << true;
+    QTest::newRow("enter by Return")
+        << QStringLiteral("Command1") << int(Qt::Key_Return) << 1 << false;
+    QTest::newRow("exit by keypad Enter")
+        << QStringLiteral("Command2") << int(Qt::Key_Enter) << 0 << true;
 }
 
 void TestStartup::leave() {
     QFETCH(QString, button);
+    QFETCH(int, key);
     QFETCH(int, factoryCalls);
     QFETCH(bool, programEnds);
 
@@ -236,7 +277,16 @@ void TestStartup::leave() {
     w.form->show();
     w.ticks(8);
 
-    QTest::mouseClick(w.form->findChild<QPushButton*>(button), Qt::LeftButton);
+    auto* pressed = w.form->findChild<QPushButton*>(button);
+    if (key == 0) {
+        QTest::mouseClick(pressed, Qt::LeftButton);
+    } else {
+        w.form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.form));
+        pressed->setFocus();
+        QTest::keyClick(pressed, Qt::Key(key),
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    }
 
     QCOMPARE(calls, factoryCalls);
     QVERIFY(!w.form || !w.form->isVisible());

@@ -5,6 +5,7 @@
 #include "platform/AppIcon.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
+#include "platform/EnterKey.h"
 #include "platform/EventYield.h"
 #include "platform/Random.h"
 #include "platform/widgets/QtDialogs.h"
@@ -219,6 +220,7 @@ void Form1::connectSignals() {
     connect(m_saveButton, &QPushButton::clicked, this, &Form1::save);
     connect(m_importButton, &QPushButton::clicked, this, &Form1::importData);
     connect(m_batchButton, &QPushButton::clicked, this, &Form1::runBatch);
+    enterkey::clicksFocusedButton(this);
     // Esc offers to stop a running batch, as a click on its button does.
     m_stopShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     m_stopShortcut->setEnabled(false);

@@ -2,18 +2,27 @@
 
 #include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
+#include "platform/EnterKey.h"
 #include "startup/WavePicture.h"
 
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 #include <QTimer>
+#include <QtMath>
 
 namespace {
 
 constexpr QSize kClientSize(461, 352);
 constexpr QPoint kDesignPosition(431, 249);
 constexpr int kTickMs = 600;
+// Designed places of the labels and buttons, in pixels.
+constexpr QRect kTitleRect(104, 176, 305, 65);
+constexpr QRect kStatusRect(104, 248, 217, 17);
+constexpr QRect kEnterRect(88, 280, 89, 33);
+constexpr QRect kExitRect(272, 280, 89, 33);
+// A font too large for the window is made smaller, down to this size.
+constexpr double kSmallestPoints = 6;
 
 // Shows a canvas's persistent image; the window's other controls sit on it.
 class PictureBox : public QWidget {
@@ -40,17 +49,31 @@ void makeWhiteOnBlack(QWidget* widget) {
     widget->setAutoFillBackground(true);
 }
 
-// Largest pixel size of the window's font at which the text fits the label.
-void fitFont(QLabel* label) {
-    QFont font = label->font();
-    for (int pixels = 13; pixels > 8; --pixels) {
-        font.setPixelSize(pixels);
-        const QRect needed = QFontMetrics(font).boundingRect(
-            QRect(QPoint(0, 0), label->size()), int(label->alignment()), label->text());
-        if (needed.height() <= label->height() && needed.width() <= label->width())
-            break;
-    }
-    label->setFont(font);
+const QStringList& statusTexts() {
+    static const QStringList texts{
+        QStringLiteral("正在载入主程序..."),
+        QStringLiteral("正在载入主瓣波形处理函数..."),
+        QStringLiteral("正在载入辅助波形处理函数..."),
+        QStringLiteral("正在载入 DOC Word文档处理函数..."),
+        QStringLiteral("正在载入 EXL Excel文档处理函数.."),
+        QStringLiteral("正在载入批处理函数..."),
+        QStringLiteral("载入完成！"),
+    };
+    return texts;
+}
+
+// Grows a label to what the widest and tallest of its texts need in its font,
+// so that every line shows whole; it never shrinks below its designed size.
+// Returns how many pixels taller it became.
+int growToFit(QLabel* label, const QStringList& texts) {
+    const QFontMetricsF metrics(label->font());
+    QSizeF needed;
+    for (const QString& text : texts)
+        needed =
+            needed.expandedTo(metrics.boundingRect(QRectF(), int(label->alignment()), text).size());
+    const int designedHeight = label->height();
+    label->resize(label->size().expandedTo(QSize(qCeil(needed.width()), qCeil(needed.height()))));
+    return label->height() - designedHeight;
 }
 
 } // namespace
@@ -71,27 +94,28 @@ Form2::Form2(MainWindowFactory mainWindowFactory, QWidget* parent)
 
     m_title = new QLabel(picture);
     m_title->setObjectName(QStringLiteral("Label1"));
-    m_title->setGeometry(104, 176, 305, 65);
+    m_title->setGeometry(kTitleRect);
     m_title->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     makeWhiteOnBlack(m_title);
 
     m_status = new QLabel(picture);
     m_status->setObjectName(QStringLiteral("Label2"));
-    m_status->setGeometry(104, 248, 217, 17);
+    m_status->setGeometry(kStatusRect);
     m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     makeWhiteOnBlack(m_status);
 
     m_enter = new QPushButton(QStringLiteral("进入"), picture);
     m_enter->setObjectName(QStringLiteral("Command1"));
-    m_enter->setGeometry(88, 280, 89, 33);
+    m_enter->setGeometry(kEnterRect);
     m_enter->hide();
     connect(m_enter, &QPushButton::clicked, this, &Form2::enter);
 
     m_exit = new QPushButton(QStringLiteral("退出"), picture);
     m_exit->setObjectName(QStringLiteral("Command2"));
-    m_exit->setGeometry(272, 280, 89, 33);
+    m_exit->setGeometry(kExitRect);
     m_exit->hide();
     connect(m_exit, &QPushButton::clicked, this, &Form2::exit);
+    enterkey::clicksFocusedButton(this);
 
     m_timer = new QTimer(picture);
     m_timer->setObjectName(QStringLiteral("Timer1"));
@@ -105,9 +129,32 @@ Form2::Form2(MainWindowFactory mainWindowFactory, QWidget* parent)
                                  QStringLiteral("作者：") + appinfo::authors(), QString(),
                                  QStringLiteral("联系：") + appinfo::contactAddress()}
                          .join(QLatin1Char('\n')));
-    fitFont(m_title);
-    m_status->setFont(m_title->font());
+    arrange();
     m_timer->start();
+}
+
+// The labels keep their designed places as far as the font allows: a font
+// whose lines are taller than the design's makes a label taller, and what
+// stands below it moves down as far as it grew, keeping the designed gaps.
+// Only a font so large that the buttons would leave the window is made smaller.
+void Form2::arrange() {
+    QFont font = m_title->font();
+    while (!arrangeFor(font) && font.pointSizeF() > kSmallestPoints)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+}
+
+bool Form2::arrangeFor(const QFont& font) {
+    m_title->setFont(font);
+    m_status->setFont(font);
+    m_title->setGeometry(kTitleRect);
+    m_status->setGeometry(kStatusRect);
+    const int titleGrowth = growToFit(m_title, {m_title->text()});
+    const int statusGrowth = growToFit(m_status, statusTexts());
+    m_status->move(kStatusRect.topLeft() + QPoint(0, titleGrowth));
+    m_enter->setGeometry(kEnterRect.translated(0, titleGrowth + statusGrowth));
+    m_exit->setGeometry(kExitRect.translated(0, titleGrowth + statusGrowth));
+    return rect().contains(m_enter->geometry()) && rect().contains(m_status->geometry()) &&
+           rect().contains(m_title->geometry());
 }
 
 QPoint Form2::openingPosition(const QRect& availableScreen) {
@@ -120,17 +167,8 @@ QPoint Form2::openingPosition(const QRect& availableScreen) {
 }
 
 void Form2::tick() {
-    static const QString texts[] = {
-        QStringLiteral("正在载入主程序..."),
-        QStringLiteral("正在载入主瓣波形处理函数..."),
-        QStringLiteral("正在载入辅助波形处理函数..."),
-        QStringLiteral("正在载入 DOC Word文档处理函数..."),
-        QStringLiteral("正在载入 EXL Excel文档处理函数.."),
-        QStringLiteral("正在载入批处理函数..."),
-        QStringLiteral("载入完成！"),
-    };
-    if (m_step >= 1 && m_step <= 7) {
-        m_status->setText(texts[m_step - 1]);
+    if (m_step >= 1 && m_step <= statusTexts().size()) {
+        m_status->setText(statusTexts().at(m_step - 1));
     } else {
         m_enter->show();
         m_exit->show();

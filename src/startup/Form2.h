@@ -39,6 +39,11 @@ private slots:
     void exit();
 
 private:
+    void arrange();
+    // Lays the labels and buttons out for the labels' font; false when they
+    // do not all fit in the window.
+    bool arrangeFor(const QFont& font);
+
     MainWindowFactory m_mainWindowFactory;
     Canvas m_canvas;
     qint16 m_step = 1;
