@@ -1,10 +1,13 @@
+#include "mainwindow/ElidedLabel.h"
 #include "mainwindow/Form1.h"
+#include "mainwindow/ListLineDelegate.h"
 #include "support/Fakes.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -46,6 +49,8 @@ private slots:
     void plotShowsItsFocus();
     void enterClicksTheFocusedButton_data();
     void enterClicksTheFocusedButton();
+    void longTextsShowTheirEnds_data();
+    void longTextsShowTheirEnds();
     void dateAtLoadAndClock();
     void specifiedTimeKeepsTheTimeField();
     void typedLengthDerivesDistance_data();
@@ -199,6 +204,40 @@ void TestForm1::enterClicksTheFocusedButton() {
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(m_fakes->dialogs.informationTexts().size(), copies);
     QCOMPARE(m_fakes->clipboard.sets, copies);
+}
+
+void TestForm1::longTextsShowTheirEnds_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("vswr");
+    QTest::newRow("short name") << "1扇区"
+                                << "1.18";
+    QTest::newRow("long name") << QString(40, QLatin1Char('T')) + QStringLiteral("-B1F") << "1.25";
+    QTest::newRow("long name, no VSWR") << QStringLiteral("长") + QString(60, u'段') << "";
+}
+
+// The workbook path and the list lines keep their whole texts; a text too long
+// for its place shows its end (the file name, the VSWR) and leaves out a middle.
+void TestForm1::longTextsShowTheirEnds() {
+    QFETCH(QString, name);
+    QFETCH(QString, vswr);
+    auto* list = m_form->findChild<QListWidget*>(QStringLiteral("List1"));
+    QVERIFY(qobject_cast<ListLineDelegate*>(list->itemDelegate()));
+    QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    const QString line = name + QStringLiteral("      ") + vswr;
+    const int width = list->viewport()->width();
+    const QString shown = ListLineDelegate::shownText(line, list->fontMetrics(), width);
+    QVERIFY(list->fontMetrics().horizontalAdvance(shown) <= width);
+    QVERIFY2(shown.endsWith(QStringLiteral("      ") + vswr), qPrintable(shown));
+    QCOMPARE(shown == line, list->fontMetrics().horizontalAdvance(line) <= width);
+
+    auto* label = qobject_cast<ElidedLabel*>(m_form->findChild<QLabel*>(QStringLiteral("Label3")));
+    QVERIFY(label);
+    const QString path = QStringLiteral("/home/user/") + name + QStringLiteral("/驻波数据.xlsx");
+    label->setText(path);
+    QCOMPARE(label->text(), path);
+    QVERIFY(label->fontMetrics().horizontalAdvance(label->shownText()) <= label->width());
+    QVERIFY(label->shownText().startsWith(QStringLiteral("/h")));
+    QVERIFY(label->shownText().endsWith(QStringLiteral(".xlsx")));
 }
 
 void TestForm1::dateAtLoadAndClock() {

@@ -260,6 +260,7 @@ void TestReportCommands::importListsTheRows() {
                                QStringLiteral("4扇区      1.3")};
     QCOMPARE(listLines(), expected);
     QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->text(), workbook(file));
+    QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->toolTip(), workbook(file));
     QVERIFY(batchButton()->isEnabled());
 
     // A second import replaces the list; the batch stays available.

@@ -1,6 +1,8 @@
 #include "mainwindow/Form1.h"
 
 #include "batch/ReportSession.h"
+#include "mainwindow/ElidedLabel.h"
+#include "mainwindow/ListLineDelegate.h"
 #include "mainwindow/PlotView.h"
 #include "platform/AppIcon.h"
 #include "platform/Clipboard.h"
@@ -171,13 +173,15 @@ void Form1::buildBatchConsole() {
                           QStringLiteral("Frame1"), twips(9120, 120, 2775, 6975));
     m_importButton = place(new QPushButton(QStringLiteral("导入驻波数据"), console),
                            QStringLiteral("Command3"), twips(120, 360, 2535, 495));
+    // A long workbook path shows its start and its file name; the tooltip has it all.
     m_workbookLabel =
-        place(new QLabel(console), QStringLiteral("Label3"), twips(240, 960, 2295, 495));
-    m_workbookLabel->setWordWrap(true);
+        place(new ElidedLabel(console), QStringLiteral("Label3"), twips(240, 960, 2295, 495));
     m_list = place(new QListWidget(console), QStringLiteral("List1"), twips(120, 1440, 2535, 3660));
     // Every line is one text line high; lists of a hundred thousand rows then
     // show at once.
     m_list->setUniformItemSizes(true);
+    m_list->setItemDelegate(new ListLineDelegate(m_list));
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_batchButton = place(new QPushButton(QStringLiteral("处理以上数据"), console),
                           QStringLiteral("Command4"), twips(120, 5280, 2535, 495));
     m_batchButton->setEnabled(false);

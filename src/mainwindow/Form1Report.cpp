@@ -217,6 +217,7 @@ void Form1::readxsl() {
     if (path.isEmpty())
         return;
     m_workbookLabel->setText(path);
+    m_workbookLabel->setToolTip(path);
     m_list->clear();
     m_list->addItem(kListHeading);
 
