@@ -37,10 +37,11 @@ project_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCach
 [[ $(basename "$deb") == "veltrace_${project_version}_amd64.deb" ]] || fail "package named $(basename "$deb")"
 [[ $(dpkg-deb -f "$deb" Version) == "$project_version" ]] || fail "version $(dpkg-deb -f "$deb" Version)"
 
-# Libraries as dpkg-shlibdeps found them, and the fonts the plots need.
+# Libraries as dpkg-shlibdeps found them, the fonts the plots need and Qt's
+# translations for its dialogs.
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libzip4 libfreexl1 \
-    fonts-liberation2 fonts-noto-cjk; do
+    fonts-liberation2 fonts-noto-cjk qt6-translations-l10n; do
     [[ ", $depends," =~ ", $needed"[\ ,] ]] || fail "Depends lacks $needed: $depends"
 done
 

@@ -146,6 +146,8 @@ void TestReportCommands::prepareBatch(const QString& workbookPath) {
 void TestReportCommands::cancelledFirstSaveChangesNothing() {
     m_form->save();
     QCOMPARE(m_fakes->dialogs.dialogsShown, 1);
+    QCOMPARE(m_fakes->dialogs.titlesAsked,
+             QStringList{QStringLiteral("选择要添加驻波图的报告文档")});
     QVERIFY(target()->text().isEmpty());
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
     QCOMPARE(m_fakes->clipboard.sets, 0);
@@ -261,6 +263,7 @@ void TestReportCommands::importListsTheRows() {
     QCOMPARE(listLines(), expected);
     QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->text(), workbook(file));
     QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->toolTip(), workbook(file));
+    QCOMPARE(m_fakes->dialogs.titlesAsked.last(), QStringLiteral("选择驻波数据工作簿"));
     QVERIFY(batchButton()->isEnabled());
 
     // A second import replaces the list; the batch stays available.

@@ -1,12 +1,17 @@
 #include "mainwindow/Form1.h"
 #include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
+#include "platform/UiLanguage.h"
 #include "startup/Form2.h"
 #include "support/Fakes.h"
 
+#include <QAbstractFileIconProvider>
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -82,6 +87,7 @@ private slots:
     void openingPosition();
     void icon_data();
     void icon();
+    void qtTextsAreChinese();
 };
 
 void TestStartup::window() {
@@ -364,6 +370,32 @@ void TestStartup::icon() {
     QCOMPARE(image.size(), QSize(size, size));
     QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
     QCOMPARE(qAlpha(image.pixel(size / 2, size / 4)), 255);
+}
+
+// Qt's standard buttons and file dialogs speak the program's language.
+void TestStartup::qtTextsAreChinese() {
+    QVERIFY(uilanguage::installQtTranslations());
+    const auto isChinese = [](const QString& text) {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return c.unicode() >= 0x4e00 && c.unicode() <= 0x9fff; });
+    };
+    QMessageBox box;
+    box.setDetailedText(QStringLiteral("1"));
+    QStringList texts{box.addButton(QMessageBox::Ok)->text(),
+                      box.addButton(QMessageBox::Cancel)->text()};
+    box.show(); // lays out the details button
+    for (QAbstractButton* button : box.findChildren<QAbstractButton*>())
+        texts << button->text();
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    for (const char* name : {"fileNameLabel", "fileTypeLabel", "lookInLabel"})
+        texts << dialog.findChild<QLabel*>(QLatin1String(name))->text();
+    for (QAbstractButton* button : dialog.findChildren<QPushButton*>())
+        texts << button->text();
+    texts << QAbstractFileIconProvider().type(QFileInfo(QDir::tempPath()));
+    for (const QString& text : texts)
+        QVERIFY2(isChinese(text), qPrintable(text));
 }
 
 QTEST_MAIN(TestStartup)

@@ -1,5 +1,6 @@
 #include "mainwindow/Form1.h"
 #include "platform/AppIcon.h"
+#include "platform/UiLanguage.h"
 #include "startup/Form2.h"
 
 #include <QApplication>
@@ -11,6 +12,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     QGuiApplication::setDesktopFileName(QStringLiteral("veltrace"));
     QApplication::setWindowIcon(appicon::windowIcon());
+    // Without Debian's Qt translations the standard buttons stay English; the
+    // program's own texts are Chinese either way.
+    uilanguage::installQtTranslations();
 
     // The start-up window deletes itself when closed; the main window it opens
     // does the same, so the program ends when the last of them closes.

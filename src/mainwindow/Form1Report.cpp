@@ -41,7 +41,8 @@ void Form1::save() {
 
 QString Form1::chooseTarget() {
     QString chosen =
-        m_platform.dialogs->openFileName(QStringLiteral("Word 文档 (*.docx);;所有文件 (*)"), true);
+        m_platform.dialogs->openFileName(QStringLiteral("选择要添加驻波图的报告文档"),
+                                         QStringLiteral("Word 文档 (*.docx);;所有文件 (*)"), true);
     if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
         chosen += QStringLiteral(".docx");
     return chosen;
@@ -213,6 +214,7 @@ void Form1::importData() {
 
 void Form1::readxsl() {
     const QString path = m_platform.dialogs->openFileName(
+        QStringLiteral("选择驻波数据工作簿"),
         QStringLiteral("Excel 工作簿 (*.xls *.xlsx);;所有文件 (*)"), false);
     if (path.isEmpty())
         return;

@@ -31,9 +31,10 @@ public:
     virtual ~Dialogs() = default;
 
     virtual MessageAnswer show(const MessageBox& box) = 0;
-    // Asks for a file to open; with allowNew the user may also type a name that
-    // does not exist yet. Returns an empty string when the user cancels.
-    virtual QString openFileName(const QString& filter, bool allowNew) = 0;
+    // Asks for a file to open under the title saying what the file is for; with
+    // allowNew the user may also type a name that does not exist yet. Returns
+    // an empty string when the user cancels.
+    virtual QString openFileName(const QString& title, const QString& filter, bool allowNew) = 0;
 
     // Input errors, warnings and error reports: critical (stop) icon, OK only.
     void critical(const QString& text) { show({MessageBox::Icon::Critical, text, {}, {}, 0, {}}); }

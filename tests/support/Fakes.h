@@ -24,7 +24,7 @@ public:
     };
 
     MessageAnswer show(const MessageBox& box) override;
-    QString openFileName(const QString& filter, bool allowNew) override;
+    QString openFileName(const QString& title, const QString& filter, bool allowNew) override;
 
     QList<Message> messages;
     QList<MessageBox> boxes; // every box shown, in full
@@ -33,6 +33,7 @@ public:
     // the tick box left alone.
     QList<MessageAnswer> answers;
     QStringList fileAnswers; // consumed one per dialog; empty list = cancel
+    QStringList titlesAsked;
     QStringList filtersAsked;
     int dialogsShown = 0;
     // Runs inside a message, as the modal loop would let it.

@@ -51,11 +51,11 @@ MessageAnswer QtDialogs::show(const MessageBox& box) {
     return {chosen < 0 ? escape : chosen, dialog.checkBox() && dialog.checkBox()->isChecked()};
 }
 
-QString QtDialogs::openFileName(const QString& filter, bool allowNew) {
+QString QtDialogs::openFileName(const QString& title, const QString& filter, bool allowNew) {
     if (!allowNew)
-        return QFileDialog::getOpenFileName(m_parent, QString(), QString(), filter);
+        return QFileDialog::getOpenFileName(m_parent, title, QString(), filter);
     // A save-style dialog lets the user pick an existing file or type a new
     // name; appending to an existing file is not an overwrite, so no prompt.
-    return QFileDialog::getSaveFileName(m_parent, QString(), QString(), filter, nullptr,
+    return QFileDialog::getSaveFileName(m_parent, title, QString(), filter, nullptr,
                                         QFileDialog::DontConfirmOverwrite);
 }

@@ -11,7 +11,7 @@ public:
     explicit QtDialogs(QWidget* parent = nullptr) : m_parent(parent) {}
 
     MessageAnswer show(const MessageBox& box) override;
-    QString openFileName(const QString& filter, bool allowNew) override;
+    QString openFileName(const QString& title, const QString& filter, bool allowNew) override;
 
 private:
     QPointer<QWidget> m_parent;
