@@ -19,7 +19,7 @@ declare -A allowed=(
     [document]="zip common"
     [batch]="workbook document trace platform common"
     [mainwindow]="batch workbook trace platform platform/widgets common"
-    [startup]="trace platform"
+    [startup]="trace platform platform/widgets"
     [cli]="batch workbook trace platform common"
     [app]="mainwindow startup cli platform"
 )

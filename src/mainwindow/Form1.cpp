@@ -7,9 +7,9 @@
 #include "platform/AppIcon.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
-#include "platform/EnterKey.h"
 #include "platform/EventYield.h"
 #include "platform/Random.h"
+#include "platform/widgets/EnterKey.h"
 #include "platform/widgets/QtDialogs.h"
 #include "trace/FieldDefaults.h"
 

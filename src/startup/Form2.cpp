@@ -2,7 +2,7 @@
 
 #include "platform/AppIcon.h"
 #include "platform/AppInfo.h"
-#include "platform/EnterKey.h"
+#include "platform/widgets/EnterKey.h"
 #include "startup/WavePicture.h"
 
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "platform/EnterKey.h"
+#include "platform/widgets/EnterKey.h"
 
 #include <QKeyEvent>
 #include <QPushButton>
