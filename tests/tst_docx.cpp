@@ -950,7 +950,9 @@ void TestDocx::fullDiskLeavesTheDocumentWhole() {
     const QByteArray original = fileBytes(path);
     ReportDocument report(path);
     QCOMPARE(report.open().message(), QString());
-    for (int i = 0; i < 20; ++i) {
+    // Pictures of about 3 KB each: together three times the room left below.
+    const int pictures = 60;
+    for (int i = 0; i < pictures; ++i) {
         report.paste(plot(i), segment(i));
         report.typeParagraphBreak();
     }
@@ -974,12 +976,12 @@ void TestDocx::fullDiskLeavesTheDocumentWhole() {
              qPrintable(failure));
     QCOMPARE(fileBytes(path), original);
     QCOMPARE(directoryListing(dir.path()), QStringList{QStringLiteral("report.docx")});
-    QCOMPARE(report.pendingPictures(), 20);
+    QCOMPARE(report.pendingPictures(), pictures);
 
     QCOMPARE(report.flush().message(), QString());
     const Inspection after = inspect(path);
     verifyPackage(after);
-    QCOMPARE(after.pictures.size(), 21); // the fixture's own picture and the twenty
+    QCOMPARE(after.pictures.size(), pictures + 1); // the fixture's own picture first
 }
 
 void TestDocx::deletedDocumentIsWrittenAnew() {
