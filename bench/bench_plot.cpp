@@ -1,6 +1,7 @@
 // Time to draw one plot with the window's default fields: the frame routine
-// and the trace routine together, and the trace routine alone; then the trace
-// routine for long feeders, whose ripple has about one bump per metre.
+// and the trace routine together (at each pixel ratio), and the trace
+// routine alone; then the trace routine for long feeders, whose ripple has
+// about one bump per metre.
 
 #include "platform/Random.h"
 #include "support/Fakes.h"
@@ -13,10 +14,16 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+
 namespace {
 
+// The argument is the pixel ratio, negative for a canvas that keeps a record
+// of its drawing, as the window's does.
 void BM_Generate(benchmark::State& state) {
-    Canvas canvas = Canvas::plotCanvas();
+    const int ratio = static_cast<int>(std::abs(state.range(0)));
+    Canvas canvas =
+        Canvas::plotCanvas(ratio, state.range(0) < 0 ? Canvas::Record::Keep : Canvas::Record::None);
     const MapFields fields = MapFields::defaults();
     MersenneRandom random(2024u);
     CountingYield yield;
@@ -70,7 +77,14 @@ void BM_MainWaveMostBumps(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_Generate)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
+BENCHMARK(BM_Generate)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Arg(-1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_MainWave)->Unit(benchmark::kMillisecond)->Repetitions(10)->ReportAggregatesOnly(true);
 BENCHMARK(BM_MainWaveFeeder)
     ->Arg(20000)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -20,9 +21,40 @@ int inkCount(const QImage& image) {
 }
 
 // The plot canvas (601 x 289) with x -12..112 left to right, y 140..-60 top to bottom.
-Canvas plotFramed() {
-    Canvas canvas = Canvas::plotCanvas();
+Canvas plotFramed(int ratio = 1, Canvas::Record record = Canvas::Record::None) {
+    Canvas canvas = Canvas::plotCanvas(ratio, record);
     canvas.Scale(-12, 140, 112, -60);
+    return canvas;
+}
+
+// Points, lines, spans and texts over one another in every order, in red,
+// blue and black; `midway` runs after the first text.
+void drawScene(
+    Canvas& canvas, const std::function<void()>& midway = [] {}) {
+    canvas.Line(0, 50, 100, 50, kRed);
+    canvas.setCurrentX(10);
+    canvas.setCurrentY(53);
+    canvas.Print(QStringLiteral("Over the line"));
+    midway();
+    // Over the text, then the same colour again where the text lay on it.
+    canvas.fillColumnSpan(canvas.pixelColumn(12), 80, 150, qRgb(0, 0, 200));
+    canvas.Line(0, 50, 100, 50, kRed);
+    canvas.setForeColor(qRgb(0, 0, 200));
+    canvas.setFontSize(10);
+    canvas.setFontBold(true);
+    canvas.setCurrentX(14);
+    canvas.setCurrentY(54);
+    canvas.Print(QStringLiteral("Second"));
+    for (double x = 0; x < 40; x += 0.05)
+        canvas.PSet(x, 49 + 3 * std::sin(x), kRed);
+    canvas.setForeColor(qRgb(0, 0, 0));
+    canvas.setCurrentX(12);
+    canvas.Print(QStringLiteral("Third"));
+}
+
+Canvas sceneAt(int ratio) {
+    Canvas canvas = plotFramed(ratio);
+    drawScene(canvas);
     return canvas;
 }
 
@@ -39,9 +71,12 @@ private slots:
     void columnSpans();
     void printMovesDown_data();
     void printMovesDown();
+    void printDrawsInForeColour_data();
     void printDrawsInForeColour();
     void clsClearsEverything();
     void copiesKeepTheirPixels();
+    void picturesAtEachRatio_data();
+    void picturesAtEachRatio();
 };
 
 void TestCanvas::pointMapping_data() {
@@ -65,14 +100,20 @@ void TestCanvas::pointMapping() {
     QFETCH(double, x);
     QFETCH(double, y);
     QFETCH(QPoint, pixel);
-    Canvas canvas = plotFramed();
-    canvas.PSet(x, y, kRed);
-    QCOMPARE(canvas.pointCount(), 1);
     const bool inside = pixel != QPoint(-1, -1);
-    QCOMPARE(inkCount(canvas.Image()), inside ? 1 : 0);
-    if (inside)
-        QCOMPARE(canvas.Image().pixel(pixel), kRed);
-    QCOMPARE(canvas.CurrentY(), y);
+    // At every ratio the point is the block of the same logical pixel.
+    for (int ratio = 1; ratio <= Canvas::kMaxPixelRatio; ++ratio) {
+        Canvas canvas = plotFramed(ratio);
+        canvas.PSet(x, y, kRed);
+        QCOMPARE(canvas.pointCount(), 1);
+        const QImage image = canvas.Image();
+        QCOMPARE(inkCount(image), inside ? ratio * ratio : 0);
+        if (inside) {
+            QCOMPARE(image.pixel(pixel * ratio), kRed);
+            QCOMPARE(image.pixel(pixel * ratio + QPoint(ratio - 1, ratio - 1)), kRed);
+        }
+        QCOMPARE(canvas.CurrentY(), y);
+    }
 }
 
 void TestCanvas::lines_data() {
@@ -141,14 +182,18 @@ void TestCanvas::columnSpans() {
 
 void TestCanvas::printMovesDown_data() {
     QTest::addColumn<QList<double>>("frame"); // x1, y1, x2, y2
-    QTest::newRow("plot frame, y upward") << QList<double>{-12, 140, 112, -60};
-    QTest::newRow("pixel frame, y downward") << QList<double>{0, 0, 601, 289};
-    QTest::newRow("twips frame") << QList<double>{0, 0, 9015, 4335};
+    QTest::addColumn<int>("ratio");
+    QTest::newRow("plot frame, y upward") << QList<double>{-12, 140, 112, -60} << 1;
+    QTest::newRow("pixel frame, y downward") << QList<double>{0, 0, 601, 289} << 1;
+    QTest::newRow("twips frame") << QList<double>{0, 0, 9015, 4335} << 1;
+    // Lines of the logical size: the layout does not change with the ratio.
+    QTest::newRow("plot frame at ratio 3") << QList<double>{-12, 140, 112, -60} << 3;
 }
 
 void TestCanvas::printMovesDown() {
     QFETCH(QList<double>, frame);
-    Canvas canvas = Canvas::plotCanvas();
+    QFETCH(int, ratio);
+    Canvas canvas = Canvas::plotCanvas(ratio);
     canvas.Scale(frame[0], frame[1], frame[2], frame[3]);
     const double startY = frame[1] + (frame[3] - frame[1]) / 4;
     canvas.setCurrentY(startY);
@@ -158,7 +203,7 @@ void TestCanvas::printMovesDown() {
     // One line of Arial 8.25 pt at 96 dpi, in the frame's units.
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8.25);
-    const QImage image = canvas.Image();
+    const QImage image = Canvas::plotCanvas().Image();
     const double linePixels = QFontMetricsF(font, &image).height();
     QVERIFY(linePixels > 9 && linePixels < 16);
     const double lineUnits = linePixels * (frame[3] - frame[1]) / 289;
@@ -170,8 +215,16 @@ void TestCanvas::printMovesDown() {
     QVERIFY(texts[1].pixel.y() > texts[0].pixel.y());
 }
 
+void TestCanvas::printDrawsInForeColour_data() {
+    QTest::addColumn<int>("ratio");
+    QTest::newRow("ratio 1") << 1;
+    QTest::newRow("ratio 2") << 2;
+    QTest::newRow("ratio 3") << 3;
+}
+
 void TestCanvas::printDrawsInForeColour() {
-    Canvas canvas = plotFramed();
+    QFETCH(int, ratio);
+    Canvas canvas = plotFramed(ratio);
     canvas.setForeColor(qRgb(0, 0, 200));
     canvas.setFontSize(10);
     canvas.setFontBold(true);
@@ -184,17 +237,24 @@ void TestCanvas::printDrawsInForeColour() {
     QVERIFY(text.bold);
     QCOMPARE(text.color, qRgb(0, 0, 200));
 
-    // Glyphs lie right of and below the top-left corner, partly in the fore colour.
+    // Glyphs lie right of and below the top-left corner, partly in the fore
+    // colour; at a finer ratio rasterised at it, not as blocks of pixels.
     bool foreColourSeen = false;
+    bool finerThanBlocks = false;
     const QImage image = canvas.Image();
-    for (int row = 0; row < 289; ++row)
-        for (int column = 0; column < 601; ++column) {
+    for (int row = 0; row < image.height(); ++row)
+        for (int column = 0; column < image.width(); ++column) {
             if (image.pixel(column, row) == kWhite)
                 continue;
-            QVERIFY(column >= 252 && column < 252 + 80 && row >= 130 && row < 130 + 20);
+            QVERIFY(column >= 252 * ratio && column < (252 + 80) * ratio && row >= 130 * ratio &&
+                    row < (130 + 20) * ratio);
             foreColourSeen = foreColourSeen || image.pixel(column, row) == qRgb(0, 0, 200);
+            const QPoint blockCorner(column - column % ratio, row - row % ratio);
+            finerThanBlocks =
+                finerThanBlocks || image.pixel(column, row) != image.pixel(blockCorner);
         }
     QVERIFY(foreColourSeen);
+    QCOMPARE(finerThanBlocks, ratio > 1);
 }
 
 void TestCanvas::clsClearsEverything() {
@@ -228,6 +288,51 @@ void TestCanvas::copiesKeepTheirPixels() {
     canvas.Cls();
     QCOMPARE(inkCount(taken), 1);
     QCOMPARE(inkCount(copied.Image()), 2 + 485);
+}
+
+void TestCanvas::picturesAtEachRatio_data() {
+    QTest::addColumn<int>("drawn");   // the ratio asked for at first
+    QTest::addColumn<int>("moved");   // asked for midway (0: none), as on another screen
+    QTest::addColumn<int>("picture"); // the picture ratio asked for
+    QTest::addColumn<bool>("record");
+    QTest::addColumn<int>("expected"); // the picture ratio handed out
+    QTest::newRow("drawn at 1, picture at 3") << 1 << 0 << 3 << true << 3;
+    QTest::newRow("drawn at 2, picture at 1") << 2 << 0 << 1 << true << 1;
+    QTest::newRow("moved to 2, picture at 1") << 1 << 2 << 1 << true << 1;
+    QTest::newRow("moved to 1, picture at 2") << 3 << 1 << 2 << true << 2;
+    QTest::newRow("picture at 4 refused") << 1 << 0 << 4 << true << 1;
+    QTest::newRow("asked for 0: drawn at 1") << 0 << 0 << 1 << false << 1;
+    QTest::newRow("asked for 4: drawn at 3") << 4 << 0 << 3 << false << 3;
+    QTest::newRow("no record: drawn ratio only") << 2 << 1 << 1 << false << 2;
+}
+
+void TestCanvas::picturesAtEachRatio() {
+    QFETCH(int, drawn);
+    QFETCH(int, moved);
+    QFETCH(int, picture);
+    QFETCH(bool, record);
+    QFETCH(int, expected);
+    Canvas canvas = plotFramed(drawn, record ? Canvas::Record::Keep : Canvas::Record::None);
+    const int drawnAt = std::clamp(drawn, 1, Canvas::kMaxPixelRatio);
+    QCOMPARE(canvas.pixelRatio(), drawnAt);
+    QCOMPARE(canvas.pictureRatio(), drawnAt);
+    drawScene(canvas, [&] {
+        if (moved != 0)
+            QCOMPARE(canvas.setPixelRatio(moved), record);
+    });
+    const int nowAt = record && moved != 0 ? moved : drawnAt;
+    QCOMPARE(canvas.pixelRatio(), nowAt);
+    QCOMPARE(canvas.setPictureRatio(picture), picture == expected);
+    QCOMPARE(canvas.pictureRatio(), expected);
+
+    // Exactly the pixels of the scene drawn at that ratio from the start, of
+    // the same logical size.
+    const QImage image = canvas.Image();
+    QCOMPARE(image, sceneAt(expected).Image());
+    QCOMPARE(image.size(), QSize(601, 289) * expected);
+    QCOMPARE(image.deviceIndependentSize(), QSizeF(601, 289));
+    QCOMPARE(image.dotsPerMeterX(), 3780 * expected);
+    QCOMPARE(canvas.drawing(), sceneAt(nowAt).drawing());
 }
 
 QTEST_MAIN(TestCanvas)

@@ -40,6 +40,8 @@ private:
 
 // A frame and a trace drawn from the fields.
 struct Plot {
+    explicit Plot(int ratio = 1, Canvas::Record record = Canvas::Record::None)
+        : canvas(Canvas::plotCanvas(ratio, record)) {}
     QString draw(Random& random, RippleDrawing drawing = RippleDrawing::Fast) {
         cycs(canvas, fields);
         texts = canvas.printedTexts().size();
@@ -58,7 +60,7 @@ struct Plot {
         return pixels;
     }
     MapFields fields = MapFields::defaults();
-    Canvas canvas = Canvas::plotCanvas();
+    Canvas canvas;
     CountingYield yield;
     qsizetype texts = 0;
 };
@@ -89,6 +91,8 @@ private slots:
     void samplingLoopRisesThenFalls();
     void fastRippleMatchesSamples_data();
     void fastRippleMatchesSamples();
+    void ratioKeepsTheGeometry_data();
+    void ratioKeepsTheGeometry();
     void manyBumpsYieldOnTime_data();
     void manyBumpsYieldOnTime();
 };
@@ -415,10 +419,10 @@ void TestMainWave::fastRippleMatchesSamples_data() {
     QTest::addColumn<QStringList>("texts"); // fields 1, 2, 3
     QTest::addColumn<uint>("seed");
     QTest::addColumn<QList<float>>("draws"); // instead of the seeded generator
+    QTest::addColumn<int>("ratio");
     // One metre of feeder is 484.7 / D pixel columns.
-    const auto row = [](const char* name, QStringList texts, uint seed, QList<float> draws = {}) {
-        QTest::newRow(name) << texts << seed << draws;
-    };
+    const auto row = [](const char* name, QStringList texts, uint seed, QList<float> draws = {},
+                        int ratio = 1) { QTest::newRow(name) << texts << seed << draws << ratio; };
     row("default", {"13.5", "1.18", "20"}, 1);
     row("bumps of two columns", {"100", "1.18", "250"}, 2);
     row("bumps of one column", {"200", "1.3", "485"}, 3);
@@ -439,13 +443,19 @@ void TestMainWave::fastRippleMatchesSamples_data() {
     row("right side of many bumps", {"13.5", "1.18", "3000"}, 18);
     row("positions overflow", {"-1.7", "1.18", "1e-306"}, 19);
     row("amplitudes outside [0, 8)", {"1500", "1.2", "3000"}, 0, {0.5f, 1.5f, -0.25f, 100, 0.25f});
+    // Every set point a block of the logical pixel, whichever way it is set.
+    row("bumps of half a column at ratio 2", {"400", "1.18", "1000"}, 5, {}, 2);
+    row("2,000 m feeder at ratio 3", {"2000", "1.4", "3000"}, 8, {}, 3);
+    row("amplitudes outside [0, 8) at ratio 2", {"1500", "1.2", "3000"}, 0,
+        {0.5f, 1.5f, -0.25f, 100, 0.25f}, 2);
 }
 
 void TestMainWave::fastRippleMatchesSamples() {
     QFETCH(QStringList, texts);
     QFETCH(uint, seed);
     QFETCH(QList<float>, draws);
-    Plot fast, samples;
+    QFETCH(int, ratio);
+    Plot fast(ratio), samples(ratio);
     for (Plot* plot : {&fast, &samples})
         for (int i = 0; i < 3; ++i)
             plot->fields.texts[1 + i] = texts[i];
@@ -472,6 +482,52 @@ void TestMainWave::fastRippleMatchesSamples() {
         QCOMPARE(fastSeeded.nextSingle(), samplesSeeded.nextSingle());
     else
         QCOMPARE(fastFixed.draws, samplesFixed.draws);
+}
+
+void TestMainWave::ratioKeepsTheGeometry_data() {
+    QTest::addColumn<QStringList>("texts"); // fields 1, 2, 3
+    QTest::addColumn<int>("ratio");
+    QTest::newRow("default at ratio 2") << QStringList{"13.5", "1.18", "20"} << 2;
+    QTest::newRow("default at ratio 3") << QStringList{"13.5", "1.18", "20"} << 3;
+    QTest::newRow("2,000 m feeder at ratio 2") << QStringList{"2000", "1.4", "3000"} << 2;
+}
+
+void TestMainWave::ratioKeepsTheGeometry() {
+    QFETCH(QStringList, texts);
+    QFETCH(int, ratio);
+    Plot logical, finer(ratio), window(ratio, Canvas::Record::Keep);
+    for (Plot* plot : {&logical, &finer, &window})
+        for (int i = 0; i < 3; ++i)
+            plot->fields.texts[1 + i] = texts[i];
+    MersenneRandom logicalRandom(7u), finerRandom(7u), windowRandom(7u);
+    const QString failure = logical.draw(logicalRandom);
+    QCOMPARE(finer.draw(finerRandom), failure);
+    QCOMPARE(window.draw(windowRandom), failure);
+    const QImage one = logical.canvas.Image();
+    const QImage many = finer.canvas.Image();
+    QCOMPARE(many.size(), one.size() * ratio);
+
+    // The plot area holds the grid, the ticks, the trace with the lobe's peak
+    // and the marker, and no text: each of its pixels is a block of the same
+    // colour, at the ratio times its place.
+    const QRect area(plotPixel(0, 100), plotPixel(100, 0));
+    for (int row = area.top(); row <= area.bottom(); ++row)
+        for (int column = area.left(); column <= area.right(); ++column)
+            for (int dy = 0; dy < ratio; ++dy)
+                for (int dx = 0; dx < ratio; ++dx)
+                    if (many.pixel(column * ratio + dx, row * ratio + dy) != one.pixel(column, row))
+                        QFAIL(qPrintable(
+                            QStringLiteral("logical pixel %1, %2").arg(column).arg(row)));
+    // The marker's column, for one.
+    const int marker = plotPixel(texts[0].toDouble() * 100 / texts[2].toDouble(), 0).x();
+    QCOMPARE(many.pixel(marker * ratio, area.center().y() * ratio), kBlue);
+    QVERIFY(many.pixel(marker * ratio - 1, area.center().y() * ratio) != kBlue);
+
+    // The window's canvas draws at the screen's ratio and hands out the
+    // ratio-1 picture pixel for pixel as the plain canvas draws it.
+    QCOMPARE(window.canvas.drawing(), finer.canvas.drawing());
+    QVERIFY(window.canvas.setPictureRatio(1));
+    QCOMPARE(window.canvas.Image(), one);
 }
 
 void TestMainWave::manyBumpsYieldOnTime_data() {

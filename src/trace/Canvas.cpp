@@ -3,7 +3,6 @@
 #include "trace/VectorState.h"
 
 #include <QFontMetricsF>
-#include <QPainter>
 
 #include <algorithm>
 #include <cstdint>
@@ -25,27 +24,68 @@ std::int64_t roundedQuotient(std::int64_t numerator, std::int64_t denominator) {
     return quotient;
 }
 
-} // namespace
-
-Canvas::Canvas(int width, int height, QColor background, QColor foreground, const QFont& font)
-    : m_pixels(width, height), m_imageWidth(width), m_imageHeight(height),
-      m_background(background.rgb()), m_foreColor(foreground.rgb()), m_font(font), m_width(width),
-      m_height(height) {
-    QImage& image = m_pixels.modify();
+// The image of a canvas at the ratio, filled with the background. Texts are
+// drawn on it at 96 dpi, scaled by the ratio.
+QImage blankImage(int width, int height, int ratio, QRgb background) {
+    QImage image(width * ratio, height * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.setDotsPerMeterX(kDotsPerMetreAt96Dpi);
     image.setDotsPerMeterY(kDotsPerMetreAt96Dpi);
-    image.fill(m_background);
+    image.fill(background);
+    return image;
+}
+
+} // namespace
+
+Canvas::Canvas(int width, int height, QColor background, QColor foreground, const QFont& font,
+               int ratio, Record record)
+    : m_pixels(blankImage(width, height, std::clamp(ratio, 1, kMaxPixelRatio), background.rgb())),
+      m_imageWidth(width), m_imageHeight(height), m_ratio(std::clamp(ratio, 1, kMaxPixelRatio)),
+      m_pictureRatio(m_ratio), m_background(background.rgb()), m_foreColor(foreground.rgb()),
+      m_font(font), m_width(width), m_height(height) {
+    if (record == Record::Keep)
+        m_record.emplace(width, height);
     vectorstate::clearUpper();
 }
 
-Canvas Canvas::plotCanvas() {
+Canvas Canvas::plotCanvas(int ratio, Record record) {
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(8.25);
-    return Canvas(601, 289, Qt::white, Qt::black, font);
+    return Canvas(601, 289, Qt::white, Qt::black, font, ratio, record);
+}
+
+QImage Canvas::Image() const {
+    QImage image =
+        m_pictureRatio == m_ratio ? m_pixels.image() : m_record->draw(m_pictureRatio, m_background);
+    // The texts were drawn at 96 dpi scaled by the ratio; the picture says
+    // how finely it is drawn.
+    if (m_pictureRatio != 1) {
+        image.setDotsPerMeterX(kDotsPerMetreAt96Dpi * m_pictureRatio);
+        image.setDotsPerMeterY(kDotsPerMetreAt96Dpi * m_pictureRatio);
+    }
+    return image;
+}
+
+bool Canvas::setPictureRatio(int ratio) {
+    if (!canDrawAt(ratio))
+        return false;
+    m_pictureRatio = ratio;
+    return true;
+}
+
+bool Canvas::setPixelRatio(int ratio) {
+    if (!canDrawAt(ratio))
+        return false;
+    if (ratio != m_ratio)
+        m_pixels = PixelBuffer(m_record->draw(ratio, m_background));
+    m_ratio = ratio;
+    return true;
 }
 
 void Canvas::Cls() {
     m_pixels.modify().fill(m_background);
+    if (m_record)
+        m_record->clear();
     vectorstate::clearUpper(); // the fill leaves it dirty
     m_currentX = 0;
     m_currentY = 0;
@@ -66,8 +106,24 @@ void Canvas::fillColumnSpan(int column, int row1, int row2, QRgb color) {
     const int first = std::max(std::min(row1, row2), 0);
     const int last = std::min(std::max(row1, row2), m_imageHeight - 1);
     const QRgb pixel = color | 0xff000000u;
-    for (int row = first; row <= last; ++row)
-        m_pixels.row(row)[column] = pixel;
+    const int ratio = m_ratio;
+    if (ratio == 1) {
+        for (int row = first; row <= last; ++row)
+            m_pixels.row(row)[column] = pixel;
+    } else {
+        for (int row = first * ratio; row < (last + 1) * ratio; ++row)
+            std::fill_n(m_pixels.row(row) + column * ratio, ratio, pixel);
+    }
+    if (m_record)
+        for (int row = first; row <= last; ++row)
+            m_record->set(column, row, pixel);
+}
+
+void Canvas::setBlock(int column, int row, QRgb pixel) {
+    QRgb* top = m_pixels.row(row * m_ratio) + column * m_ratio;
+    const qsizetype stride = m_pixels.stride();
+    for (int y = 0; y < m_ratio; ++y)
+        std::fill_n(top + y * stride, m_ratio, pixel);
 }
 
 void Canvas::Line(double x1, double y1, double x2, double y2) {
@@ -112,7 +168,7 @@ void Canvas::drawLine(double x1, double y1, double x2, double y2, QRgb color) {
             continue;
         const int column = static_cast<int>(steep ? minor : major);
         const int row = static_cast<int>(steep ? major : minor);
-        m_pixels.row(row)[column] = pixel;
+        setPixel(column, row, pixel);
     }
 }
 
@@ -127,7 +183,8 @@ void Canvas::setFontBold(bool bold) {
 }
 
 void Canvas::updateMetrics() {
-    const QFontMetricsF metrics(m_font, &m_pixels.view()); // at the image's resolution
+    // At 96 dpi whatever the ratio: the layout is in logical pixels.
+    const QFontMetricsF metrics(m_font, &m_pixels.view());
     m_ascent = metrics.ascent();
     m_lineHeight = metrics.height();
     m_metricsValid = true;
@@ -144,11 +201,12 @@ void Canvas::Print(const QString& text) {
     const bool nearImage = topLeft.x() > -(1 << 20) && topLeft.x() < (1 << 20) &&
                            topLeft.y() > -(1 << 20) && topLeft.y() < (1 << 20);
     if (!text.isEmpty() && nearImage) {
-        QPainter painter(&m_pixels.modify());
-        painter.setFont(m_font);
-        painter.setPen(QColor::fromRgb(m_foreColor));
-        painter.drawText(QPointF(topLeft.x(), topLeft.y() + m_ascent), text);
-        painter.end();
+        // In logical pixels; the painter scales them to the ratio.
+        const CanvasRecord::Text drawn{text, m_font, QPointF(topLeft.x(), topLeft.y() + m_ascent),
+                                       m_foreColor};
+        CanvasRecord::drawText(m_pixels.modify(), drawn);
+        if (m_record)
+            m_record->addText(drawn);
         vectorstate::clearUpper(); // the painter leaves it dirty
     }
     // One text line lower on the screen, in user units.

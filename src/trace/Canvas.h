@@ -1,5 +1,7 @@
 #pragma once
 
+#include "trace/CanvasRecord.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -8,12 +10,27 @@
 #include <QString>
 
 #include <cmath>
+#include <optional>
+#include <utility>
 
 // A picture box: a persistent image with a user coordinate frame, a print
 // position, a fore colour and a font. Points map linearly from the frame to
 // pixels; whatever falls outside the image is clipped.
+//
+// Its size and geometry are in logical pixels; it draws at a pixel ratio of
+// 1, 2 or 3 device pixels to a logical one. A point, line or span sets the
+// whole ratio x ratio block of each logical pixel it covers, so every ratio
+// shows the same geometry, and texts are rasterised at the ratio, sharp. At
+// ratio 1 a logical pixel is one pixel.
+//
+// A canvas that keeps a record of its drawing can also hand out its picture
+// at another ratio, and change the ratio it draws at, without being drawn
+// again by its caller.
 class Canvas {
 public:
+    static constexpr int kMaxPixelRatio = 3;
+    enum class Record { None, Keep };
+
     // A text drawn by Print, kept so that tests can check texts and places.
     struct PrintedText {
         QString text;
@@ -25,10 +42,12 @@ public:
         QRgb color;
     };
 
-    Canvas(int width, int height, QColor background, QColor foreground, const QFont& font);
+    // ratio is brought into 1..kMaxPixelRatio.
+    Canvas(int width, int height, QColor background, QColor foreground, const QFont& font,
+           int ratio = 1, Record record = Record::None);
 
-    // The plot canvas: 601 x 289, white, black, Arial 8.25 pt.
-    static Canvas plotCanvas();
+    // The plot canvas: 601 x 289 logical pixels, white, black, Arial 8.25 pt.
+    static Canvas plotCanvas(int ratio = 1, Record record = Record::None);
 
     // Fills the image with the background, forgets the printed texts and the
     // point count and puts the print position at user point (0, 0).
@@ -37,10 +56,10 @@ public:
     void Scale(double x1, double y1, double x2, double y2);
     // Sets the one pixel under the user point; the print position moves there.
     inline void PSet(double x, double y, QRgb color);
-    // Sets the pixels of one column from row1 to row2, both included, clipped
-    // to the image: what PSet does for points that fall on each of them. For
-    // drawing many points at once; the point count and the print position are
-    // the caller's (notePointsSet).
+    // Sets the logical pixels of one column from row1 to row2, both included,
+    // clipped to the image: what PSet does for points that fall on each of
+    // them. For drawing many points at once; the point count and the print
+    // position are the caller's (notePointsSet).
     void fillColumnSpan(int column, int row1, int row2, QRgb color);
     // Accounts for `count` points drawn without PSet, the last at (x, y): the
     // point count grows and the print position moves there, as with PSet.
@@ -68,18 +87,31 @@ public:
     bool FontBold() const { return m_font.bold(); }
     void setFontBold(bool bold);
 
-    // The persistent picture: everything drawn since the last Cls. The copy
-    // keeps its pixels whatever is drawn afterwards.
-    QImage Image() const { return m_pixels.image(); }
+    // The persistent picture: everything drawn since the last Cls, at the
+    // picture ratio; its device pixel ratio and resolution (96 dpi times the
+    // ratio) give it the logical size. The copy keeps its pixels whatever is
+    // drawn afterwards.
+    QImage Image() const;
+    // The ratio Image() hands out, at first the one drawn at. Another needs
+    // the record; false (and nothing changes) without it or out of range.
+    int pictureRatio() const { return m_pictureRatio; }
+    bool setPictureRatio(int ratio);
+    // The ratio drawn at. Changing it draws the picture again from the
+    // record; false (and nothing changes) without it or out of range.
+    int pixelRatio() const { return m_ratio; }
+    bool setPixelRatio(int ratio);
+    // The drawing at the ratio drawn at, for showing without a copy.
+    const QImage& drawing() const { return m_pixels.view(); }
 
-    // Pixel that a user point falls on (may lie outside the image; coordinates
-    // beyond +-1e9 and NaN are pinned far outside it).
+    // Logical pixel that a user point falls on (may lie outside the image;
+    // coordinates beyond +-1e9 and NaN are pinned far outside it).
     QPoint toPixel(double x, double y) const { return {pixelColumn(x), pixelRow(y)}; }
     int pixelColumn(double x) const { return floorToInt(pixelX(x)); }
     int pixelRow(double y) const { return floorToInt(pixelY(y)); }
     double pixelX(double x) const { return (x - m_left) * m_imageWidth / m_width; }
     double pixelY(double y) const { return (y - m_top) * m_imageHeight / m_height; }
     int imageWidth() const { return m_imageWidth; }
+    int imageHeight() const { return m_imageHeight; }
 
     // Texts printed since the last Cls, in order.
     const QList<PrintedText>& printedTexts() const { return m_printed; }
@@ -98,6 +130,21 @@ private:
 
     void drawLine(double x1, double y1, double x2, double y2, QRgb color);
     void updateMetrics();
+    bool canDrawAt(int ratio) const {
+        return ratio == m_ratio || (m_record && ratio >= 1 && ratio <= kMaxPixelRatio);
+    }
+    // Sets the logical pixel (on the image) to the opaque colour. At ratio 1
+    // in line; a larger block out of line, which costs the per-point path
+    // less than a loop in line.
+    void setPixel(int column, int row, QRgb pixel) {
+        if (m_ratio == 1)
+            m_pixels.row(row)[column] = pixel;
+        else
+            setBlock(column, row, pixel);
+        if (m_record)
+            m_record->set(column, row, pixel);
+    }
+    void setBlock(int column, int row, QRgb pixel);
 
     // The image with a direct pointer to its pixels for the per-point path.
     // The pointer is taken again, after detaching, whenever the buffer may
@@ -105,7 +152,7 @@ private:
     // replaced (filled, painted on); so no copy ever sees later drawing.
     class PixelBuffer {
     public:
-        PixelBuffer(int width, int height) : m_image(width, height, QImage::Format_RGB32) {}
+        explicit PixelBuffer(QImage image) : m_image(std::move(image)) {}
         PixelBuffer(const PixelBuffer& other) : m_image(other.m_image) { other.m_stale = true; }
         PixelBuffer& operator=(const PixelBuffer& other) {
             m_image = other.m_image;
@@ -129,6 +176,8 @@ private:
                 refresh();
             return m_bits + y * m_stride;
         }
+        // Pixels from one row to the next; valid once row() has been called.
+        qsizetype stride() const { return m_stride; }
 
     private:
         void refresh() {
@@ -144,8 +193,11 @@ private:
     };
 
     PixelBuffer m_pixels;
-    int m_imageWidth;  // the image's size, which never changes, kept at hand
+    int m_imageWidth;  // the logical size, which never changes, kept at hand
     int m_imageHeight; // for the per-point arithmetic
+    int m_ratio;
+    int m_pictureRatio;
+    std::optional<CanvasRecord> m_record;
     QRgb m_background;
     QRgb m_foreColor;
     QFont m_font;
@@ -174,5 +226,5 @@ void Canvas::PSet(double x, double y, QRgb color) {
     if (static_cast<unsigned>(column) >= static_cast<unsigned>(m_imageWidth) ||
         static_cast<unsigned>(row) >= static_cast<unsigned>(m_imageHeight))
         return;
-    m_pixels.row(row)[column] = color | 0xff000000u;
+    setPixel(column, row, color | 0xff000000u);
 }
