@@ -727,32 +727,41 @@ void TestDocx::findsTheInsertionPoint() {
 void TestDocx::fitsTheTextWidth_data() {
     QTest::addColumn<QString>("section");       // body-level sectPr, or "new" for a new document
     QTest::addColumn<double>("textWidthTwips"); // 0: no page given, nothing to fit
-    QTest::newRow("new A4 document") << "new" << 11906.0 - 2 * 1800;
+    QTest::addColumn<int>("ratio");             // device pixels to a pixel of the picture
+    QTest::newRow("new A4 document") << "new" << 11906.0 - 2 * 1800 << 1;
     QTest::newRow("A4, 2 cm margins (wide enough)")
         << "<w:pgSz w:w=\"11906\"/><w:pgMar w:left=\"1134\" w:right=\"1134\"/>"
-        << 11906.0 - 2 * 1134;
+        << 11906.0 - 2 * 1134 << 1;
     QTest::newRow("narrow page")
-        << "<w:pgSz w:w=\"6000\"/><w:pgMar w:left=\"1000\" w:right=\"800\"/>" << 6000.0 - 1800;
+        << "<w:pgSz w:w=\"6000\"/><w:pgMar w:left=\"1000\" w:right=\"800\"/>" << 6000.0 - 1800 << 1;
     QTest::newRow("landscape A4") << "<w:pgSz w:w=\"16838\" w:h=\"11906\" w:orient=\"landscape\"/>"
                                      "<w:pgMar w:left=\"1440\" w:right=\"1440\"/>"
-                                  << 16838.0 - 2880;
+                                  << 16838.0 - 2880 << 1;
     QTest::newRow("measures with units")
         << "<w:pgSz w:w=\"16cm\"/><w:pgMar w:left=\"2.54cm\" w:right=\"0.5in\"/>"
-        << 16 / 2.54 * 1440 - 1440 - 720;
-    QTest::newRow("no margins") << "<w:pgSz w:w=\"8000\"/>" << 8000.0;
-    QTest::newRow("no page size") << "<w:pgMar w:left=\"1440\" w:right=\"1440\"/>" << 0.0;
+        << 16 / 2.54 * 1440 - 1440 - 720 << 1;
+    QTest::newRow("no margins") << "<w:pgSz w:w=\"8000\"/>" << 8000.0 << 1;
+    QTest::newRow("no page size") << "<w:pgMar w:left=\"1440\" w:right=\"1440\"/>" << 0.0 << 1;
+    // A finer picture takes the same place on the page.
+    QTest::newRow("narrow page, ratio 3")
+        << "<w:pgSz w:w=\"6000\"/><w:pgMar w:left=\"1000\" w:right=\"800\"/>" << 6000.0 - 1800 << 3;
+    QTest::newRow("no page size, ratio 2")
+        << "<w:pgMar w:left=\"1440\" w:right=\"1440\"/>" << 0.0 << 2;
 }
 
 void TestDocx::fitsTheTextWidth() {
     QFETCH(QString, section);
     QFETCH(double, textWidthTwips);
+    QFETCH(int, ratio);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
     if (section != u"new")
         writeZip(path, minimalPackage(wordDocument(QStringLiteral("<w:sectPr>") + section +
                                                    QStringLiteral("</w:sectPr>"))));
     ReportDocument report(path);
-    report.paste(plot(0), segment(0));
+    QImage picture = plot(0).scaled(QSize(601, 289) * ratio);
+    picture.setDevicePixelRatio(ratio);
+    report.paste(picture, segment(0));
     report.typeParagraphBreak();
     QCOMPARE(report.flush().message(), QString());
     const Inspection after = inspect(path);
@@ -764,6 +773,11 @@ void TestDocx::fitsTheTextWidth() {
              qPrintable(QString::number(cx)));
     // Scaled proportionally.
     QVERIFY2(std::abs(cy - cx * 289.0 / 601) <= 1, qPrintable(QString::number(cy)));
+    // Every pixel kept; the file says how finely it is drawn (96 dpi times the ratio).
+    const QImage kept = pictureOf(after, after.pictures.first());
+    QCOMPARE(kept.size(), picture.size());
+    QCOMPARE(kept.dotsPerMeterX(), 3780 * ratio);
+    QCOMPARE(kept.dotsPerMeterY(), 3780 * ratio);
 }
 
 void TestDocx::cleansSegmentNames_data() {

@@ -20,7 +20,7 @@ inline constexpr qint64 kEmuPerTwip = 635;
 
 struct Picture {
     QByteArray png;
-    QSize pixels;
+    QSize pixels; // at 96 dpi, the size on the page; the PNG may hold more
     QString segmentName;
 };
 

@@ -23,15 +23,18 @@
 // (so a busy pool never makes flush() wait for a job that is still queued).
 struct ReportDocument::PendingPicture {
     PendingPicture(const QImage& picture, const QString& segment)
-        : image(picture), pixels(picture.size()), segmentName(segment), png(promise.get_future()) {}
+        : image(picture), pixels(picture.deviceIndependentSize().toSize()), segmentName(segment),
+          png(promise.get_future()) {}
 
     void encode() {
         if (claimed.exchange(true))
             return;
         QImage picture = std::move(image);
-        // The picture is shown at 96 dpi; say so in the file as well.
-        picture.setDotsPerMeterX(3780);
-        picture.setDotsPerMeterY(3780);
+        // The picture is shown at 96 dpi, times its pixel ratio when drawn
+        // finer; say so in the file as well.
+        const int dotsPerMetre = qRound(3780 * picture.devicePixelRatio());
+        picture.setDotsPerMeterX(dotsPerMetre);
+        picture.setDotsPerMeterY(dotsPerMetre);
         promise.set_value(palettepng::encode(picture));
     }
 
@@ -41,7 +44,7 @@ struct ReportDocument::PendingPicture {
     }
 
     QImage image; // released once encoded
-    QSize pixels;
+    QSize pixels; // logical: the size on the page whatever the pixel ratio
     QString segmentName;
     std::atomic<bool> claimed{false};
     std::promise<QByteArray> promise;
