@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -68,6 +70,8 @@ private slots:
     void twoGeneratesDifferInRippleOnly();
     void copyPutsThePlotOnTheClipboard();
     void copyReportsAClipboardFailure();
+    void pictureRatioChosenOnThePlot_data();
+    void pictureRatioChosenOnThePlot();
 
 private:
     FakePlatform* m_fakes = nullptr;
@@ -436,6 +440,48 @@ void TestForm1::copyReportsAClipboardFailure() {
     QVERIFY(m_fakes->clipboard.image.isNull());
     QCOMPARE(m_fakes->dialogs.criticalTexts().size(), 1);
     QVERIFY(m_fakes->dialogs.informationTexts().isEmpty());
+}
+
+void TestForm1::pictureRatioChosenOnThePlot_data() {
+    QTest::addColumn<QVariant>("stored"); // in the settings before the window opens
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("chosen");
+    QTest::newRow("nothing stored, choose 2") << QVariant() << 1 << 2;
+    QTest::newRow("2 stored, choose 3") << QVariant(2) << 2 << 3;
+    QTest::newRow("3 stored, choose 1") << QVariant(3) << 3 << 1;
+    QTest::newRow("damaged: not a number") << QVariant(QStringLiteral("abc")) << 1 << 3;
+    QTest::newRow("damaged: out of range") << QVariant(7) << 1 << 2;
+}
+
+void TestForm1::pictureRatioChosenOnThePlot() {
+    QFETCH(QVariant, stored);
+    QFETCH(int, start);
+    QFETCH(int, chosen);
+    if (stored.isValid())
+        m_fakes->settings.setValue(QStringLiteral("plot/pictureRatio"), stored);
+    Form1 form(m_fakes->platform());
+    const auto action = [](Form1& window, int ratio) {
+        return window.findChild<QAction*>(QStringLiteral("pictureRatio%1").arg(ratio));
+    };
+    QVERIFY(action(form, start)->isChecked());
+    // A right click on the plot opens the menu that offers the choice.
+    auto* plot = form.findChild<QWidget*>(QStringLiteral("p1"));
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(300, 100),
+                            plot->mapToGlobal(QPoint()));
+    QCoreApplication::sendEvent(plot, &click);
+    QVERIFY(plot->findChild<QMenu*>(QStringLiteral("p1Menu"))->isVisible());
+
+    // Copy hands out the picture at the chosen ratio, of the same logical size.
+    QVERIFY(form.generate());
+    action(form, chosen)->trigger();
+    form.copy();
+    QCOMPARE(m_fakes->clipboard.image.size(), QSize(601, 289) * chosen);
+    QCOMPARE(m_fakes->clipboard.image.deviceIndependentSize(), QSizeF(601, 289));
+    QCOMPARE(plot->geometry(), QRect(0, 0, 601, 289));
+    // The next window starts with it.
+    Form1 next(m_fakes->platform());
+    QCOMPARE(next.canvas().pictureRatio(), chosen);
+    QVERIFY(action(next, chosen)->isChecked());
 }
 
 QTEST_MAIN(TestForm1)

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -156,8 +157,11 @@ void TestReportCommands::cancelledFirstSaveChangesNothing() {
 void TestReportCommands::savesAppendInOrder() {
     m_fakes->dialogs.fileAnswers = {m_dir->filePath(QStringLiteral("report"))};
     const QStringList segments{QStringLiteral("段A"), QStringLiteral("段B")};
-    for (const QString& segment : segments) {
-        m_form->setFieldText(0, segment);
+    // The second at another pixel ratio, chosen on the plot.
+    const int ratios[] = {1, 2};
+    for (int i = 0; i < segments.size(); ++i) {
+        m_form->findChild<QAction*>(QStringLiteral("pictureRatio%1").arg(ratios[i]))->trigger();
+        m_form->setFieldText(0, segments[i]);
         m_form->generate();
         m_form->save();
     }
@@ -171,6 +175,19 @@ void TestReportCommands::savesAppendInOrder() {
     QVERIFY(descriptions[0].contains(segments[0]));
     QVERIFY(descriptions[1].contains(segments[1]));
     QCOMPARE(docxinspect::emptyParagraphs(m_docx), 1);
+    // Each picture keeps its own pixels, and both take the same place on the page.
+    const QList<QImage> pictures = docxinspect::pictures(m_docx);
+    QCOMPARE(pictures.size(), 2);
+    QCOMPARE(pictures[0].size(), QSize(601, 289));
+    QCOMPARE(pictures[1].size(), QSize(1202, 578));
+    const QString body =
+        QString::fromUtf8(docxinspect::entry(m_docx, QStringLiteral("word/document.xml")));
+    QStringList extents;
+    for (const auto& match :
+         QRegularExpression(QStringLiteral("<wp:extent [^>]*>")).globalMatch(body))
+        extents.append(match.captured());
+    QCOMPARE(extents.size(), 2);
+    QCOMPARE(extents[1], extents[0]);
     // Each save says where the picture went, without a box to click away.
     QCOMPARE(batchReport(), QStringLiteral("已保存到：report.docx\r\n本窗口已存入2张驻波图"));
 }

@@ -8,6 +8,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Names the settings file: ~/.config/Veltrace/Veltrace.conf.
+    QApplication::setOrganizationName(QStringLiteral("Veltrace"));
     QApplication::setApplicationName(QStringLiteral("Veltrace"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     QGuiApplication::setDesktopFileName(QStringLiteral("veltrace"));

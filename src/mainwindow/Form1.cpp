@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
 #include <QTimer>
 
@@ -55,11 +56,13 @@ struct Form1::Services {
     SystemClock clock;
     QtClipboard clipboard;
     QtEventYield yield;
+    QSettings settings;
 };
 
 Form1::Form1(Platform platform, QWidget* parent)
     : QWidget(parent), m_services(std::make_unique<Services>(this)), m_platform(platform),
-      m_canvas(Canvas::plotCanvas()) {
+      // Kept so that the plot can be shown and handed out at any pixel ratio.
+      m_canvas(Canvas::plotCanvas(1, Canvas::Record::Keep)) {
     if (!m_platform.dialogs)
         m_platform.dialogs = &m_services->dialogs;
     if (!m_platform.clock)
@@ -70,6 +73,8 @@ Form1::Form1(Platform platform, QWidget* parent)
         m_platform.clipboard = &m_services->clipboard;
     if (!m_platform.yield)
         m_platform.yield = &m_services->yield;
+    if (!m_platform.settings)
+        m_platform.settings = &m_services->settings;
     m_report = std::make_unique<ReportSession>(*m_platform.clock);
 
     buildWindow();
@@ -93,7 +98,8 @@ void Form1::buildWindow() {
     setFixedSize(797, 495);
     setFont(songFont(QStringLiteral("宋体"), 9));
 
-    m_plot = place(new PlotView(m_canvas, this), QStringLiteral("p1"), twips(0, 0, 9015, 4335));
+    m_plot = place(new PlotView(m_canvas, *m_platform.settings, this), QStringLiteral("p1"),
+                   twips(0, 0, 9015, 4335));
     buildManualConsole();
     buildBatchConsole();
     buildStatusLine();

@@ -3,18 +3,31 @@
 #include <QWidget>
 
 class Canvas;
+class QMenu;
+class QSettings;
 
 // Shows a canvas's persistent image; holds no drawing of its own, so the plot
-// stays whole when the window is covered or repainted. A focus frame marks it
-// while it has the keyboard focus.
+// stays whole when the window is covered or repainted. The canvas draws at the
+// screen's pixel ratio, so the plot is sharp on a high-density screen. A focus
+// frame marks it while it has the keyboard focus.
+//
+// Its context menu chooses the pixel ratio of the picture that copy and save
+// hand out (one, two or three device pixels to a pixel: the same size on the
+// page, finer texts); the choice is kept in the settings between runs.
 class PlotView : public QWidget {
     Q_OBJECT
 public:
-    PlotView(const Canvas& canvas, QWidget* parent);
+    PlotView(Canvas& canvas, QSettings& settings, QWidget* parent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
-    const Canvas& m_canvas;
+    QMenu* buildMenu();
+    void choosePictureRatio(int ratio);
+
+    Canvas& m_canvas;
+    QSettings& m_settings;
+    QMenu* m_menu;
 };

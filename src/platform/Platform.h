@@ -5,6 +5,7 @@ class Clock;
 class Random;
 class Clipboard;
 class EventYield;
+class QSettings;
 
 // The outside services a window uses, handed in so that tests can replace them.
 // The pointers are not owned.
@@ -14,4 +15,5 @@ struct Platform {
     Random* random = nullptr;
     Clipboard* clipboard = nullptr;
     EventYield* yield = nullptr;
+    QSettings* settings = nullptr; // what the user chose, kept between runs
 };

@@ -9,8 +9,10 @@
 
 #include <QImage>
 #include <QList>
+#include <QSettings>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 
@@ -78,6 +80,10 @@ struct FakePlatform {
     MersenneRandom random{12345u};
     FakeClipboard clipboard;
     CountingYield yield;
+    // Empty at first, in a folder of its own: never the user's settings.
+    QTemporaryDir settingsFolder;
+    QSettings settings{settingsFolder.filePath(QStringLiteral("settings.ini")),
+                       QSettings::IniFormat};
 
-    Platform platform() { return {&dialogs, &clock, &random, &clipboard, &yield}; }
+    Platform platform() { return {&dialogs, &clock, &random, &clipboard, &yield, &settings}; }
 };
