@@ -41,6 +41,7 @@ class TestCli : public QObject {
 private slots:
     void renderIsReproducibleAndMatchesTheWindow();
     void renderDerivesTheDistanceUnlessGiven();
+    void batchMatchesTheWindowsBatch_data();
     void batchMatchesTheWindowsBatch();
     void rowFailuresGiveStatusOne();
     void badInvocations_data();
@@ -107,15 +108,22 @@ void TestCli::renderDerivesTheDistanceUnlessGiven() {
     QVERIFY(labels(wider) != labels(centred));
 }
 
+void TestCli::batchMatchesTheWindowsBatch_data() {
+    QTest::addColumn<int>("ratio");
+    QTest::newRow("ratio 1") << 1;
+    QTest::newRow("ratio 2") << 2;
+}
+
 void TestCli::batchMatchesTheWindowsBatch() {
+    QFETCH(int, ratio);
     QTemporaryDir dir;
     const QString workbook = kData + QStringLiteral("/workbooks/basic.xlsx");
     const QString cliDoc = dir.filePath(QStringLiteral("cli.docx"));
-    const CliResult result =
-        runCli(QStringList{QStringLiteral("batch"), workbook, QStringLiteral("--into"), cliDoc,
-                           QStringLiteral("--specified-time"), QStringLiteral("--seed"),
-                           QStringLiteral("5")} +
-               kFixedClock);
+    const CliResult result = runCli(
+        QStringList{QStringLiteral("batch"), workbook, QStringLiteral("--into"), cliDoc,
+                    QStringLiteral("--specified-time"), QStringLiteral("--seed"),
+                    QStringLiteral("5"), QStringLiteral("--pixel-ratio"), QString::number(ratio)} +
+        kFixedClock);
     QCOMPARE(result.status, 0);
     QVERIFY(result.out.trimmed()
                 .split(QLatin1Char('\n'))
@@ -124,6 +132,7 @@ void TestCli::batchMatchesTheWindowsBatch() {
 
     FakePlatform fakes;
     Form1 form(fakes.platform());
+    form.findChild<QAction*>(QStringLiteral("pictureRatio%1").arg(ratio))->trigger();
     const QString windowDoc = dir.filePath(QStringLiteral("window.docx"));
     fakes.dialogs.fileAnswers = {windowDoc, workbook};
     form.save();
@@ -138,8 +147,10 @@ void TestCli::batchMatchesTheWindowsBatch() {
     QCOMPARE(fromCli.size(), 5);
     QCOMPARE(fromWindow.size(), 6);
     fromWindow.removeFirst(); // the window's first, manual save
-    for (int i = 0; i < fromCli.size(); ++i)
+    for (int i = 0; i < fromCli.size(); ++i) {
         QVERIFY2(fromCli[i] == fromWindow[i], qPrintable(QString::number(i)));
+        QCOMPARE(fromCli[i].size(), QSize(601, 289) * ratio);
+    }
 }
 
 void TestCli::rowFailuresGiveStatusOne() {
@@ -192,6 +203,13 @@ void TestCli::badInvocations_data() {
         << "1048574 of the 1048575 data rows are empty";
     QTest::newRow("bad --max-rows")
         << QStringList{"batch", "a.xlsx", "--into", "a.docx", "--max-rows", "many"} << "many";
+    QTest::newRow("pixel ratio 0") << QStringList{"render", "--pixel-ratio", "0", "-o", "x.png"}
+                                   << "--pixel-ratio wants 1, 2 or 3, not \"0\"";
+    QTest::newRow("pixel ratio 4")
+        << QStringList{"batch", "a.xlsx", "--into", "a.docx", "--pixel-ratio", "4"}
+        << "--pixel-ratio wants 1, 2 or 3, not \"4\"";
+    QTest::newRow("pixel ratio abc") << QStringList{"render", "--pixel-ratio=abc", "-o", "x.png"}
+                                     << "--pixel-ratio wants 1, 2 or 3, not \"abc\"";
 }
 
 void TestCli::badInvocations() {
@@ -239,13 +257,14 @@ void TestCli::helpAndVersion_data() {
                                          "Exit status",      "-v, --version",
                                          "--field <N=TEXT>", "[batch] The document"}
                           << QStringList{"[render] Sets"};
-    QTest::newRow("help of render")
-        << QStringList{"render", "-h"}
-        << QStringList{"--field <N=TEXT>", "--centred", "--seed <S>", "-o, --output <FILE.png>"}
-        << QStringList{"--into", "--specified-time", "[render]"};
+    QTest::newRow("help of render") << QStringList{"render", "-h"}
+                                    << QStringList{"--field <N=TEXT>", "--centred", "--seed <S>",
+                                                   "-o, --output <FILE.png>", "--pixel-ratio <N>"}
+                                    << QStringList{"--into", "--specified-time", "[render]"};
     QTest::newRow("help of batch")
         << QStringList{"batch", "--help", "--field", "1=2"}
-        << QStringList{"WORKBOOK", "--into <DOCUMENT.docx>", "--specified-time", "--field"}
+        << QStringList{"WORKBOOK", "--into <DOCUMENT.docx>", "--specified-time", "--field",
+                       "--pixel-ratio <N>"}
         << QStringList{"--output"};
     QTest::newRow("version") << QStringList{"--version"} << QStringList{version} << QStringList{};
     QTest::newRow("version of a command")

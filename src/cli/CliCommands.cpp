@@ -42,7 +42,8 @@ QString currentTime() {
 struct Run {
     explicit Run(const CliOptions& options)
         : seeded(options.seed ? std::make_unique<MersenneRandom>(*options.seed) : nullptr),
-          random(seeded ? *seeded : sharedRandom()), fields(random, options.centred) {
+          random(seeded ? *seeded : sharedRandom()), fields(random, options.centred),
+          canvas(Canvas::plotCanvas(options.pixelRatio)) {
         fields.write(kDate, QDate::currentDate().toString(QStringLiteral("M/d/yyyy")));
         fields.write(fieldrules::kTime, currentTime());
     }
@@ -73,7 +74,7 @@ struct Run {
     std::unique_ptr<MersenneRandom> seeded;
     Random& random;
     CliFields fields;
-    Canvas canvas = Canvas::plotCanvas();
+    Canvas canvas;
     NoYield yield;
 };
 

@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include "platform/AppInfo.h"
+#include "trace/Canvas.h"
 
 #include <QCommandLineParser>
 
@@ -36,6 +37,15 @@ QString storeNumber(const QString& name, const QStringList& values, CliOptions& 
         return u"%1 wants a whole number from 0 to 4294967295, not \"%2\""_s.arg(name,
                                                                                  values.last());
     options.*member = number;
+    return {};
+}
+
+QString storePixelRatio(const QString& name, const QStringList& values, CliOptions& options) {
+    bool ok = false;
+    const int ratio = values.last().toInt(&ok);
+    if (!ok || ratio < 1 || ratio > Canvas::kMaxPixelRatio)
+        return u"%1 wants 1, 2 or 3, not \"%2\""_s.arg(name, values.last());
+    options.pixelRatio = ratio;
     return {};
 }
 
@@ -79,6 +89,9 @@ QList<OptionRow> optionRows() {
          u"The PNG file to write."_s},
         {{u"into"_s}, u"DOCUMENT.docx"_s, kBatch, kBatch, storeText<&CliOptions::into>,
          u"The document to append to; a missing one is created."_s},
+        {{u"pixel-ratio"_s}, u"N"_s, kEvery, 0, storePixelRatio,
+         u"Draws at N (1, 2 or 3) device pixels to a pixel: a sharper picture of the same "
+         "size on the page. Default 1."_s},
         {{u"specified-time"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::specifiedTime>,
          u"The test time comes from column E."_s},
         {{u"max-rows"_s}, u"N"_s, kBatch, 0, storeNumber<&CliOptions::maxRows>,

@@ -22,6 +22,7 @@ struct CliOptions {
     // batch: more data rows than this are refused (a sheet whose used range
     // reaches far down would otherwise ask for a plot per empty row).
     std::uint32_t maxRows = 10000;
+    int pixelRatio = 1; // device pixels to a logical pixel in the pictures drawn
 };
 
 namespace cli {
