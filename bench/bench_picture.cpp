@@ -4,8 +4,8 @@
 // 0 the window's defaults with date and time empty, 1 with both filled in as a
 // generated plot has them.
 
-#include "platform/Random.h"
 #include "document/PalettePng.h"
+#include "platform/Random.h"
 #include "support/Fakes.h"
 #include "trace/Canvas.h"
 #include "trace/Frame.h"
@@ -24,8 +24,8 @@ QImage plot(bool dated) {
     Canvas canvas = Canvas::plotCanvas();
     MapFields fields = MapFields::defaults();
     if (dated) {
-        fields.texts[8] = QStringLiteral("3/7/2026");
-        fields.texts[11] = QStringLiteral("14:05:09");
+        fields.texts[Field::Date] = QStringLiteral("3/7/2026");
+        fields.texts[Field::Time] = QStringLiteral("14:05:09");
     }
     MersenneRandom random(2024u);
     CountingYield yield;

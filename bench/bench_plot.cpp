@@ -50,8 +50,8 @@ void BM_MainWaveFeeder(benchmark::State& state) {
     Canvas canvas = Canvas::plotCanvas();
     MapFields fields = MapFields::defaults();
     const double feeder = static_cast<double>(state.range(0));
-    fields.texts[1] = QString::number(feeder, 'f', 0);
-    fields.texts[3] = QString::number(feeder * 1.5, 'f', 0);
+    fields.texts[Field::FeederLength] = QString::number(feeder, 'f', 0);
+    fields.texts[Field::TestDistance] = QString::number(feeder * 1.5, 'f', 0);
     MersenneRandom random(2024u);
     CountingYield yield;
     cycs(canvas, fields);
@@ -65,8 +65,8 @@ void BM_MainWaveFeeder(benchmark::State& state) {
 void BM_MainWaveMostBumps(benchmark::State& state) {
     Canvas canvas = Canvas::plotCanvas();
     MapFields fields = MapFields::defaults();
-    fields.texts[1] = QStringLiteral("21474836");
-    fields.texts[3] = QStringLiteral("42949672");
+    fields.texts[Field::FeederLength] = QStringLiteral("21474836");
+    fields.texts[Field::TestDistance] = QStringLiteral("42949672");
     MersenneRandom random(2024u);
     CountingYield yield;
     cycs(canvas, fields);

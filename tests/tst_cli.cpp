@@ -68,9 +68,9 @@ void TestCli::renderIsReproducibleAndMatchesTheWindow() {
     FakePlatform fakes;
     fakes.random.seed(7);
     Form1 form(fakes.platform());
-    form.setFieldText(0, QStringLiteral("段X"));
-    form.setFieldText(8, QStringLiteral("3/7/2026"));
-    form.setFieldText(11, QStringLiteral("14:05:09"));
+    form.setFieldText(Field::Segment, QStringLiteral("段X"));
+    form.setFieldText(Field::Date, QStringLiteral("3/7/2026"));
+    form.setFieldText(Field::Time, QStringLiteral("14:05:09"));
     QVERIFY(form.generate());
     QCOMPARE(QImage(first).convertToFormat(QImage::Format_RGB32),
              form.canvas().Image().convertToFormat(QImage::Format_RGB32));
@@ -109,15 +109,22 @@ void TestCli::renderDerivesTheDistanceUnlessGiven() {
 }
 
 void TestCli::batchMatchesTheWindowsBatch_data() {
+    QTest::addColumn<QString>("file");
     QTest::addColumn<int>("ratio");
-    QTest::newRow("ratio 1") << 1;
-    QTest::newRow("ratio 2") << 2;
+    QTest::addColumn<int>("rows");
+    QTest::newRow("ratio 1") << "basic.xlsx" << 1 << 5;
+    QTest::newRow("ratio 2") << "basic.xlsx" << 2 << 5;
+    // Each row derives its test distance anew, also from a length the field
+    // holds already: one draw each, in the window as on the command line.
+    QTest::newRow("equal lengths") << "equal-lengths.xlsx" << 1 << 2;
 }
 
 void TestCli::batchMatchesTheWindowsBatch() {
+    QFETCH(QString, file);
     QFETCH(int, ratio);
+    QFETCH(int, rows);
     QTemporaryDir dir;
-    const QString workbook = kData + QStringLiteral("/workbooks/basic.xlsx");
+    const QString workbook = kData + QStringLiteral("/workbooks/") + file;
     const QString cliDoc = dir.filePath(QStringLiteral("cli.docx"));
     const CliResult result = runCli(
         QStringList{QStringLiteral("batch"), workbook, QStringLiteral("--into"), cliDoc,
@@ -128,7 +135,7 @@ void TestCli::batchMatchesTheWindowsBatch() {
     QVERIFY(result.out.trimmed()
                 .split(QLatin1Char('\n'))
                 .last()
-                .contains(QStringLiteral("Appended 5 plots to ") + cliDoc));
+                .contains(QStringLiteral("Appended %1 plots to ").arg(rows) + cliDoc));
 
     FakePlatform fakes;
     Form1 form(fakes.platform());
@@ -138,14 +145,14 @@ void TestCli::batchMatchesTheWindowsBatch() {
     form.save();
     form.importData();
     form.findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(true);
-    form.setFieldText(11, QStringLiteral("14:05:09"));
+    form.setFieldText(Field::Time, QStringLiteral("14:05:09"));
     fakes.random.seed(5);
     form.runBatch();
 
     const QList<QImage> fromCli = docxinspect::pictures(cliDoc);
     QList<QImage> fromWindow = docxinspect::pictures(windowDoc);
-    QCOMPARE(fromCli.size(), 5);
-    QCOMPARE(fromWindow.size(), 6);
+    QCOMPARE(fromCli.size(), rows);
+    QCOMPARE(fromWindow.size(), rows + 1);
     fromWindow.removeFirst(); // the window's first, manual save
     for (int i = 0; i < fromCli.size(); ++i) {
         QVERIFY2(fromCli[i] == fromWindow[i], qPrintable(QString::number(i)));

@@ -145,7 +145,7 @@ void TestCycs::distanceLabels() {
     QFETCH(QString, legend);
     QFETCH(QStringList, labels);
     MapFields fields = MapFields::defaults();
-    fields.texts[3] = distance;
+    fields.texts[Field::TestDistance] = distance;
     Canvas canvas = Canvas::plotCanvas();
     QVERIFY(cycs(canvas, fields).isEmpty());
     const auto& texts = canvas.printedTexts();
@@ -180,7 +180,7 @@ void TestCycs::fieldTextsVerbatim() {
     QFETCH(int, order);
     QFETCH(QString, printed);
     MapFields fields = MapFields::defaults();
-    (caption ? fields.captions : fields.texts)[index] = value;
+    (caption ? fields.captions : fields.texts)[*fieldAt(index)] = value;
     Canvas canvas = Canvas::plotCanvas();
     QVERIFY(cycs(canvas, fields).isEmpty());
     QCOMPARE(canvas.printedTexts()[order].text, printed);
@@ -199,7 +199,7 @@ void TestCycs::fontAroundTitle() {
     QFETCH(double, startSize);
     QFETCH(QString, title);
     MapFields fields = MapFields::defaults();
-    fields.texts[4] = title;
+    fields.texts[Field::Site] = title;
     Canvas canvas = Canvas::plotCanvas();
     canvas.setFontSize(startSize);
     cycs(canvas, fields);
@@ -254,7 +254,7 @@ void TestCycs::badDistanceStopsAtLabels_data() {
 void TestCycs::badDistanceStopsAtLabels() {
     QFETCH(QString, distance);
     MapFields fields = MapFields::defaults();
-    fields.texts[3] = distance;
+    fields.texts[Field::TestDistance] = distance;
     Canvas canvas = Canvas::plotCanvas();
     const QString failure = cycs(canvas, fields);
     QVERIFY(failure.contains(QStringLiteral("测试距离")));

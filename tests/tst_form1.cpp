@@ -17,6 +17,15 @@
 
 namespace {
 
+// Types each character as a key press carrying it, as an input method
+// delivers characters that have no key of their own (full-width digits).
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
 QLineEdit* field(Form1& form, int index) {
     return form.findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(index));
 }
@@ -64,6 +73,7 @@ private slots:
     void specifiedTimeWarning();
     void generateDrawsTheWholePlot();
     void altCGenerates();
+    void badTestDistanceStopsTheFrame_data();
     void badTestDistanceStopsTheFrame();
     void generateDuringADrawingIsIgnored();
     void closeDuringADrawingWaitsForIt();
@@ -119,7 +129,7 @@ void TestForm1::fieldsStartFromTheirDefaults() {
     QVERIFY(label && field(*m_form, index));
     QCOMPARE(label->text(), caption);
     QCOMPARE(field(*m_form, index)->text(), text);
-    QCOMPARE(m_form->caption(index), caption);
+    QCOMPARE(m_form->caption(*fieldAt(index)), caption);
 }
 
 void TestForm1::windowLayout() {
@@ -277,6 +287,10 @@ void TestForm1::typedLengthDerivesDistance_data() {
     QTest::addColumn<QStringList>("distances");
     QTest::newRow("13.5") << "13.5" << QStringList{"2", "26", "26", "27"};
     QTest::newRow("27") << "27" << QStringList{"4", "54"};
+    // As a Chinese input method types in full width; the field keeps it.
+    QTest::newRow("full-width 13.5")
+        << QStringLiteral("１３．５") << QStringList{"2", "26", "26", "27"};
+    QTest::newRow("negative, sign first") << "-5" << QStringList{"-10"};
 }
 
 void TestForm1::typedLengthDerivesDistance() {
@@ -287,7 +301,7 @@ void TestForm1::typedLengthDerivesDistance() {
     QStringList seen;
     connect(field(*m_form, 3), &QLineEdit::textChanged, this,
             [&seen](const QString& text) { seen << text; });
-    QTest::keyClicks(field(*m_form, 1), typed);
+    typeText(field(*m_form, 1), typed);
     QCOMPARE(field(*m_form, 1)->text(), typed);
     QCOMPARE(seen.last(), distances.last());
     // Equal successive texts may be written once or twice; the values in order must match.
@@ -300,7 +314,8 @@ void TestForm1::typedLengthDerivesDistance() {
 void TestForm1::derivedDistanceIsRandomWithoutCentring() {
     QSet<QString> values;
     for (int i = 0; i < 40; ++i) {
-        m_form->setFieldText(1, i % 2 ? QStringLiteral("13.5") : QStringLiteral("13.50"));
+        m_form->setFieldText(Field::FeederLength,
+                             i % 2 ? QStringLiteral("13.5") : QStringLiteral("13.50"));
         bool ok = false;
         const int distance = field(*m_form, 3)->text().toInt(&ok);
         QVERIFY(ok);
@@ -313,19 +328,29 @@ void TestForm1::derivedDistanceIsRandomWithoutCentring() {
 void TestForm1::nonNumericInputIsRefused_data() {
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("typed");
-    QTest::newRow("length with a letter") << 1 << "13.5a";
-    QTest::newRow("length starting with a sign") << 1 << "-";
-    QTest::newRow("vswr with a letter") << 2 << "1.35x";
-    QTest::newRow("vswr starting with a point") << 2 << ".";
+    // A number still being typed waits for the editing to end.
+    QTest::addColumn<bool>("atEnd");
+    QTest::newRow("length with a letter") << 1 << "13.5a" << false;
+    QTest::newRow("length of a sign alone") << 1 << "-" << true;
+    QTest::newRow("vswr with a letter") << 2 << "1.35x" << false;
+    QTest::newRow("vswr of a point alone") << 2 << "." << true;
+    QTest::newRow("length with an unfinished exponent") << 1 << "1e" << true;
+    QTest::newRow("full-width length with a letter") << 1 << QStringLiteral("１３．５ａ") << false;
 }
 
 void TestForm1::nonNumericInputIsRefused() {
     QFETCH(int, index);
     QFETCH(QString, typed);
+    QFETCH(bool, atEnd);
     field(*m_form, index)->clear();
-    QTest::keyClicks(field(*m_form, index), typed.chopped(1));
+    typeText(field(*m_form, index), typed.chopped(1));
     const QString distance = field(*m_form, 3)->text();
-    QTest::keyClicks(field(*m_form, index), typed.right(1));
+    typeText(field(*m_form, index), typed.right(1));
+    QCOMPARE(field(*m_form, index)->text().isEmpty(), !atEnd);
+    if (atEnd) {
+        QVERIFY(m_fakes->dialogs.messages.isEmpty());
+        QTest::keyClick(field(*m_form, index), Qt::Key_Return);
+    }
     QVERIFY(field(*m_form, index)->text().isEmpty());
     QCOMPARE(field(*m_form, 3)->text(), distance);
     QCOMPARE(m_fakes->dialogs.criticalTexts(),
@@ -374,13 +399,31 @@ void TestForm1::altCGenerates() {
     QTRY_VERIFY(printed(m_form->canvas(), QStringLiteral("M1")));
 }
 
+void TestForm1::badTestDistanceStopsTheFrame_data() {
+    QTest::addColumn<QString>("distance");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("text") << "abc"
+                          << "请在“测试距离”中填写数字！";
+    // A number, but too large to label the scale: the advice says so.
+    QTest::newRow("too large") << "1e308"
+                               << "请在“测试距离”中填写较小的数字！";
+    QTest::newRow("too large and long")
+        << QStringLiteral("9").repeated(400) << "请在“测试距离”中填写较小的数字！";
+}
+
 void TestForm1::badTestDistanceStopsTheFrame() {
-    m_form->setFieldText(3, QStringLiteral("abc"));
+    QFETCH(QString, distance);
+    QFETCH(QString, advice);
+    m_form->setFieldText(Field::TestDistance, distance);
     QVERIFY(!m_form->generate());
     QVERIFY(!printed(m_form->canvas(), QStringLiteral("M1")));
-    QVERIFY(printed(m_form->canvas(), QStringLiteral("Distance(0.00-abc.00Meter)")));
-    QCOMPARE(m_fakes->dialogs.criticalTexts().size(), 1);
-    QVERIFY(m_fakes->dialogs.criticalTexts().first().contains(QStringLiteral("测试距离")));
+    QVERIFY(printed(m_form->canvas(), QStringLiteral("Distance(0.00-%1.00Meter)").arg(distance)));
+    const QStringList errors = m_fakes->dialogs.criticalTexts();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY(errors.first().contains(QStringLiteral("测试距离")));
+    QVERIFY2(errors.first().endsWith(advice), qPrintable(errors.first()));
+    // A long text is quoted short.
+    QVERIFY(errors.first().size() < 200);
 }
 
 void TestForm1::generateDuringADrawingIsIgnored() {

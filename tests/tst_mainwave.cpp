@@ -150,7 +150,7 @@ void TestMainWave::lobeHeight() {
     QFETCH(int, minTop);
     QFETCH(int, maxTop);
     Plot plot;
-    plot.fields.texts[2] = vswr;
+    plot.fields.texts[Field::Vswr] = vswr;
     FixedRandom flat({0});
     QVERIFY(plot.draw(flat).isEmpty());
     QCOMPARE(plot.traceText(1).y, (vswr.toDouble() - 1) * 205);
@@ -184,8 +184,8 @@ void TestMainWave::lobePosition() {
     QFETCH(double, distance);
     QFETCH(double, position);
     Plot plot;
-    plot.fields.texts[1] = QString::number(feeder);
-    plot.fields.texts[3] = QString::number(distance);
+    plot.fields.texts[Field::FeederLength] = QString::number(feeder);
+    plot.fields.texts[Field::TestDistance] = QString::number(distance);
     FixedRandom flat({0});
     QVERIFY(plot.draw(flat).isEmpty());
     const int column = plotPixel(position, 0).x();
@@ -213,7 +213,7 @@ void TestMainWave::lobePilesOnEdge() {
     QFETCH(QString, feeder);
     QFETCH(double, edge);
     Plot plot;
-    plot.fields.texts[1] = feeder;
+    plot.fields.texts[Field::FeederLength] = feeder;
     FixedRandom flat({0});
     QVERIFY(plot.draw(flat).isEmpty());
     // Nothing crosses the edges; what would has piled up into a vertical stroke.
@@ -242,7 +242,7 @@ void TestMainWave::bumpCounts() {
     QFETCH(QString, feeder);
     QFETCH(int, bumps);
     Plot plot;
-    plot.fields.texts[1] = feeder;
+    plot.fields.texts[Field::FeederLength] = feeder;
     FixedRandom random({0.5f});
     // Each bump draws its amplitude before its points, then yields.
     plot.yield.onYield = [&](int count) {
@@ -330,7 +330,7 @@ void TestMainWave::failuresContinue() {
     QFETCH(QLineF, lobe);
     Plot plot;
     for (int i = 0; i < 3; ++i)
-        plot.fields.texts[1 + i] = texts[i];
+        plot.fields.texts[*fieldAt(1 + i)] = texts[i];
     MersenneRandom random(7u);
     const QString failure = plot.draw(random);
     for (const QString& part : named)
@@ -354,7 +354,7 @@ void TestMainWave::failuresContinue() {
 
 void TestMainWave::vswrEditedDuringYield() {
     Plot plot;
-    plot.yield.onYield = [&](int) { plot.fields.texts[2] = QStringLiteral("1.4"); };
+    plot.yield.onYield = [&](int) { plot.fields.texts[Field::Vswr] = QStringLiteral("1.4"); };
     FixedRandom flat({0});
     QVERIFY(plot.draw(flat).isEmpty());
     QVERIFY(qFuzzyCompare(plot.traceText(1).y, 0.4 * 205));
@@ -458,7 +458,7 @@ void TestMainWave::fastRippleMatchesSamples() {
     Plot fast(ratio), samples(ratio);
     for (Plot* plot : {&fast, &samples})
         for (int i = 0; i < 3; ++i)
-            plot->fields.texts[1 + i] = texts[i];
+            plot->fields.texts[*fieldAt(1 + i)] = texts[i];
     MersenneRandom fastSeeded(seed), samplesSeeded(seed);
     FixedRandom fastFixed(draws), samplesFixed(draws);
     Random& fastRandom = draws.isEmpty() ? static_cast<Random&>(fastSeeded) : fastFixed;
@@ -498,7 +498,7 @@ void TestMainWave::ratioKeepsTheGeometry() {
     Plot logical, finer(ratio), window(ratio, Canvas::Record::Keep);
     for (Plot* plot : {&logical, &finer, &window})
         for (int i = 0; i < 3; ++i)
-            plot->fields.texts[1 + i] = texts[i];
+            plot->fields.texts[*fieldAt(1 + i)] = texts[i];
     MersenneRandom logicalRandom(7u), finerRandom(7u), windowRandom(7u);
     const QString failure = logical.draw(logicalRandom);
     QCOMPARE(finer.draw(finerRandom), failure);
@@ -550,7 +550,7 @@ void TestMainWave::manyBumpsYieldOnTime() {
     QFETCH(int, manySides);
     Plot plot;
     for (int i = 0; i < 3; ++i)
-        plot.fields.texts[1 + i] = texts[i];
+        plot.fields.texts[*fieldAt(1 + i)] = texts[i];
     FixedRandom random({0.25f, 0.5f, 0.75f});
     // Whatever has been drawn when events run is accounted for.
     plot.yield.onYield = [&](int) {

@@ -19,28 +19,41 @@ void TestNumbers::parse_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("numeric");
     QTest::addColumn<double>("value");
-    QTest::newRow("plain") << "13.5" << true << 13.5;
-    QTest::newRow("blanks around") << "  13.5 " << true << 13.5;
-    QTest::newRow("trailing point") << "13." << true << 13.0;
-    QTest::newRow("leading point") << ".5" << true << 0.5;
-    QTest::newRow("negative") << "-2.25" << true << -2.25;
-    QTest::newRow("empty") << "" << false << 0.0;
-    QTest::newRow("blank") << "   " << false << 0.0;
-    QTest::newRow("sign only") << "-" << false << 0.0;
-    QTest::newRow("point only") << "." << false << 0.0;
-    QTest::newRow("trailing letter") << "13.5a" << false << 0.0;
-    QTest::newRow("two numbers") << "1 2" << false << 0.0;
-    QTest::newRow("infinite") << "1e400" << false << 0.0;
+    // Whether typing more can still make it a number.
+    QTest::addColumn<bool>("prefix");
+    QTest::newRow("plain") << "13.5" << true << 13.5 << true;
+    QTest::newRow("blanks around") << "  13.5 " << true << 13.5 << true;
+    QTest::newRow("trailing point") << "13." << true << 13.0 << true;
+    QTest::newRow("leading point") << ".5" << true << 0.5 << true;
+    QTest::newRow("negative") << "-2.25" << true << -2.25 << true;
+    QTest::newRow("empty") << "" << false << 0.0 << false;
+    QTest::newRow("blank") << "   " << false << 0.0 << false;
+    QTest::newRow("sign only") << "-" << false << 0.0 << true;
+    QTest::newRow("point only") << "." << false << 0.0 << true;
+    QTest::newRow("exponent unfinished") << "1e" << false << 0.0 << true;
+    QTest::newRow("trailing letter") << "13.5a" << false << 0.0 << false;
+    QTest::newRow("two numbers") << "1 2" << false << 0.0 << false;
+    QTest::newRow("infinite") << "1e400" << false << 0.0 << false;
+    // As a Chinese input method types them in full width.
+    QTest::newRow("full-width digits") << QStringLiteral("１３.５") << true << 13.5 << true;
+    QTest::newRow("full-width point") << QStringLiteral("１．１８") << true << 1.18 << true;
+    QTest::newRow("full-width minus") << QStringLiteral("－５") << true << -5.0 << true;
+    QTest::newRow("ideographic full stop") << QStringLiteral("1。18") << true << 1.18 << true;
+    QTest::newRow("ideographic space") << QStringLiteral("\u30001.5") << true << 1.5 << true;
+    QTest::newRow("full-width sign only") << QStringLiteral("－") << false << 0.0 << true;
+    QTest::newRow("full-width letter") << QStringLiteral("１ａ") << false << 0.0 << false;
 }
 
 void TestNumbers::parse() {
     QFETCH(QString, text);
     QFETCH(bool, numeric);
     QFETCH(double, value);
+    QFETCH(bool, prefix);
     const auto parsed = numbers::parse(text, QLocale::c());
     QCOMPARE(parsed.has_value(), numeric);
     if (numeric)
         QCOMPARE(*parsed, value);
+    QCOMPARE(numbers::isNumberPrefix(text, QLocale::c()), prefix);
 }
 
 void TestNumbers::format_data() {

@@ -1,5 +1,5 @@
-#include "platform/Random.h"
 #include "document/PalettePng.h"
+#include "platform/Random.h"
 #include "support/Fakes.h"
 #include "trace/Canvas.h"
 #include "trace/Frame.h"
@@ -14,7 +14,7 @@
 
 namespace {
 
-using Texts = QMap<int, QString>;
+using Texts = QMap<Field, QString>;
 
 // The shades a palette may lack are the antialiased fringe of the blue "M1"
 // marker; when greys of text fill the palette they become greys, up to 92
@@ -56,11 +56,12 @@ void TestPalettePng::decodesToTheDrawnPlot_data() {
     QTest::addColumn<bool>("exact");        // at most 256 colours
     QTest::addColumn<qsizetype>("maxSize"); // bytes, 0 when not limited
 
-    const Texts longTexts{{0, QStringLiteral("很长的测试段名称 T1-B1F--T2-B1F ").repeated(4)},
-                          {4, QStringLiteral("Distance-to-fault of a long feeder ").repeated(3)},
-                          {9, QStringLiteral("T520K with a long model name")}};
+    const Texts longTexts{
+        {Field::Segment, QStringLiteral("很长的测试段名称 T1-B1F--T2-B1F ").repeated(4)},
+        {Field::Site, QStringLiteral("Distance-to-fault of a long feeder ").repeated(3)},
+        {Field::Model, QStringLiteral("T520K with a long model name")}};
     QTest::newRow("default fields") << Texts() << true << false << qsizetype(10 * 1024);
-    QTest::newRow("huge VSWR") << Texts{{2, QStringLiteral("1000000")}} << true << false
+    QTest::newRow("huge VSWR") << Texts{{Field::Vswr, QStringLiteral("1000000")}} << true << false
                                << qsizetype(0);
     QTest::newRow("long texts") << longTexts << true << false << qsizetype(0);
     QTest::newRow("frame alone") << Texts() << false << true << qsizetype(0);

@@ -64,6 +64,7 @@ private slots:
     void batchProblemsAreListed();
     void documentChangesDuringBatch_data();
     void documentChangesDuringBatch();
+    void batchUnderACommaLocale();
     void mostlyEmptyWorkbookIsConfirmed_data();
     void mostlyEmptyWorkbookIsConfirmed();
 
@@ -136,7 +137,7 @@ void TestReportCommands::unblockDocument(bool locked) {
 }
 
 void TestReportCommands::prepareBatch(const QString& workbookPath) {
-    m_form->setFieldText(0, QStringLiteral("manual"));
+    m_form->setFieldText(Field::Segment, QStringLiteral("manual"));
     m_form->generate();
     m_fakes->dialogs.fileAnswers = {m_docx, workbookPath};
     m_form->save();
@@ -161,7 +162,7 @@ void TestReportCommands::savesAppendInOrder() {
     const int ratios[] = {1, 2};
     for (int i = 0; i < segments.size(); ++i) {
         m_form->findChild<QAction*>(QStringLiteral("pictureRatio%1").arg(ratios[i]))->trigger();
-        m_form->setFieldText(0, segments[i]);
+        m_form->setFieldText(Field::Segment, segments[i]);
         m_form->generate();
         m_form->save();
     }
@@ -730,6 +731,22 @@ void TestReportCommands::documentChangesDuringBatch() {
                  message.contains(QStringLiteral("只读")),
              qPrintable(message));
     unblockDocument(false);
+}
+
+void TestReportCommands::batchUnderACommaLocale() {
+    // Numbers the program writes into the fields are read back as numbers
+    // where the decimal separator is a comma.
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    delete m_form;
+    m_form = new Form1(m_fakes->platform());
+    QCOMPARE(field(1)->text(), QStringLiteral("13,5"));
+    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    m_form->runBatch();
+    QLocale::setDefault(saved);
+    QCOMPARE(m_fakes->dialogs.criticalTexts(), QStringList());
+    QCOMPARE(field(1)->text(), QStringLiteral("40,0"));
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 6);
 }
 
 void TestReportCommands::mostlyEmptyWorkbookIsConfirmed_data() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "trace/Field.h"
 #include "workbook/CellValue.h"
 
 #include <QList>
@@ -11,7 +12,7 @@ class Workbook;
 
 // What one workbook row writes into the parameter fields, in writing order.
 struct FieldWrite {
-    int field;
+    Field field;
     QString text;
     bool operator==(const FieldWrite&) const = default;
 };
@@ -32,8 +33,8 @@ Row currentRow(const Workbook& workbook);
 // keeps what it held. The time is written only when specifiedTime is set.
 QList<FieldWrite> writes(const Row& row, bool specifiedTime);
 
-// A feeder length as written: one decimal place when it reads as a number,
-// the text unchanged otherwise.
+// A feeder length as written: one decimal place (in the locale's form, as
+// the field reads it) when it reads as a number, the text unchanged otherwise.
 QString lengthText(const QString& text);
 
 } // namespace batchrow

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Outcome.h"
+#include "trace/Field.h"
 
 #include <QString>
 
@@ -13,7 +14,7 @@ public:
     // heading is row 1).
     virtual void rowStarted(int sheetRow) { (void)sheetRow; }
     // Writes a parameter field as a user's edit would (the field rules run).
-    virtual void writeField(int index, const QString& text) = 0;
+    virtual void writeField(Field field, const QString& text) = 0;
     // Whether the test time is taken from the workbook.
     virtual bool specifiedTime() const = 0;
     virtual void generate() = 0;

@@ -10,7 +10,6 @@
 #include "platform/Random.h"
 #include "trace/Canvas.h"
 #include "trace/FieldErrors.h"
-#include "trace/FieldRules.h"
 #include "trace/Frame.h"
 #include "trace/MainWave.h"
 #include "workbook/Workbook.h"
@@ -21,8 +20,6 @@
 #include <memory>
 
 namespace {
-
-constexpr int kDate = 8;
 
 // Nothing waits for events without a window.
 class NoYield : public EventYield {
@@ -35,7 +32,7 @@ QString oneLine(QString text) {
 }
 
 QString currentTime() {
-    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss"));
+    return fieldformat::time(QTime::currentTime());
 }
 
 // The generator and the fields of one run.
@@ -44,8 +41,8 @@ struct Run {
         : seeded(options.seed ? std::make_unique<MersenneRandom>(*options.seed) : nullptr),
           random(seeded ? *seeded : sharedRandom()), fields(random, options.centred),
           canvas(Canvas::plotCanvas(options.pixelRatio)) {
-        fields.write(kDate, QDate::currentDate().toString(QStringLiteral("M/d/yyyy")));
-        fields.write(fieldrules::kTime, currentTime());
+        fields.write(Field::Date, fieldformat::date(QDate::currentDate()));
+        fields.write(Field::Time, currentTime());
     }
 
     // The given fields in order; an explicit test distance wins over the one
@@ -53,9 +50,10 @@ struct Run {
     QString applyFields(const CliOptions& options) {
         for (int pass = 0; pass < 2; ++pass) {
             for (const auto& [index, text] : options.fields) {
-                if ((index == fieldrules::kTestDistance) != (pass == 1))
+                const Field field = fieldAt(index).value_or(Field::Segment);
+                if ((field == Field::TestDistance) != (pass == 1))
                     continue;
-                const QString refusal = fields.write(index, text);
+                const QString refusal = fields.write(field, text);
                 if (!refusal.isEmpty())
                     return QStringLiteral("field %1 \"%2\": %3").arg(index).arg(text, refusal);
             }
@@ -108,23 +106,23 @@ public:
         : m_run(run), m_report(report), m_options(options), m_total(total), m_io(io) {}
 
     void rowStarted(int sheetRow) override { m_sheetRow = sheetRow; }
-    void writeField(int index, const QString& text) override {
-        const QString refusal = m_run.fields.write(index, text);
+    void writeField(Field field, const QString& text) override {
+        const QString refusal = m_run.fields.write(field, text);
         if (!refusal.isEmpty())
-            problem(fielderrors::notANumber(m_run.fields, index, text) +
+            problem(fielderrors::notANumber(m_run.fields, field, text) +
                     QStringLiteral("，已清空"));
     }
     bool specifiedTime() const override { return m_options.specifiedTime; }
     void generate() override {
         // Without the specified time, field 11 follows the clock.
         if (!m_options.specifiedTime)
-            m_run.fields.write(fieldrules::kTime, currentTime());
+            m_run.fields.write(Field::Time, currentTime());
         const QString failure = m_run.draw();
         if (!failure.isEmpty())
             problem(failure);
     }
     void save() override {
-        Outcome outcome = m_report.append(m_run.canvas.Image(), m_run.fields.text(0));
+        Outcome outcome = m_report.append(m_run.canvas.Image(), m_run.fields.text(Field::Segment));
         if (outcome.isOk())
             outcome = m_report.flushIfDue();
         if (outcome.isOk()) {
@@ -164,7 +162,8 @@ public:
 
 private:
     void problem(const QString& description) {
-        m_summary.problems.add(m_sheetRow, m_run.fields.text(0).left(60), oneLine(description));
+        m_summary.problems.add(m_sheetRow, m_run.fields.text(Field::Segment).left(60),
+                               oneLine(description));
     }
 
     Run& m_run;

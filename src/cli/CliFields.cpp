@@ -4,23 +4,22 @@
 #include "trace/FieldRules.h"
 
 CliFields::CliFields(Random& random, bool centred) : m_random(random), m_centred(centred) {
-    for (int i = 0; i < fielddefaults::kFieldCount; ++i)
-        m_texts[i] = fielddefaults::text(i);
+    for (const Field field : allFields())
+        m_texts[field] = fielddefaults::text(field);
 }
 
-QString CliFields::caption(int index) const {
-    return fielddefaults::caption(index);
+QString CliFields::caption(Field field) const {
+    return fielddefaults::caption(field);
 }
 
-QString CliFields::write(int index, const QString& text) {
-    if (!fieldrules::accepts(index, text)) {
-        m_texts[index].clear();
+QString CliFields::write(Field field, const QString& text) {
+    const fieldrules::Edit edit = fieldrules::afterEdit(field, text, m_centred, m_random);
+    if (edit.verdict != fieldrules::Edit::Verdict::Accepted) {
+        m_texts[field].clear();
         return fieldrules::refusalMessage();
     }
-    m_texts[index] = text;
-    if (index == fieldrules::kFeederLength) {
-        if (const auto distance = fieldrules::derivedTestDistance(text, m_centred, m_random))
-            m_texts[fieldrules::kTestDistance] = *distance;
-    }
+    m_texts[field] = text;
+    if (edit.testDistance)
+        m_texts[Field::TestDistance] = *edit.testDistance;
     return {};
 }

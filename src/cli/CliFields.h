@@ -8,20 +8,20 @@
 class Random;
 
 // The parameter fields without a window: the window's defaults, written with
-// the same rules as typed edits (numeric check, derived test distance).
+// the same rules as the window's edits (numeric check, derived test distance).
 class CliFields : public FieldReader {
 public:
     CliFields(Random& random, bool centred);
 
-    QString text(int index) const override { return m_texts.value(index); }
-    QString caption(int index) const override;
+    QString text(Field field) const override { return m_texts.value(field); }
+    QString caption(Field field) const override;
 
     // Writes the field; returns the refusal message when the rules refuse the
     // text (the field is then emptied), or an empty string.
-    QString write(int index, const QString& text);
+    QString write(Field field, const QString& text);
 
 private:
-    QMap<int, QString> m_texts;
+    QMap<Field, QString> m_texts;
     Random& m_random;
     bool m_centred;
 };

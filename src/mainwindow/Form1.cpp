@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSettings>
 #include <QShortcut>
 #include <QTimer>
@@ -83,7 +84,7 @@ Form1::Form1(Platform platform, QWidget* parent)
 
     // Load: the date of the day the window opens, month/day/year without
     // leading zeros; the clock starts and first ticks one interval later.
-    setFieldText(8, m_platform.clock->now().date().toString(QStringLiteral("M/d/yyyy")));
+    setFieldText(Field::Date, fieldformat::date(m_platform.clock->now().date()));
     m_clock->start();
 }
 
@@ -116,13 +117,13 @@ void Form1::buildManualConsole() {
     for (int i = 0; i < 4; ++i) {
         const QRect geometry =
             i == 3 ? twips(2280, 1080, 1455, 255) : twips(240, captionTop[i], 735, 255);
-        m_captions[i] = place(new QLabel(fielddefaults::caption(i), console),
+        m_captions[i] = place(new QLabel(fielddefaults::caption(*fieldAt(i)), console),
                               QStringLiteral("Label1_%1").arg(i), geometry);
     }
     const QRect fieldGeometry[] = {twips(840, 360, 2775, 270), twips(840, 720, 1335, 270),
                                    twips(840, 1080, 1335, 270), twips(3000, 1080, 615, 270)};
     for (int i = 0; i < 4; ++i)
-        m_fields[i] = place(new QLineEdit(fielddefaults::text(i), console),
+        m_fields[i] = place(new QLineEdit(fielddefaults::text(*fieldAt(i)), console),
                             QStringLiteral("Text1_%1").arg(i), fieldGeometry[i]);
 
     m_check1 = place(new QCheckBox(QStringLiteral("主瓣居中"), console), QStringLiteral("Check1"),
@@ -146,29 +147,33 @@ void Form1::buildManualConsole() {
 }
 
 void Form1::buildCommonParameters(QWidget* frame) {
-    m_captions[4] = place(new QLabel(fielddefaults::caption(4), frame), QStringLiteral("Label1_4"),
-                          twips(240, 360, 735, 255));
-    m_fields[4] = place(new QLineEdit(fielddefaults::text(4), frame), QStringLiteral("Text1_4"),
-                        twips(720, 240, 4215, 375));
+    m_captions[4] = place(new QLabel(fielddefaults::caption(Field::Site), frame),
+                          QStringLiteral("Label1_4"), twips(240, 360, 735, 255));
+    m_fields[4] = place(new QLineEdit(fielddefaults::text(Field::Site), frame),
+                        QStringLiteral("Text1_4"), twips(720, 240, 4215, 375));
 
     struct Row {
-        int index;
+        Field field;
         int labelLeft;
         int fieldLeft;
         int top;
     };
-    const Row rows[] = {{5, 120, 1080, 720},    {6, 120, 1080, 1080},   {7, 120, 1080, 1440},
-                        {8, 120, 1080, 1800},   {9, 120, 1080, 2160},   {10, 3120, 3600, 720},
-                        {11, 3000, 3600, 1080}, {12, 2760, 3600, 1800}, {13, 3240, 3600, 2160}};
+    const Row rows[] = {
+        {Field::InsertionLoss, 120, 1080, 720}, {Field::PropagationVelocity, 120, 1080, 1080},
+        {Field::Resolution, 120, 1080, 1440},   {Field::Date, 120, 1080, 1800},
+        {Field::Model, 120, 1080, 2160},        {Field::Calibration, 3120, 3600, 720},
+        {Field::Time, 3000, 3600, 1080},        {Field::SerialNumber, 2760, 3600, 1800},
+        {Field::Cw, 3240, 3600, 2160}};
     for (const Row& row : rows) {
+        const int index = indexOf(row.field);
         // Each caption ends just left of its field.
-        m_captions[row.index] =
-            place(new QLabel(fielddefaults::caption(row.index), frame),
-                  QStringLiteral("Label1_%1").arg(row.index),
+        m_captions[index] =
+            place(new QLabel(fielddefaults::caption(row.field), frame),
+                  QStringLiteral("Label1_%1").arg(index),
                   twips(row.labelLeft, row.top, row.fieldLeft - row.labelLeft - 15, 255));
-        m_fields[row.index] = place(new QLineEdit(fielddefaults::text(row.index), frame),
-                                    QStringLiteral("Text1_%1").arg(row.index),
-                                    twips(row.fieldLeft, row.top, 1335, 270));
+        m_fields[index] =
+            place(new QLineEdit(fielddefaults::text(row.field), frame),
+                  QStringLiteral("Text1_%1").arg(index), twips(row.fieldLeft, row.top, 1335, 270));
     }
     m_check2 = place(new QCheckBox(QStringLiteral("指定时间"), frame), QStringLiteral("Check2"),
                      twips(3600, 1440, 1335, 255));
@@ -221,8 +226,11 @@ void Form1::setTabOrder() {
 }
 
 void Form1::connectSignals() {
-    for (int i = 0; i < fielddefaults::kFieldCount; ++i)
-        connect(m_fields[i], &QLineEdit::textChanged, this, [this, i] { fieldChanged(i); });
+    for (const Field field : allFields()) {
+        QLineEdit* edit = m_fields[indexOf(field)];
+        connect(edit, &QLineEdit::textChanged, this, [this, field] { fieldChanged(field); });
+        connect(edit, &QLineEdit::editingFinished, this, [this, field] { fieldFinished(field); });
+    }
     connect(m_check2, &QCheckBox::clicked, this, &Form1::specifiedTimeClicked);
     connect(m_clock, &QTimer::timeout, this, &Form1::clockTick);
     connect(m_generateButton, &QPushButton::clicked, this, &Form1::generate);
@@ -240,14 +248,26 @@ void Form1::connectSignals() {
     });
 }
 
-QString Form1::text(int index) const {
-    return index >= 0 && index < fielddefaults::kFieldCount ? m_fields[index]->text() : QString();
+QString Form1::text(Field field) const {
+    return m_fields[indexOf(field)]->text();
 }
 
-QString Form1::caption(int index) const {
-    return index >= 0 && index < fielddefaults::kFieldCount ? m_captions[index]->text() : QString();
+QString Form1::caption(Field field) const {
+    return m_captions[indexOf(field)]->text();
 }
 
-void Form1::setFieldText(int index, const QString& text) {
-    m_fields[index]->setText(text);
+void Form1::setFieldText(Field field, const QString& text) {
+    QScopedValueRollback programWrite(m_programWrite, true);
+    m_fields[indexOf(field)]->setText(text);
+}
+
+void Form1::writeField(Field field, const QString& text) {
+    // Writing the text a field holds already changes nothing in the field,
+    // but the rules run all the same: each row derives its test distance anew.
+    if (m_fields[indexOf(field)]->text() != text) {
+        setFieldText(field, text);
+        return;
+    }
+    QScopedValueRollback programWrite(m_programWrite, true);
+    fieldChanged(field);
 }

@@ -32,9 +32,13 @@ public:
     explicit Form1(Platform platform = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
-    QString text(int index) const override;
-    QString caption(int index) const override;
-    void setFieldText(int index, const QString& text);
+    QString text(Field field) const override;
+    QString caption(Field field) const override;
+    // Writes the field as the program writes it: the rules run at once.
+    void setFieldText(Field field, const QString& text);
+    // Writes the field for a batch row: the rules run even when the text is
+    // the one the field holds.
+    void writeField(Field field, const QString& text);
 
     const Canvas& canvas() const { return m_canvas; }
     bool isDrawing() const { return m_drawing; }
@@ -78,7 +82,9 @@ private:
     void setTabOrder();
     void connectSignals();
 
-    void fieldChanged(int index);
+    void fieldChanged(Field field);
+    void fieldFinished(Field field);
+    void refuseField(Field field);
     void specifiedTimeClicked();
     QString dateTimeText() const;
 
@@ -129,6 +135,9 @@ private:
     QShortcut* m_stopShortcut = nullptr;
 
     bool m_drawing = false;
+    // Set while the program writes a field, so its rules do not wait for
+    // the editing to end.
+    bool m_programWrite = false;
     // An import found rows, so the batch can run.
     bool m_batchAvailable = false;
     int m_importedRows = 0;

@@ -9,6 +9,7 @@
 #include "platform/EventYield.h"
 #include "trace/Frame.h"
 #include "trace/MainWave.h"
+#include "trace/Numbers.h"
 
 #include <QCloseEvent>
 #include <QPushButton>
@@ -61,8 +62,12 @@ bool Form1::drawFrameAndTrace(bool reportFrameFailure) {
     const QString frameFailure = cycs(m_canvas, *this);
     m_plot->update();
     if (!frameFailure.isEmpty()) {
-        const QString text = QStringLiteral("无法生成驻波图：") + frameFailure +
-                             QStringLiteral("。请在“测试距离”中填写数字！");
+        // A number too large for the scale gets other advice than a text.
+        const QString distance = text(Field::TestDistance);
+        const QString advice = numbers::isNumeric(distance) || numbers::isOutOfRange(distance)
+                                   ? QStringLiteral("。请在“测试距离”中填写较小的数字！")
+                                   : QStringLiteral("。请在“测试距离”中填写数字！");
+        const QString text = QStringLiteral("无法生成驻波图：") + frameFailure + advice;
         const MessageBox box{MessageBox::Icon::Critical, text, {}, {}, 0, {}};
         reportProblem(frameFailure, reportFrameFailure ? &box : nullptr);
         return false;

@@ -7,34 +7,42 @@
 #include "platform/Random.h"
 #include "trace/FieldErrors.h"
 #include "trace/FieldRules.h"
+#include "trace/Numbers.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 
-namespace {
+namespace {} // namespace
 
-const QString kTimePattern = QStringLiteral("HH:mm:ss");
+void Form1::fieldChanged(Field field) {
+    // What the user types is checked as it is typed, but a number is given
+    // the chance to be finished ("-", "1e"); the program's writes are checked
+    // at once.
+    const fieldrules::Edit edit = fieldrules::afterEdit(field, text(field), m_check1->isChecked(),
+                                                        *m_platform.random, !m_programWrite);
+    if (edit.verdict == fieldrules::Edit::Verdict::Refused)
+        refuseField(field);
+    else if (edit.testDistance)
+        setFieldText(Field::TestDistance, *edit.testDistance);
+}
 
-} // namespace
+void Form1::fieldFinished(Field field) {
+    // A number left unfinished when the editing ends is refused like any
+    // other text that is not a number.
+    const QString current = text(field);
+    if ((field == Field::FeederLength || field == Field::Vswr) && !current.isEmpty() &&
+        !numbers::isNumeric(current))
+        refuseField(field);
+}
 
-void Form1::fieldChanged(int index) {
-    if (!fieldrules::accepts(index, text(index))) {
-        const QString refused = text(index);
-        m_fields[index]->clear();
-        const MessageBox box{
-            MessageBox::Icon::Critical, fieldrules::refusalMessage(), {}, {}, 0, {}};
-        reportProblem(fielderrors::notANumber(*this, index, refused) + QStringLiteral("，已清空"),
-                      &box);
-        return;
-    }
-    if (index != fieldrules::kFeederLength)
-        return;
-    const auto distance =
-        fieldrules::derivedTestDistance(text(index), m_check1->isChecked(), *m_platform.random);
-    if (distance)
-        setFieldText(fieldrules::kTestDistance, *distance);
+void Form1::refuseField(Field field) {
+    const QString refused = text(field);
+    setFieldText(field, QString());
+    const MessageBox box{MessageBox::Icon::Critical, fieldrules::refusalMessage(), {}, {}, 0, {}};
+    reportProblem(fielderrors::notANumber(*this, field, refused) + QStringLiteral("，已清空"),
+                  &box);
 }
 
 void Form1::specifiedTimeClicked() {
@@ -46,11 +54,11 @@ void Form1::specifiedTimeClicked() {
 QString Form1::dateTimeText() const {
     const QDateTime now = m_platform.clock->now();
     return QLocale().toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-           now.time().toString(kTimePattern);
+           fieldformat::time(now.time());
 }
 
 void Form1::clockTick() {
     if (!m_check2->isChecked())
-        setFieldText(fieldrules::kTime, m_platform.clock->now().time().toString(kTimePattern));
+        setFieldText(Field::Time, fieldformat::time(m_platform.clock->now().time()));
     m_clockLabel->setText(dateTimeText());
 }

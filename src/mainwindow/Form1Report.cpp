@@ -105,7 +105,7 @@ void Form1::saveOperation(bool duringBatch) {
     if (path != m_report->targetPath())
         outcome = m_report->setTarget(path);
     if (outcome.isOk() || outcome.kind() == Outcome::Kind::Busy)
-        outcome = m_report->append(picture, text(0));
+        outcome = m_report->append(picture, text(Field::Segment));
     if (outcome.isOk())
         outcome = duringBatch ? m_report->flushIfDue() : m_report->flushYielding(*m_platform.yield);
 
@@ -165,7 +165,7 @@ void Form1::reportProblem(const QString& description, const MessageBox* box) {
             m_platform.dialogs->show(*box);
         return;
     }
-    m_batch->problems.add(m_batch->sheetRow, text(0).left(60), description);
+    m_batch->problems.add(m_batch->sheetRow, text(Field::Segment).left(60), description);
     if (!box || m_batch->quiet)
         return;
     MessageBox withOption = *box;
@@ -310,7 +310,7 @@ class Form1::BatchRows : public BatchHost {
 public:
     explicit BatchRows(Form1& form) : m_form(form) {}
     void rowStarted(int sheetRow) override { m_form.m_batch->sheetRow = sheetRow; }
-    void writeField(int index, const QString& text) override { m_form.setFieldText(index, text); }
+    void writeField(Field field, const QString& text) override { m_form.writeField(field, text); }
     bool specifiedTime() const override { return m_form.m_check2->isChecked(); }
     // A frame that fails part-way is saved as far as it was drawn.
     void generate() override { m_form.drawPlot(false); }

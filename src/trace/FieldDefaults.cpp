@@ -1,17 +1,18 @@
 #include "trace/FieldDefaults.h"
 
 #include "trace/MapFields.h"
+#include "trace/Numbers.h"
 
 #include <array>
 
 namespace {
 
-struct Field {
+struct FieldText {
     const char16_t* caption;
     const char16_t* text;
 };
 
-constexpr std::array<Field, fielddefaults::kFieldCount> kFields{{
+constexpr std::array<FieldText, kFieldCount> kFields{{
     {u"测试段", u"T1-B1F--T2-B1F"},
     {u"馈线长", u"13.5"},
     {u"驻波比", u"1.18"},
@@ -30,20 +31,22 @@ constexpr std::array<Field, fielddefaults::kFieldCount> kFields{{
 
 } // namespace
 
-QString fielddefaults::caption(int index) {
-    return index >= 0 && index < kFieldCount ? QString::fromUtf16(kFields[index].caption)
-                                             : QString();
+QString fielddefaults::caption(Field field) {
+    return QString::fromUtf16(kFields[static_cast<size_t>(indexOf(field))].caption);
 }
 
-QString fielddefaults::text(int index) {
-    return index >= 0 && index < kFieldCount ? QString::fromUtf16(kFields[index].text) : QString();
+QString fielddefaults::text(Field field) {
+    const QString text = QString::fromUtf16(kFields[static_cast<size_t>(indexOf(field))].text);
+    const bool number =
+        field == Field::FeederLength || field == Field::Vswr || field == Field::TestDistance;
+    return number ? numbers::forLocale(text) : text;
 }
 
 MapFields MapFields::defaults() {
     MapFields fields;
-    for (int i = 0; i < fielddefaults::kFieldCount; ++i) {
-        fields.texts[i] = fielddefaults::text(i);
-        fields.captions[i] = fielddefaults::caption(i);
+    for (const Field field : allFields()) {
+        fields.texts[field] = fielddefaults::text(field);
+        fields.captions[field] = fielddefaults::caption(field);
     }
     return fields;
 }

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "trace/Field.h"
+
 #include <QString>
 
 // Captions and start texts of the fourteen parameter fields.
 namespace fielddefaults {
 
-constexpr int kFieldCount = 14;
-
-QString caption(int index);
-QString text(int index); // empty for the date (8) and time (11)
+QString caption(Field field);
+// Empty for the date and the time. The numbers are written with the
+// locale's decimal separator, as the fields read them.
+QString text(Field field);
 
 } // namespace fielddefaults

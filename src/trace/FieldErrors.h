@@ -1,5 +1,7 @@
 #pragma once
 
+#include "trace/Field.h"
+
 #include <QString>
 
 class FieldReader;
@@ -9,9 +11,13 @@ class FieldReader;
 namespace fielderrors {
 
 // The caption of the field, or a neutral name when it has none.
-QString fieldName(const FieldReader& fields, int index);
+QString fieldName(const FieldReader& fields, Field field);
 
-// "<caption>“<text>”不是数字" for a text that did not convert to a number.
-QString notANumber(const FieldReader& fields, int index, const QString& text);
+// A field's text as a message quotes it: a long one loses its middle.
+QString quoted(const QString& text);
+
+// "<caption>“<text>”不是数字" for a text that did not convert to a number, or
+// "…超出数值范围" for a number too large to hold.
+QString notANumber(const FieldReader& fields, Field field, const QString& text);
 
 } // namespace fielderrors

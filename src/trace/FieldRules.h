@@ -1,5 +1,7 @@
 #pragma once
 
+#include "trace/Field.h"
+
 #include <QString>
 
 #include <optional>
@@ -7,24 +9,32 @@
 class Random;
 
 // What happens when a parameter field changes: the numeric check of the
-// feeder length and VSWR, and the test distance derived from the length.
+// feeder length and the VSWR, and the test distance derived from the length.
+// The window and the command line both apply it, so they cannot drift apart.
 namespace fieldrules {
-
-constexpr int kFeederLength = 1;
-constexpr int kVswr = 2;
-constexpr int kTestDistance = 3;
-constexpr int kTime = 11;
 
 // The message shown when a checked field receives a text that is not a number.
 QString refusalMessage();
 
-// False when the field is checked and the text is neither empty nor a number.
-bool accepts(int index, const QString& text);
+struct Edit {
+    enum class Verdict {
+        Accepted,
+        // A number still being typed ("-", "1e"): checked again when the
+        // editing ends.
+        Unfinished,
+        // Not a number where one is wanted: the field is emptied and the
+        // refusal shown.
+        Refused,
+    };
+    Verdict verdict = Verdict::Accepted;
+    // The test distance a new feeder length derives.
+    std::optional<QString> testDistance;
+};
 
-// The test distance for a feeder length text: twice the length when centred,
-// otherwise length + length * r + 1 with one draw r; whole metres. Empty when
-// the text is empty or not a number, or the result is not finite.
-std::optional<QString> derivedTestDistance(const QString& feederLength, bool centred,
-                                           Random& random);
+// The rules for the field's new text. typing: the user is still editing the
+// field, so a number being typed is not refused yet. The test distance is
+// twice the length when centred, otherwise length + length * r + 1 with one
+// draw r from random, in whole metres.
+Edit afterEdit(Field field, const QString& text, bool centred, Random& random, bool typing = false);
 
 } // namespace fieldrules

@@ -9,15 +9,8 @@
 
 namespace {
 
-// Field indexes of the values the frame reads.
-constexpr int kSegment = 0;
-constexpr int kFeederLength = 1;
-constexpr int kVswr = 2;
-constexpr int kTestDistance = 3;
-constexpr int kSite = 4;
-
 struct HeaderEntry {
-    int field;
+    Field field;
     double x;
     double y;
 };
@@ -25,8 +18,15 @@ struct HeaderEntry {
 // Three columns at x = -8, 40 and 80, three rows at y = -25, -35 and -45,
 // filled column by column.
 constexpr HeaderEntry kHeader[] = {
-    {7, -8, -25},  {8, -8, -35},  {9, -8, -45}, {10, 40, -25}, {11, 40, -35},
-    {12, 40, -45}, {13, 80, -25}, {5, 80, -35}, {6, 80, -45},
+    {Field::Resolution, -8, -25},
+    {Field::Date, -8, -35},
+    {Field::Model, -8, -45},
+    {Field::Calibration, 40, -25},
+    {Field::Time, 40, -35},
+    {Field::SerialNumber, 40, -45},
+    {Field::Cw, 80, -25},
+    {Field::InsertionLoss, 80, -35},
+    {Field::PropagationVelocity, 80, -45},
 };
 
 void printAt(Canvas& canvas, double x, double y, const QString& text) {
@@ -71,7 +71,7 @@ QString cycs(Canvas& canvas, const FieldReader& fields) {
     for (const HeaderEntry& entry : kHeader)
         printAt(canvas, entry.x, entry.y, fields.caption(entry.field) + fields.text(entry.field));
 
-    const QString distanceText = fields.text(kTestDistance);
+    const QString distanceText = fields.text(Field::TestDistance);
     printAt(canvas, 36, -15,
             QStringLiteral("Distance(0.00-") + distanceText + QStringLiteral(".00Meter)"));
 
@@ -79,18 +79,19 @@ QString cycs(Canvas& canvas, const FieldReader& fields) {
     // not a number ends the frame here, before the first label.
     const std::optional<double> distance = numbers::parse(distanceText);
     if (!distance)
-        return fielderrors::notANumber(fields, kTestDistance, distanceText);
+        return fielderrors::notANumber(fields, Field::TestDistance, distanceText);
     for (int k = 0; k <= 8; ++k) {
         const double value = *distance * k / 8;
         if (!std::isfinite(value))
             return QStringLiteral("溢出：%1“%2”太大，无法标注刻度")
-                .arg(fielderrors::fieldName(fields, kTestDistance), distanceText);
+                .arg(fielderrors::fieldName(fields, Field::TestDistance),
+                     fielderrors::quoted(distanceText));
         printAt(canvas, 12.5 * k - 2, -6, numbers::format(value, 2));
     }
 
     printAt(canvas, 4, 111,
-            QStringLiteral("M1:") + fields.text(kVswr) + QStringLiteral(" @ ") +
-                fields.text(kFeederLength) + QStringLiteral("Meter"));
+            QStringLiteral("M1:") + fields.text(Field::Vswr) + QStringLiteral(" @ ") +
+                fields.text(Field::FeederLength) + QStringLiteral("Meter"));
     // Double rule one unit apart, the lower line on the read-out's top edge.
     canvas.Line(8, 111, 20, 111);
     canvas.Line(8, 112, 20, 112);
@@ -99,10 +100,10 @@ QString cycs(Canvas& canvas, const FieldReader& fields) {
     canvas.setCurrentY(130);
     canvas.setFontSize(10);
     canvas.setFontBold(true);
-    canvas.Print(fields.text(kSite));
+    canvas.Print(fields.text(Field::Site));
     canvas.setFontBold(false);
     canvas.setFontSize(8);
 
-    printAt(canvas, 42, 120, fields.text(kSegment));
+    printAt(canvas, 42, 120, fields.text(Field::Segment));
     return QString();
 }

@@ -14,10 +14,6 @@ namespace {
 
 using sampling::kPi;
 
-constexpr int kFeederLength = 1;
-constexpr int kVswr = 2;
-constexpr int kTestDistance = 3;
-
 constexpr QRgb kTraceColour = qRgb(0, 117, 0);
 constexpr QRgb kMarkerColour = qRgb(0, 0, 200);
 constexpr QRgb kCaptionColour = qRgb(0, 0, 0);
@@ -47,21 +43,21 @@ public:
 
 private:
     // The field converted to a number, or empty after recording a type mismatch.
-    std::optional<double> number(int index) {
-        const QString text = m_fields.text(index);
+    std::optional<double> number(Field field) {
+        const QString text = m_fields.text(field);
         const std::optional<double> value = numbers::parse(text);
         if (!value)
             m_lastFailure =
-                QStringLiteral("类型不匹配：") + fielderrors::notANumber(m_fields, index, text);
+                QStringLiteral("类型不匹配：") + fielderrors::notANumber(m_fields, field, text);
         return value;
     }
 
     // The test distance as a divisor: a number, and not zero.
     std::optional<double> divisorDistance() {
-        const std::optional<double> distance = number(kTestDistance);
+        const std::optional<double> distance = number(Field::TestDistance);
         if (distance && *distance == 0) {
             m_lastFailure = QStringLiteral("除数为零：%1为 0")
-                                .arg(fielderrors::fieldName(m_fields, kTestDistance));
+                                .arg(fielderrors::fieldName(m_fields, Field::TestDistance));
             return std::nullopt;
         }
         return distance;
@@ -82,7 +78,7 @@ private:
 
     // P = F * 100 / D: where the lobe stands on the distance axis.
     void lobePosition() {
-        const std::optional<double> feeder = number(kFeederLength);
+        const std::optional<double> feeder = number(Field::FeederLength);
         if (!feeder)
             return;
         const std::optional<double> distance = divisorDistance();
@@ -103,7 +99,7 @@ private:
         // each is read once, and a failing one fails every sample alike.
         const std::optional<double> distance = divisorDistance();
         const QString distanceFailure = distance ? QString() : m_lastFailure;
-        const std::optional<double> vswr = number(kVswr);
+        const std::optional<double> vswr = number(Field::Vswr);
         const QString vswrFailure = vswr ? QString() : m_lastFailure;
         double x0 = 0;
         double y = 0;
@@ -162,7 +158,7 @@ private:
     // below 16; only the outer edge of the side is clamped.
     void ripple(Side side) {
         const bool left = side == Side::Left;
-        if (const auto distance = number(kTestDistance))
+        if (const auto distance = number(Field::TestDistance))
             bumpCount((left ? m_l : 100 - m_r) * *distance,
                       left ? u"左侧波纹段数" : u"右侧波纹段数");
         if (m_n == 0)
@@ -195,7 +191,7 @@ private:
     // edited while the ripple let events run.
     void axisCaption() {
         m_canvas.setCurrentX(-7.5);
-        if (const auto vswr = number(kVswr))
+        if (const auto vswr = number(Field::Vswr))
             if (const auto y = finite((*vswr - 1) * 205, u"轴标题位置"))
                 m_canvas.setCurrentY(*y);
         for (const QString& letter :

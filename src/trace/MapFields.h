@@ -10,9 +10,9 @@ public:
     // The main window's design defaults (date and time left empty).
     static MapFields defaults();
 
-    QString text(int index) const override { return texts.value(index); }
-    QString caption(int index) const override { return captions.value(index); }
+    QString text(Field field) const override { return texts.value(field); }
+    QString caption(Field field) const override { return captions.value(field); }
 
-    QMap<int, QString> texts;
-    QMap<int, QString> captions;
+    QMap<Field, QString> texts;
+    QMap<Field, QString> captions;
 };

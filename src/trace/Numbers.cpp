@@ -1,5 +1,7 @@
 #include "trace/Numbers.h"
 
+#include <QRegularExpression>
+
 #include <cfenv>
 #include <cmath>
 #include <cstdio>
@@ -49,8 +51,23 @@ std::string scaledDigits(double value, int decimals) {
 
 } // namespace
 
+namespace {
+
+// Full-width forms to their plain ones: the compatibility normalisation maps
+// digits, "．", "－", "，" and the ideographic space; the ideographic full stop
+// and the minus sign are a point and a hyphen-minus to a user typing a number.
+QString plainForms(const QString& text, const QLocale& locale) {
+    QString plain = text.normalized(QString::NormalizationForm_KC);
+    plain.replace(QChar(0x2212), u'-');
+    if (locale.decimalPoint() == QStringLiteral("."))
+        plain.replace(QChar(0x3002), u'.');
+    return plain;
+}
+
+} // namespace
+
 std::optional<double> numbers::parse(const QString& text, const QLocale& locale) {
-    const QString trimmed = text.trimmed();
+    const QString trimmed = plainForms(text, locale).trimmed();
     if (trimmed.isEmpty())
         return std::nullopt;
     bool ok = false;
@@ -58,6 +75,29 @@ std::optional<double> numbers::parse(const QString& text, const QLocale& locale)
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+bool numbers::isOutOfRange(const QString& text, const QLocale& locale) {
+    QString plain = plainForms(text, locale).trimmed();
+    plain.replace(locale.decimalPoint(), QStringLiteral("."));
+    static const QRegularExpression kNumber(
+        QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+    if (!kNumber.match(plain).hasMatch())
+        return false;
+    const std::string digits = plain.toStdString();
+    return !std::isfinite(std::strtod(digits.c_str(), nullptr));
+}
+
+bool numbers::isNumberPrefix(const QString& text, const QLocale& locale) {
+    // A prefix becomes a number with one more digit ("-" "-0", "1e" "1e0").
+    const QString trimmed = text.trimmed();
+    return !trimmed.isEmpty() &&
+           (parse(trimmed, locale) || parse(trimmed + u'0', locale).has_value());
+}
+
+QString numbers::forLocale(const QString& plain, const QLocale& locale) {
+    QString text = plain;
+    return text.replace(u'.', locale.decimalPoint());
 }
 
 QString numbers::format(double value, int decimals) {

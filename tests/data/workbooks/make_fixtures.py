@@ -594,6 +594,9 @@ def main():
     write_both("no-sheet1", [("Data", [HEADINGS] + BASIC_ROWS), ("Summary", [["合计"]])])
     write_both("mixed", [("Sheet1", [HEADINGS[:4]] + MIXED_ROWS)])
     write_both("second-sheet", [("说明", [["本表说明"]]), ("Sheet1", [HEADINGS] + BASIC_ROWS)])
+    # Two rows of one feeder length: each derives its own test distance.
+    write_xlsx(os.path.join(HERE, "equal-lengths.xlsx"),
+               [("Sheet1", [HEADINGS, ["1扇区", 1.18, 8], ["2扇区", 1.25, 8]])])
     # Two rows with values and nine empty ones between them.
     write_xlsx(os.path.join(HERE, "mostly-empty.xlsx"),
                [("Sheet1", [HEADINGS, ["1扇区", 1.18, 8]] + [[]] * 9 + [["2扇区", 1.2, 10]])])
