@@ -42,7 +42,7 @@ void BM_Open(benchmark::State& state, const std::function<QString()>& path, bool
     const QString file = path();
     for (auto _ : state) {
         Workbook workbook;
-        const QString error = workbook.open(file);
+        const QString error = workbook.open(file).message();
         if (error.isEmpty() == refused)
             state.SkipWithError(qPrintable(error.isEmpty() ? QStringLiteral("read") : error));
         benchmark::DoNotOptimize(workbook.rowCount());

@@ -104,7 +104,7 @@ inline QByteArray withStoredChecksums(QByteArray zip) {
 // checking the cursor's promises on the way.
 inline void readWorkbook(const QString& path) {
     Workbook workbook;
-    const QString error = workbook.open(path);
+    const QString error = workbook.open(path).message();
     if (!error.isEmpty()) {
         if (!workbook.atEnd() || workbook.rowCount() != 0 || !workbook.field(0).isEmpty())
             std::abort();

@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::withStoredChecksums(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     const QString path = fuzz::writeInput(QStringLiteral("input.docx"), bytes);
     ReportDocument document(path);
-    if (!document.open().isEmpty()) {
+    if (!document.open().isOk()) {
         // Refused: the file must not have been touched.
         if (contents(path) != bytes)
             std::abort();
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     picture.fill(QColor(20, 40, 200));
     document.paste(picture, QStringLiteral("1扇区 <&\"'>"));
     document.typeParagraphBreak();
-    const QString failure = document.flush();
+    const QString failure = document.flush().message();
     if (!failure.isEmpty()) {
         // A failed write keeps everything pending and the file unchanged.
         if (!document.hasPending() || document.pendingPictures() != 1)
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     // What was written must open again.
     ReportDocument reopened(path);
-    if (!reopened.open().isEmpty())
+    if (!reopened.open().isOk())
         std::abort();
     return 0;
 }

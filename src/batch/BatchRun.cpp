@@ -6,10 +6,9 @@
 BatchResult runBatch(const QString& workbookPath, BatchHost& host) {
     BatchResult result;
     Workbook workbook;
-    if (const QString failure = workbook.open(workbookPath); !failure.isEmpty()) {
-        result.failure = Outcome::failure(Outcome::Kind::Unusable, failure);
+    result.failure = workbook.open(workbookPath);
+    if (!result.failure.isOk())
         return result;
-    }
     return runBatch(workbook, host);
 }
 

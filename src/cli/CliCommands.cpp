@@ -188,6 +188,21 @@ void printBatchEnd(const BatchSummary& summary, const QString& document, CliStre
                << ": " << oneLine(summary.writeFailure) << Qt::endl;
 }
 
+// The exit status for an outcome: an input that cannot be used (nothing was
+// written) is status 2, a write that failed is status 1.
+int exitStatus(const Outcome& outcome) {
+    switch (outcome.kind()) {
+    case Outcome::Kind::Ok:
+        return cli::kOk;
+    case Outcome::Kind::Unusable:
+        return cli::kUsage;
+    case Outcome::Kind::Busy:
+    case Outcome::Kind::Lasting:
+        break;
+    }
+    return cli::kRowFailed;
+}
+
 // Says how many rows are empty; false when there are more than the user
 // allowed for.
 bool acceptRows(const Workbook& workbook, const QString& path, const CliOptions& options,
@@ -207,9 +222,9 @@ bool acceptRows(const Workbook& workbook, const QString& path, const CliOptions&
 int batch(const CliOptions& options, CliStreams& io) {
     const QString workbookPath = options.positional.first();
     Workbook workbook;
-    if (const QString failure = workbook.open(workbookPath); !failure.isEmpty()) {
-        io.err << "veltrace-cli: " << oneLine(failure) << Qt::endl;
-        return cli::kUsage;
+    if (const Outcome opened = workbook.open(workbookPath); !opened.isOk()) {
+        io.err << "veltrace-cli: " << oneLine(opened.message()) << Qt::endl;
+        return exitStatus(opened);
     }
     if (!acceptRows(workbook, workbookPath, options, io))
         return cli::kUsage;

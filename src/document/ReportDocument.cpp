@@ -104,39 +104,41 @@ std::optional<QString> mainPartTarget(const docx::RelationshipsScan& rels) {
     return std::nullopt;
 }
 
-// Reads the parts appending needs. Returns the cause, or an empty string.
-QString readParts(const DocxPackage& package, docx::AppendInput* input, bool* noMainPart) {
-    *noMainPart = false;
-    for (qint64 i = 0; i < package.entryCount(); ++i)
-        input->takenNames.insert(package.entryName(i).toLower());
-
-    std::optional<QString> main;
+// Where the main document part is: the package's officeDocument
+// relationship, or the usual name. Empty with a cause when the package
+// relationships cannot be read, empty without one when there is no such part.
+std::optional<QString> findMainPart(const DocxPackage& package, QString* cause) {
     if (const auto packageRels = package.locate(QStringLiteral("_rels/.rels"))) {
         QByteArray bytes;
         docx::XmlPart part;
         docx::RelationshipsScan rels;
-        QString cause = package.read(*packageRels, &bytes);
-        if (cause.isEmpty())
-            cause = docx::decodePart(bytes, &part);
-        if (cause.isEmpty())
-            cause = docx::scanRelationships(part.text, &rels);
-        if (!cause.isEmpty())
-            return QStringLiteral("部件 %1 %2").arg(*packageRels, cause);
+        *cause = package.read(*packageRels, &bytes);
+        if (cause->isEmpty())
+            *cause = docx::decodePart(bytes, &part);
+        if (cause->isEmpty())
+            *cause = docx::scanRelationships(part.text, &rels);
+        if (!cause->isEmpty()) {
+            *cause = QStringLiteral("部件 %1 %2").arg(*packageRels, *cause);
+            return std::nullopt;
+        }
         if (const auto target = mainPartTarget(rels))
-            main = package.locate(*target);
+            if (const auto main = package.locate(*target))
+                return main;
     }
-    if (!main)
-        main = package.locate(kMainPartFallback);
-    if (!main) {
-        *noMainPart = true;
-        return QStringLiteral("压缩包中没有 Word 主文档部件（%1）").arg(kMainPartFallback);
-    }
-    input->mainPart = *main;
-    QString cause = package.read(*main, &input->document);
+    return package.locate(kMainPartFallback);
+}
+
+// Reads the parts appending needs, the main part being main. Returns the
+// cause, or an empty string.
+QString readParts(const DocxPackage& package, const QString& main, docx::AppendInput* input) {
+    for (qint64 i = 0; i < package.entryCount(); ++i)
+        input->takenNames.insert(package.entryName(i).toLower());
+    input->mainPart = main;
+    QString cause = package.read(main, &input->document);
     if (!cause.isEmpty())
         return cause;
 
-    input->relsPart = docx::relationshipsPartOf(*main);
+    input->relsPart = docx::relationshipsPartOf(main);
     if (const auto rels = package.locate(input->relsPart)) {
         input->relsPart = *rels;
         input->rels.emplace();
@@ -186,10 +188,13 @@ Outcome readExisting(const QString& file, const QString& name, DocxPackage::Mode
     if (!cause.isEmpty())
         return unusable(
             QStringLiteral("文档“%1”已损坏，无法作为 .docx 打开：%2。").arg(name, cause));
-    bool noMainPart = false;
-    cause = readParts(*package, input, &noMainPart);
-    if (noMainPart)
-        return unusable(QStringLiteral("文档“%1”不是 Word 文档：%2。").arg(name, cause));
+    const std::optional<QString> main = findMainPart(*package, &cause);
+    if (!main && cause.isEmpty())
+        return unusable(
+            QStringLiteral("文档“%1”不是 Word 文档：压缩包中没有 Word 主文档部件（%2）。")
+                .arg(name, kMainPartFallback));
+    if (main)
+        cause = readParts(*package, *main, input);
     if (!cause.isEmpty())
         return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
     return Outcome::ok();

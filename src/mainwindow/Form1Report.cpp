@@ -224,9 +224,9 @@ void Form1::readxsl() {
     m_list->addItem(kListHeading);
 
     Workbook workbook;
-    const QString failure = workbook.open(path);
-    if (!failure.isEmpty()) {
-        m_platform.dialogs->critical(errorreport::text(failure));
+    const Outcome opened = workbook.open(path);
+    if (!opened.isOk()) {
+        m_platform.dialogs->critical(errorreport::text(opened.message()));
         return;
     }
     if (!workbook.atEnd()) {

@@ -72,18 +72,19 @@ QString readInto(const QString& path, WorkbookGrid& grid) {
 
 } // namespace
 
-QString Workbook::open(const QString& path) {
+Outcome Workbook::open(const QString& path) {
     close();
     const QString cause = readInto(path, m_grid);
     if (!cause.isEmpty()) {
         m_grid.clear();
-        return QStringLiteral("无法读取工作簿“%1”：%2。")
-            .arg(QDir::toNativeSeparators(path), cause);
+        return Outcome::failure(
+            Outcome::Kind::Unusable,
+            QStringLiteral("无法读取工作簿“%1”：%2。").arg(QDir::toNativeSeparators(path), cause));
     }
     m_grid.textForMixedColumns(1);
     m_lastRow = std::max(0, m_grid.lastRow());
     m_emptyRows = m_grid.emptyRows(1, kDataColumns);
-    return QString();
+    return Outcome::ok();
 }
 
 bool Workbook::atEnd() const {

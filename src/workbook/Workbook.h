@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Outcome.h"
 #include "workbook/CellValue.h"
 #include "workbook/WorkbookGrid.h"
 
@@ -15,9 +16,9 @@
 // opens. The whole sheet is read by open(); nothing stays open on the file.
 class Workbook {
 public:
-    // Returns "" on success, otherwise a Chinese description that names the file and
-    // the cause. After a failure the cursor is at its end with no rows.
-    QString open(const QString& path);
+    // A failure (Unusable) carries a Chinese description that names the file and the
+    // cause; the cursor is then at its end with no rows.
+    Outcome open(const QString& path);
     bool atEnd() const;
     // Columns A.. by index 0..; beyond the row's last value, or at the end, Empty.
     CellValue field(int index) const;
