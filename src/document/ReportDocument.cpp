@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <future>
 
 // A picture waiting to be written. Its PNG is encoded by whoever comes first:
@@ -308,8 +309,8 @@ Outcome appendToCopy(const QString& copy, const QString& file, const QString& na
 // another program changed the document meanwhile: then it starts over from
 // what that program saved. Runs under the write lock.
 Outcome appendToExisting(DocumentFiles& files, const QString& file, const QString& name,
-                         const QList<docx::Picture>& pictures,
-                         const QList<QList<int>>& paragraphs) {
+                         const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
+                         const std::function<void()>& beforeCommit) {
     qint64 pictureBytes = 0;
     for (const docx::Picture& picture : pictures)
         pictureBytes += picture.png.size();
@@ -321,6 +322,8 @@ Outcome appendToExisting(DocumentFiles& files, const QString& file, const QStrin
             return writeFailure(name, QFileInfo(file).absolutePath(), before.size, cause);
         }
         Outcome outcome = appendToCopy(temporary, file, name, pictures, paragraphs);
+        if (beforeCommit)
+            beforeCommit();
         if (outcome.isOk() && stampOf(file) != before) {
             QFile::remove(temporary);
             if (attempt < 3)
@@ -564,7 +567,8 @@ Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Pict
         if (!checked.isOk())
             return checked;
         if (target.kind == Target::Existing)
-            return appendToExisting(files, target.file, displayName(), pictures, paragraphs);
+            return appendToExisting(files, target.file, displayName(), pictures, paragraphs,
+                                    m_beforeCommit);
         Outcome created = writeNew(files, target.file, displayName(), pictures, paragraphs);
         if (created.kind() == Kind::Busy && attempt == 0)
             continue;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <memory>
 #include <optional>
@@ -72,6 +73,11 @@ public:
     // to the next (a batch); otherwise only during each write.
     void holdInUse(bool held);
 
+    // Runs on the writing thread when an appended copy of the document is
+    // ready, just before it is checked against the document and put in its
+    // place: where a test changes the document as another program would.
+    void setBeforeCommit(std::function<void()> probe) { m_beforeCommit = std::move(probe); }
+
     // Forgets what is pending; a write already running is finished first.
     void discardPending();
 
@@ -120,4 +126,5 @@ private:
     bool m_existed = false;
     // Read by a write on a worker thread; changed only when none runs.
     std::atomic<bool> m_heldInUse{false};
+    std::function<void()> m_beforeCommit;
 };
