@@ -20,7 +20,8 @@ BatchResult runBatch(Workbook& workbook, BatchHost& host) {
         const auto writes = batchrow::writes(batchrow::currentRow(workbook), host.specifiedTime());
         for (const FieldWrite& write : writes)
             host.writeField(write.field, write.text);
-        host.generate();
+        if (!host.generate())
+            break;
         host.save();
         host.rowDone(++result.processed);
     }

@@ -17,7 +17,9 @@ public:
     virtual void writeField(Field field, const QString& text) = 0;
     // Whether the test time is taken from the workbook.
     virtual bool specifiedTime() const = 0;
-    virtual void generate() = 0;
+    // Draws the row's plot; false when the drawing was abandoned part-way (a
+    // stop asked for during a long one): the row is then left out.
+    virtual bool generate() = 0;
     virtual void save() = 0;
     // Called after each row's save with the 1-based row number.
     virtual void rowDone(int row) = 0;

@@ -113,13 +113,14 @@ public:
                     QStringLiteral("，已清空"));
     }
     bool specifiedTime() const override { return m_options.specifiedTime; }
-    void generate() override {
+    bool generate() override {
         // Without the specified time, field 11 follows the clock.
         if (!m_options.specifiedTime)
             m_run.fields.write(Field::Time, currentTime());
         const QString failure = m_run.draw();
         if (!failure.isEmpty())
             problem(failure);
+        return true;
     }
     void save() override {
         Outcome outcome = m_report.append(m_run.canvas.Image(), m_run.fields.text(Field::Segment));

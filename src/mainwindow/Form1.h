@@ -138,6 +138,9 @@ private:
     // Set while the program writes a field, so its rules do not wait for
     // the editing to end.
     bool m_programWrite = false;
+    // The last drawing was abandoned part-way: a close or a batch stop was
+    // asked for during a long one.
+    bool m_drawingAbandoned = false;
     // An import found rows, so the batch can run.
     bool m_batchAvailable = false;
     int m_importedRows = 0;

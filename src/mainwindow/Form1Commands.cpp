@@ -16,20 +16,27 @@
 #include <QShortcut>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
 // Lets pending events run with the plot shown as drawn so far.
+// A long drawing is abandoned when the window is to close or the batch to
+// stop.
 class RepaintingYield : public EventYield {
 public:
-    RepaintingYield(QWidget* view, EventYield& inner) : m_view(view), m_inner(inner) {}
+    RepaintingYield(QWidget* view, EventYield& inner, std::function<bool()> stop)
+        : m_view(view), m_inner(inner), m_stop(std::move(stop)) {}
     void yieldEvents() override {
         m_view->update();
         m_inner.yieldEvents();
     }
+    bool abandoned() const override { return m_stop(); }
 
 private:
     QWidget* m_view;
     EventYield& m_inner;
+    std::function<bool()> m_stop;
 };
 
 } // namespace
@@ -72,10 +79,13 @@ bool Form1::drawFrameAndTrace(bool reportFrameFailure) {
         reportProblem(frameFailure, reportFrameFailure ? &box : nullptr);
         return false;
     }
-    RepaintingYield yield(m_plot, *m_platform.yield);
+    RepaintingYield yield(m_plot, *m_platform.yield, [this] {
+        return m_closeRequested || (m_batch && m_batch->stopRequested);
+    });
     const QString failure = mainwave(m_canvas, *this, *m_platform.random, yield);
     m_plot->update();
-    if (!failure.isEmpty()) {
+    m_drawingAbandoned = yield.abandoned();
+    if (!failure.isEmpty() && !m_drawingAbandoned) {
         const MessageBox box{MessageBox::Icon::Critical, errorreport::text(failure), {}, {}, 0, {}};
         reportProblem(failure, &box);
     }

@@ -313,7 +313,10 @@ public:
     void writeField(Field field, const QString& text) override { m_form.writeField(field, text); }
     bool specifiedTime() const override { return m_form.m_check2->isChecked(); }
     // A frame that fails part-way is saved as far as it was drawn.
-    void generate() override { m_form.drawPlot(false); }
+    bool generate() override {
+        m_form.drawPlot(false);
+        return !m_form.m_drawingAbandoned;
+    }
     void save() override { m_form.saveOperation(true); }
     void rowDone(int row) override {
         m_form.m_batch->processed = row;

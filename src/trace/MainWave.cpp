@@ -35,9 +35,10 @@ public:
         m_canvas.Line(m_p, 0, m_p, 100, kMarkerColour);
         markerLabel();
         lobeFeet();
-        ripple(Side::Left);
-        ripple(Side::Right);
-        axisCaption();
+        // A drawing of very many bumps that the events abandon ends where it
+        // stands: the plot is not going to be used.
+        if (ripple(Side::Left) && ripple(Side::Right))
+            axisCaption();
         return m_lastFailure;
     }
 
@@ -155,8 +156,9 @@ private:
 
     // Bumps tiling x from 0 to the lobe's left foot, or from its right foot to
     // 100, about one per metre. Each bump is a raised cosine of a random height
-    // below 16; only the outer edge of the side is clamped.
-    void ripple(Side side) {
+    // below 16; only the outer edge of the side is clamped. False when the
+    // events abandoned the drawing.
+    bool ripple(Side side) {
         const bool left = side == Side::Left;
         if (const auto distance = number(Field::TestDistance))
             bumpCount((left ? m_l : 100 - m_r) * *distance,
@@ -164,8 +166,11 @@ private:
         if (m_n == 0)
             m_n = 1;
         bumpWidth(left ? m_l : 100 - m_r, left ? u"左侧波纹宽度" : u"右侧波纹宽度");
-        if (drawRipple(m_canvas, m_random, m_yield, {left, m_n, m_s, m_r}, kTraceColour, m_drawing))
+        const RippleResult drawn =
+            drawRipple(m_canvas, m_random, m_yield, {left, m_n, m_s, m_r}, kTraceColour, m_drawing);
+        if (drawn.overflowed)
             overflow(left ? u"左侧波纹" : u"右侧波纹");
+        return !drawn.abandoned;
     }
 
     // n = span * D \ 100: rounded to an integer (a half to even), then

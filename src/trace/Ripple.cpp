@@ -89,10 +89,10 @@ public:
             prepareFastDrawing();
     }
 
-    bool run() {
+    RippleResult run() {
         m_sinceYield.start();
         int j = 0;
-        while (j < m_side.bumps) {
+        while (j < m_side.bumps && !m_abandoned) {
             if (m_runs && !m_yieldEachBump) {
                 if (const std::optional<int> column = bumpColumn(j)) {
                     const int last = runEnd(j, *column);
@@ -106,9 +106,9 @@ public:
                 yieldEvents();
             ++j;
         }
-        if (!m_yieldEachBump && m_side.bumps > 0)
+        if (!m_yieldEachBump && m_side.bumps > 0 && !m_abandoned)
             yieldEvents();
-        return m_overflowed;
+        return {m_overflowed, m_abandoned};
     }
 
 private:
@@ -204,6 +204,8 @@ private:
             if (m_sinceYield.elapsed() >= kYieldIntervalMs) {
                 fillRun(column, highest);
                 yieldEvents();
+                if (m_abandoned)
+                    return;
             }
         }
         fillRun(column, highest);
@@ -294,10 +296,13 @@ private:
         m_overflowed = m_overflowed || overflowed;
     }
 
+    // A side of very many bumps (yielding on time) stops when the events
+    // abandon it; an ordinary one is always drawn whole.
     void yieldEvents() {
         m_yield.yieldEvents();
         vectorstate::clearUpper();
         m_sinceYield.restart();
+        m_abandoned = !m_yieldEachBump && m_yield.abandoned();
     }
 
     Canvas& m_canvas;
@@ -314,11 +319,12 @@ private:
     int m_axisRow = 0;
     QElapsedTimer m_sinceYield;
     bool m_overflowed = false;
+    bool m_abandoned = false;
 };
 
 } // namespace
 
-bool drawRipple(Canvas& canvas, Random& random, EventYield& yield, const RippleSide& side,
-                QRgb color, RippleDrawing drawing) {
+RippleResult drawRipple(Canvas& canvas, Random& random, EventYield& yield, const RippleSide& side,
+                        QRgb color, RippleDrawing drawing) {
     return RippleRun(canvas, random, yield, side, color, drawing).run();
 }

@@ -22,10 +22,16 @@ struct RippleSide {
     double start; // unused on the left
 };
 
+struct RippleResult {
+    // Samples whose position overflowed were skipped.
+    bool overflowed = false;
+    // The events asked the drawing to stop; the side is drawn only in part.
+    bool abandoned = false;
+};
+
 // Draws the side's bumps in order, each of a height below 16 drawn from
 // `random` (one draw per bump, in order). Pending events run after every bump
 // of an ordinary side; a side of very many bumps lets them run about every
-// 10 ms of drawing and once at its end. Samples whose position overflows are
-// skipped; returns whether any did.
-bool drawRipple(Canvas& canvas, Random& random, EventYield& yield, const RippleSide& side,
-                QRgb color, RippleDrawing drawing);
+// 10 ms of drawing and once at its end, and stops when they abandon it.
+RippleResult drawRipple(Canvas& canvas, Random& random, EventYield& yield, const RippleSide& side,
+                        QRgb color, RippleDrawing drawing);
