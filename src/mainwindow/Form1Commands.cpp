@@ -31,12 +31,18 @@ public:
         m_view->update();
         m_inner.yieldEvents();
     }
-    bool abandoned() const override { return m_stop(); }
+    bool abandoned() const override {
+        m_abandoned = m_abandoned || m_stop();
+        return m_abandoned;
+    }
+    // Whether the drawing was told to stop (only a long one asks).
+    bool wasAbandoned() const { return m_abandoned; }
 
 private:
     QWidget* m_view;
     EventYield& m_inner;
     std::function<bool()> m_stop;
+    mutable bool m_abandoned = false;
 };
 
 } // namespace
@@ -84,7 +90,7 @@ bool Form1::drawFrameAndTrace(bool reportFrameFailure) {
     });
     const QString failure = mainwave(m_canvas, *this, *m_platform.random, yield);
     m_plot->update();
-    m_drawingAbandoned = yield.abandoned();
+    m_drawingAbandoned = yield.wasAbandoned();
     if (!failure.isEmpty() && !m_drawingAbandoned) {
         const MessageBox box{MessageBox::Icon::Critical, errorreport::text(failure), {}, {}, 0, {}};
         reportProblem(failure, &box);
