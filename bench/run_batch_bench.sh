@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
-# Runs the batch benchmark once per workbook size, each in its own process so
-# that the peak memory figure belongs to that size alone; then the same
-# workbooks through veltrace-cli, for comparison.
+# Runs the batch benchmark once per workbook size, with the main window shown
+# and hidden, each in its own process so that the peak memory figure belongs
+# to that run alone; then the same workbooks through veltrace-cli, for
+# comparison. With a display (DISPLAY set, e.g. under xvfb-run) the shown
+# window is drawn by the window system.
 set -euo pipefail
 build=${1:-$(cd "$(dirname "$0")/.." && pwd)/build}
 bench=$(cd "$(dirname "$0")" && pwd)
 for rows in 100 500 1000; do
-    "$build/bench/bench_batch" --benchmark_filter="BM_Batch/$rows/" 2>/dev/null | grep BM_
+    for shown in 1 0; do
+        "$build/bench/bench_batch" --benchmark_filter="BM_Batch/rows:$rows/shown:$shown" \
+            2>/dev/null | grep BM_
+    done
 done
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
