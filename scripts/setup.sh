@@ -6,7 +6,7 @@ set -euo pipefail
 # dpkg-dev and file: CPack's Debian package (dpkg-shlibdeps finds the
 # libraries the programs need among the files file calls executables).
 # qt6-translations-l10n: Qt's own dialogs and buttons in Chinese.
-packages=(g++ cmake make pkg-config qt6-base-dev libzip-dev libfreexl-dev
+packages=(g++ cmake make pkg-config qt6-base-dev libzip-dev libfreexl-dev libdeflate-dev
           fonts-liberation2 fonts-noto-cjk qt6-translations-l10n xvfb xauth dpkg-dev file)
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(libbenchmark-dev clang-format python3-docx python3-xlwt python3-openpyxl

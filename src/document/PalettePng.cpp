@@ -1,21 +1,20 @@
 #include "document/PalettePng.h"
 
-#include <QBuffer>
 #include <QHash>
-#include <QImageWriter>
 #include <QList>
 
 #include <algorithm>
 #include <cstring>
 
+#include <libdeflate.h>
+
 namespace {
 
 const int kPaletteSize = 256;
-// Qt maps 0-100 to zlib levels 0-9; 75 is level 7. On a default plot level 7
-// makes the file a quarter smaller than level 1 in about twice the time (still
-// less than an RGB file takes at level 1); levels 8 and 9 save another 6 % in
-// two and four times the time.
-const int kCompression = 75;
+// libdeflate's level 7 packs a default plot (date and time filled in) into
+// under 10 KiB in about 1.5 ms, less than half of what zlib takes for the
+// same size; level 8 saves 2 % in twice the time.
+const int kCompressionLevel = 7;
 
 struct Shade {
     QRgb colour;
@@ -102,13 +101,78 @@ QImage palettepng::indexed(const QImage& picture) {
     return result;
 }
 
+namespace {
+
+void appendBigEndian(QByteArray* out, quint32 value) {
+    const char bytes[] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+    out->append(bytes, 4);
+}
+
+// One chunk: its length, type, data and the CRC of type and data.
+void appendChunk(QByteArray* out, const char type[4], const QByteArray& data) {
+    appendBigEndian(out, quint32(data.size()));
+    const qsizetype start = out->size();
+    out->append(type, 4);
+    out->append(data);
+    appendBigEndian(out,
+                    libdeflate_crc32(0, out->constData() + start, size_t(out->size() - start)));
+}
+
+// The rows of the indexed picture, each after its filter byte (none), packed
+// with deflate.
+QByteArray compressedRows(const QImage& image) {
+    const int width = image.width();
+    QByteArray rows;
+    rows.reserve(qsizetype(image.height()) * (width + 1));
+    for (int y = 0; y < image.height(); ++y) {
+        rows.append('\0');
+        rows.append(reinterpret_cast<const char*>(image.constScanLine(y)), width);
+    }
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(kCompressionLevel);
+    if (!compressor)
+        return {};
+    QByteArray packed(qsizetype(libdeflate_zlib_compress_bound(compressor, size_t(rows.size()))),
+                      Qt::Uninitialized);
+    const size_t size = libdeflate_zlib_compress(compressor, rows.constData(), size_t(rows.size()),
+                                                 packed.data(), size_t(packed.size()));
+    libdeflate_free_compressor(compressor);
+    packed.resize(qsizetype(size));
+    return packed;
+}
+
+} // namespace
+
 QByteArray palettepng::encode(const QImage& picture) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setCompression(kCompression);
-    if (!writer.write(indexed(picture)))
-        bytes.clear();
-    return bytes;
+    const QImage image = indexed(picture);
+    const QList<QRgb> colours = image.colorTable();
+    const QByteArray rows = compressedRows(image);
+    if (image.isNull() || rows.isEmpty())
+        return {};
+
+    QByteArray header;
+    appendBigEndian(&header, quint32(image.width()));
+    appendBigEndian(&header, quint32(image.height()));
+    header.append("\x08\x03\x00\x00\x00", 5); // 8 bits, palette, deflate, no filter, no interlace
+    QByteArray palette;
+    QByteArray alpha;
+    for (const QRgb colour : colours) {
+        palette.append(char(qRed(colour))).append(char(qGreen(colour))).append(char(qBlue(colour)));
+        alpha.append(char(qAlpha(colour)));
+    }
+    while (!alpha.isEmpty() && uchar(alpha.back()) == 255)
+        alpha.chop(1);
+    QByteArray resolution;
+    appendBigEndian(&resolution, quint32(std::max(0, image.dotsPerMeterX())));
+    appendBigEndian(&resolution, quint32(std::max(0, image.dotsPerMeterY())));
+    resolution.append('\1'); // per metre
+
+    QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    appendChunk(&png, "IHDR", header);
+    appendChunk(&png, "PLTE", palette);
+    if (!alpha.isEmpty())
+        appendChunk(&png, "tRNS", alpha);
+    appendChunk(&png, "pHYs", resolution);
+    appendChunk(&png, "IDAT", rows);
+    appendChunk(&png, "IEND", {});
+    return png;
 }
