@@ -32,8 +32,9 @@
 //   their samples have y >= 0 and both ends so close to 0 that they fall on
 //   the axis row, so the run paints one span from the axis row up to the row
 //   of its highest peak, which comes from its largest amplitude.
-// Bumps across a few columns are walked one column at a time; wider ones, and
-// any whose positions overflow, are drawn sample by sample.
+// Every other bump is walked one column at a time, whatever its width; a bump
+// whose positions overflow, or whose amplitude could move a sample more than
+// a row, is drawn sample by sample.
 
 namespace {
 
@@ -43,8 +44,6 @@ using sampling::Sample;
 constexpr int kYieldEachBumpUpTo = 300;
 // Otherwise events run whenever this much time has passed since they last did.
 constexpr qint64 kYieldIntervalMs = 10;
-// A bump over more columns than this is drawn sample by sample.
-constexpr int kMaxWalkedColumns = 4;
 // Amplitudes drawn at once for a run of bumps.
 constexpr std::size_t kDrawChunk = 4096;
 
@@ -228,11 +227,8 @@ private:
     bool walkable(const BumpX& bump, float a) const {
         if (!(std::abs(a) <= m_maxWalkedAmplitude))
             return false;
-        const double first = bump.raw(m_samples.front().theta);
-        const double last = bump.raw(m_samples.back().theta);
-        return std::isfinite(first) && std::isfinite(last) &&
-               std::abs(columnOf(bump.clamp(last)) - columnOf(bump.clamp(first))) <
-                   kMaxWalkedColumns;
+        return std::isfinite(bump.raw(m_samples.front().theta)) &&
+               std::isfinite(bump.raw(m_samples.back().theta));
     }
 
     // One column at a time: the samples in a column are a contiguous range,
