@@ -4,8 +4,9 @@
 # LibreOffice Writer (each document converts to PDF holding every picture).
 #
 # usage: check_docx_readers.sh BUILD_DIR
-# The samples come from tst_docx's appendsPicturesInOrder, which keeps what it
-# writes when VELTRACE_KEEP_DIR is set. Set VELTRACE_KEEP_DIR for this script
+# The samples come from tst_docx's appendsPicturesInOrder and fillsTemplates
+# (placeholders, bookmarks), which keep what they write when VELTRACE_KEEP_DIR
+# is set. Set VELTRACE_KEEP_DIR for this script
 # too to keep the documents, PDFs and a rendering of each PDF's first page.
 set -euo pipefail
 
@@ -24,7 +25,7 @@ samples="$work/samples"
 mkdir -p "$samples" "$work/pdf"
 
 if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen \
-    "$build/tests/tst_docx" appendsPicturesInOrder >"$work/tst_docx.log" 2>&1; then
+    "$build/tests/tst_docx" appendsPicturesInOrder fillsTemplates >"$work/tst_docx.log" 2>&1; then
     cat "$work/tst_docx.log"
     exit 1
 fi

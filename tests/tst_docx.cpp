@@ -417,6 +417,116 @@ QString badTarget(const QString& kind, const QString& dir) {
     return path;
 }
 
+// Template pieces: a paragraph of text (with properties), a placeholder
+// paragraph, and what a picture looks like once the document is read back
+// (see templateBody).
+QString para(const QString& text, const QString& properties = {}) {
+    return QStringLiteral("<w:p>%1<w:r><w:t xml:space=\"preserve\">%2</w:t></w:r></w:p>")
+        .arg(properties, text);
+}
+
+QString pic(const QString& segment, qint64 cx = kFullWidthEmu) {
+    return cx == kFullWidthEmu ? QStringLiteral("<PIC seg=\"%1\"/>").arg(segment)
+                               : QStringLiteral("<PIC seg=\"%1\" cx=\"%2\"/>").arg(segment).arg(cx);
+}
+
+// A paragraph holding the picture of a segment, as templateBody shows it.
+QString picPara(const QString& segment, qint64 cx = kFullWidthEmu) {
+    return QStringLiteral("<w:p>%1</w:p>").arg(pic(segment, cx));
+}
+
+QString bookmarked(const QString& text, const QString& id = QStringLiteral("0")) {
+    return QStringLiteral("<w:p><w:bookmarkStart w:id=\"%1\" w:name=\"veltrace\"/><w:r><w:t>%2"
+                          "</w:t></w:r><w:bookmarkEnd w:id=\"%1\"/></w:p>")
+        .arg(id, text);
+}
+
+// A table of one row per entry; a cell is "width|content" (width in twips,
+// for tcW; empty for none) and the grid is given in twips.
+QString table(const QList<int>& grid, const QList<QStringList>& rows) {
+    QString xml = QStringLiteral("<w:tbl><w:tblPr/><w:tblGrid>");
+    for (int column : grid)
+        xml += QStringLiteral("<w:gridCol w:w=\"%1\"/>").arg(column);
+    xml += QStringLiteral("</w:tblGrid>");
+    for (const QStringList& cells : rows) {
+        xml += QStringLiteral("<w:tr>");
+        for (const QString& cell : cells) {
+            const QString width = cell.section(u'|', 0, 0);
+            const QString content = cell.section(u'|', 1);
+            QString properties;
+            if (width.startsWith(u"span"))
+                properties = QStringLiteral("<w:gridSpan w:val=\"%1\"/>").arg(width.mid(4));
+            else if (!width.isEmpty())
+                properties = QStringLiteral("<w:tcW w:w=\"%1\" w:type=\"dxa\"/>").arg(width);
+            xml += QStringLiteral("<w:tc><w:tcPr>%1</w:tcPr>%2</w:tc>").arg(properties, content);
+        }
+        xml += QStringLiteral("</w:tr>");
+    }
+    return xml + QStringLiteral("</w:tbl>");
+}
+
+// A4 with margins of 2 cm: a plot fits at full width.
+const QString kSection = QStringLiteral(
+    "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/><w:pgMar w:left=\"1134\" w:right=\"1134\"/>"
+    "</w:sectPr>");
+
+// The body of a main part with every picture run this program wrote shown as
+// <PIC seg="segment"/> (and its width in EMU when not the full width), so the
+// rest can be compared byte for byte.
+QString templateBody(const QByteArray& document) {
+    const QString xml = QString::fromUtf8(document);
+    const qsizetype start = xml.indexOf(u"<w:body>") + 8;
+    QString body = xml.mid(start, xml.lastIndexOf(u"</w:body>") - start);
+    static const QRegularExpression run(
+        QStringLiteral("<w:r><w:drawing><wp:inline[^>]*><wp:extent cx=\"(\\d+)\".*?"
+                       "descr=\"驻波图：(.*?)（由 Veltrace 合成）\".*?</w:drawing></w:r>"),
+        QRegularExpression::DotMatchesEverythingOption);
+    QString shown;
+    qsizetype done = 0;
+    for (auto it = run.globalMatch(body); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        shown += body.mid(done, match.capturedStart() - done) +
+                 pic(match.captured(2), match.captured(1).toLongLong());
+        done = match.capturedEnd();
+    }
+    return shown + body.mid(done);
+}
+
+// What an independent reader sees of a template body in document order: the
+// text of each paragraph that has some, and "pic:segment" for each picture.
+QStringList templateSequence(const QString& body) {
+    QXmlStreamReader reader(QStringLiteral("<r xmlns:w=\"%1\">%2</r>").arg(kW, body));
+    QStringList sequence;
+    QString text;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && reader.name() == u"PIC")
+            sequence.append(QStringLiteral("pic:") +
+                            reader.attributes().value(QStringLiteral("seg")).toString());
+        else if (reader.isStartElement() && reader.name() == u"t")
+            text += reader.readElementText();
+        else if (reader.isEndElement() && reader.name() == u"p" && !text.trimmed().isEmpty())
+            sequence.append(std::exchange(text, QString()).trimmed());
+    }
+    return sequence;
+}
+
+// Keeps a produced document for the checks with independent readers, with
+// what they should find in it.
+void keepSample(const QString& path, const QJsonObject& expectation) {
+    const QString keep = qEnvironmentVariable("VELTRACE_KEEP_DIR");
+    if (keep.isEmpty())
+        return;
+    QString name = QString::fromUtf8(QTest::currentTestFunction()) + u'-' +
+                   QString::fromUtf8(QTest::currentDataTag());
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+    QFile::remove(keep + u'/' + name + QStringLiteral(".docx"));
+    QVERIFY(QFile::copy(path, keep + u'/' + name + QStringLiteral(".docx")));
+    QFile file(keep + u'/' + name + QStringLiteral(".json"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QJsonDocument(expectation).toJson());
+}
+
 } // namespace
 
 class TestDocx : public QObject {
@@ -430,6 +540,8 @@ private slots:
     void keepsChangesMadeBetweenWrites();
     void findsTheInsertionPoint_data();
     void findsTheInsertionPoint();
+    void fillsTemplates_data();
+    void fillsTemplates();
     void fitsTheTextWidth_data();
     void fitsTheTextWidth();
     void cleansSegmentNames_data();
@@ -535,23 +647,12 @@ void TestDocx::appendsPicturesInOrder() {
             QCOMPARE(entry(after.entries, name), data);
     }
 
-    const QString keep = qEnvironmentVariable("VELTRACE_KEEP_DIR");
-    if (!keep.isEmpty()) {
-        // Samples for the checks with independent readers.
-        QString name = QString::fromUtf8(QTest::currentDataTag());
-        name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
-        QFile::remove(keep + u'/' + name + QStringLiteral(".docx"));
-        QVERIFY(QFile::copy(path, keep + u'/' + name + QStringLiteral(".docx")));
-        QJsonArray segments;
-        for (int i = 0; i < pictures; ++i)
-            segments.append(segment(i));
-        QFile expectation(keep + u'/' + name + QStringLiteral(".json"));
-        QVERIFY(expectation.open(QIODevice::WriteOnly));
-        expectation.write(QJsonDocument(QJsonObject{{QStringLiteral("segments"), segments},
-                                                    {QStringLiteral("earlier_pictures"),
-                                                     int(before.pictures.size())}})
-                              .toJson());
-    }
+    // A sample for the checks with independent readers.
+    QJsonArray segments;
+    for (int i = 0; i < pictures; ++i)
+        segments.append(segment(i));
+    keepSample(path, {{QStringLiteral("segments"), segments},
+                      {QStringLiteral("earlier_pictures"), int(before.pictures.size())}});
 }
 
 void TestDocx::keepsTheRestOfThePackage_data() {
@@ -753,6 +854,208 @@ void TestDocx::findsTheInsertionPoint() {
     QCOMPARE(after.blocks.join(u' '), expected);
     QCOMPARE(after.pictures.size(), 1);
     QCOMPARE(pictureOf(after, after.pictures.first()).pixel(5, 5), plotColor(0).rgb());
+}
+
+void TestDocx::fillsTemplates_data() {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<bool>("header"); // a header holding a placeholder
+    QTest::addColumn<QStringList>("segments");
+    QTest::addColumn<QString>("expected");    // the body afterwards, as templateBody shows it
+    QTest::addColumn<QString>("places");      // placeholders/bookmark/end
+    QTest::addColumn<QStringList>("notices"); // a word of each notice, in order
+    const QString title = para(QStringLiteral("测试报告"));
+    const QString end = QStringLiteral("<w:p/>") + kSection;
+    const QString centred = QStringLiteral("<w:pPr><w:jc w:val=\"center\"/></w:pPr>");
+    const QString plain = para(QStringLiteral("{{驻波图}}"));
+    const QStringList abc{"A", "B", "C"};
+
+    QTest::newRow("plain placeholders in order, then the end")
+        << title + plain + para(QStringLiteral("第二节")) + para(QStringLiteral(" {{ vswr }} ")) +
+               kSection
+        << false << abc
+        << title + picPara("A") + para(QStringLiteral("第二节")) + picPara("B") + picPara("C") + end
+        << "2/0/1" << QStringList();
+    QTest::newRow("named placeholders take their segment's plot wherever it comes")
+        << para(QStringLiteral("{{驻波图:B}}"), centred) +
+               para(QStringLiteral("{{驻波图： ａ }}")) + plain + kSection
+        << false << QStringList{"A", "C", "B"}
+        << QStringLiteral("<w:p>%1%2</w:p>").arg(centred, pic("B")) + picPara("A") + picPara("C") +
+               kSection
+        << "3/0/0" << QStringList();
+    QTest::newRow("a segment without a placeholder takes a plain one, then the end")
+        << para(QStringLiteral("{{驻波图:B}}")) + plain + kSection << false << abc
+        << picPara("B") + picPara("A") + picPara("C") + end << "2/0/1" << QStringList();
+    // Split by formatting and proofing marks, inside a bookmark of its own:
+    // the runs give way to the picture, the rest of the paragraph stays.
+    QTest::newRow("placeholder split across runs")
+        << QStringLiteral("<w:p>%1<w:bookmarkStart w:id=\"5\" w:name=\"图1\"/><w:r><w:rPr><w:b/>"
+                          "</w:rPr><w:t>{{</w:t></w:r><w:proofErr w:type=\"spellStart\"/><w:r>"
+                          "<w:t>驻波</w:t></w:r><w:r><w:rPr><w:i/></w:rPr><w:t xml:space=\""
+                          "preserve\">图 : T1-B1F </w:t></w:r><w:proofErr w:type=\"spellEnd\"/>"
+                          "<w:r><w:lastRenderedPageBreak/><w:t>}}</w:t></w:r>"
+                          "<w:bookmarkEnd w:id=\"5\"/></w:p>")
+                   .arg(centred) +
+               kSection
+        << false << QStringList{"t1-b1f"}
+        << QStringLiteral("<w:p>%1<w:bookmarkStart w:id=\"5\" w:name=\"图1\"/>%2"
+                          "<w:bookmarkEnd w:id=\"5\"/></w:p>")
+                   .arg(centred, pic("t1-b1f")) +
+               kSection
+        << "1/0/0" << QStringList();
+    // Scaled to the cell: its own width, or its grid columns', less margins.
+    QTest::newRow("placeholders in table cells")
+        << table({3000, 6000},
+                 {{"3000|" + plain, "|" + para(QStringLiteral("说明"))}, {"span2|" + plain}}) +
+               kSection
+        << false << QStringList{"A", "B"}
+        << table({3000, 6000},
+                 {{"3000|" + picPara("A", (3000 - 216) * 635), "|" + para(QStringLiteral("说明"))},
+                  {"span2|" + picPara("B", (9000 - 216) * 635)}}) +
+               kSection
+        << "2/0/0" << QStringList();
+    QTest::newRow("bookmark: after its paragraph, in save order")
+        << title + bookmarked(QStringLiteral("各段驻波图：")) + para(QStringLiteral("结论")) +
+               kSection
+        << false << abc
+        << title + bookmarked(QStringLiteral("各段驻波图：")) + picPara("A") + picPara("B") +
+               picPara("C") + para(QStringLiteral("结论")) + kSection
+        << "0/3/0" << QStringList();
+    // Word ends a bookmark of a whole paragraph at the start of the next one.
+    const QString wholeParagraph = QStringLiteral(
+        "<w:p><w:bookmarkStart w:id=\"1\" w:name=\"VELTRACE\"/><w:r><w:t>图</w:t></w:r></w:p>"
+        "<w:p><w:bookmarkEnd w:id=\"1\"/><w:r><w:t>结论</w:t></w:r></w:p>");
+    QTest::newRow("bookmark of a whole paragraph, placeholders first")
+        << plain + wholeParagraph + kSection << false << abc
+        << picPara("A") + wholeParagraph.left(wholeParagraph.indexOf(u"<w:p><w:bookmarkEnd")) +
+               picPara("B") + picPara("C") +
+               wholeParagraph.mid(wholeParagraph.indexOf(u"<w:p><w:bookmarkEnd")) + kSection
+        << "1/2/0" << QStringList();
+    QTest::newRow("placeholder right after the bookmark")
+        << bookmarked(QStringLiteral("图")) + plain + para(QStringLiteral("结论")) + kSection
+        << false << abc
+        << bookmarked(QStringLiteral("图")) + picPara("A") + picPara("B") + picPara("C") +
+               para(QStringLiteral("结论")) + kSection
+        << "1/2/0" << QStringList();
+    QTest::newRow("bookmark in a table cell")
+        << table({4000}, {{"|" + bookmarked(QStringLiteral("图"))}}) + kSection << false
+        << QStringList{"A"}
+        << table({4000},
+                 {{"|" + bookmarked(QStringLiteral("图")) + picPara("A", (4000 - 216) * 635)}}) +
+               kSection
+        << "0/1/0" << QStringList();
+    const QString spanning = QStringLiteral(
+        "<w:p><w:bookmarkStart w:id=\"0\" w:name=\"veltrace\"/><w:r><w:t>一</w:t></w:r></w:p>"
+        "<w:p><w:r><w:t>二</w:t></w:r><w:bookmarkEnd w:id=\"0\"/></w:p>");
+    QTest::newRow("bookmark spanning paragraphs")
+        << spanning + kSection << false << abc
+        << spanning + picPara("A") + picPara("B") + picPara("C") + end << "0/0/3"
+        << QStringList{"跨越"};
+    const QString aroundTable =
+        QStringLiteral("<w:bookmarkStart w:id=\"0\" w:name=\"veltrace\"/>") +
+        table({4000}, {{"|" + para(QStringLiteral("格"))}}) +
+        QStringLiteral("<w:bookmarkEnd w:id=\"0\"/>") + title;
+    QTest::newRow("bookmark around a table")
+        << aroundTable + kSection << false << QStringList{"A"} << aroundTable + picPara("A") + end
+        << "0/0/1" << QStringList{"跨越"};
+    const QString textBox =
+        QStringLiteral(
+            "<w:p><w:r><w:pict><v:shape xmlns:v=\"urn:schemas-microsoft-com:vml\"><v:textbox>"
+            "<w:txbxContent>%1</w:txbxContent></v:textbox></v:shape></w:pict></w:r></w:p>")
+            .arg(plain);
+    QTest::newRow("placeholder in a text box")
+        << textBox + title + kSection << false << QStringList{"A"}
+        << textBox + title + picPara("A") + end << "0/0/1" << QStringList{"文本框"};
+    const QString mixed = para(QStringLiteral("图 1：{{驻波图}}"));
+    const QString withTab = QStringLiteral("<w:p><w:r><w:tab/><w:t>{{驻波图}}</w:t></w:r></w:p>");
+    QTest::newRow("placeholders with other content")
+        << mixed + withTab + kSection << false << QStringList{"A"}
+        << mixed + withTab + picPara("A") + end << "0/0/1" << QStringList{"单独成段", "其他内容"};
+    const QString twice = para(QStringLiteral("{{驻波图:A}}"));
+    QTest::newRow("two placeholders for one segment")
+        << twice + twice + kSection << false << QStringList{"A", "B"}
+        << picPara("A") + twice + picPara("B") + end << "1/0/1" << QStringList{"有 2 个"};
+    QTest::newRow("the only placeholder in a header")
+        << title + kSection << true << QStringList{"A"} << title + picPara("A") + end << "0/0/1"
+        << QStringList{"页眉"};
+}
+
+void TestDocx::fillsTemplates() {
+    QFETCH(QString, body);
+    QFETCH(bool, header);
+    QFETCH(QStringList, segments);
+    QFETCH(QString, expected);
+    QFETCH(QString, places);
+    QFETCH(QStringList, notices);
+    Entries package = minimalPackage(wordDocument(body));
+    if (header) {
+        package.append({kRelsPart, kDeclaration.toUtf8() +
+                                       "<Relationships xmlns=\"http://schemas.openxmlformats.org/"
+                                       "package/2006/relationships\"><Relationship Id=\"rId1\" "
+                                       "Type=\"" +
+                                       kR.toUtf8() +
+                                       "/header\" Target=\"header1.xml\"/>"
+                                       "</Relationships>"});
+        package.append({QStringLiteral("word/header1.xml"),
+                        (QStringLiteral("<w:hdr xmlns:w=\"%1\"><w:p><w:r><w:t>{{驻</w:t></w:r>"
+                                        "<w:r><w:t>波图}}</w:t></w:r></w:p></w:hdr>")
+                             .arg(kW))
+                            .toUtf8()});
+    }
+    // Written at once, and one write per picture: the same document.
+    QTemporaryDir dir;
+    QByteArray documents[2];
+    for (const bool oneByOne : {false, true}) {
+        const QString path =
+            dir.filePath(oneByOne ? QStringLiteral("b.docx") : QStringLiteral("a.docx"));
+        writeZip(path, package);
+        ReportDocument report(path);
+        QCOMPARE(report.open().message(), QString());
+        for (int i = 0; i < segments.size(); ++i) {
+            report.paste(plot(i), segments.at(i));
+            report.typeParagraphBreak();
+            if (oneByOne)
+                QCOMPARE(report.flush().message(), QString());
+        }
+        QCOMPARE(report.flush().message(), QString());
+        const docx::Placement& placement = report.placement();
+        QCOMPARE(QStringLiteral("%1/%2/%3")
+                     .arg(placement.placeholders)
+                     .arg(placement.bookmark)
+                     .arg(placement.end),
+                 places);
+        QCOMPARE(placement.notices.size(), notices.size());
+        for (int i = 0; i < notices.size(); ++i)
+            QVERIFY2(placement.notices.at(i).contains(notices.at(i)),
+                     qPrintable(placement.notices.at(i)));
+
+        const Inspection after = inspect(path);
+        verifyPackage(after);
+        if (QTest::currentTestFailed())
+            return;
+        documents[oneByOne] = entry(after.entries, kDocumentPart);
+        // Every byte outside the placeholders' runs and the new paragraphs
+        // stays; every other part too.
+        QCOMPARE(templateBody(documents[oneByOne]), expected);
+        for (const auto& [name, data] : package) {
+            if (name != kDocumentPart && name != kRelsPart && name != kTypesPart)
+                QCOMPARE(entry(after.entries, name), data);
+        }
+        for (int i = 0; i < segments.size(); ++i)
+            QCOMPARE(pictureOf(after, after.pictures.at(i)).pixel(5, 5),
+                     plotColor(segments.indexOf(
+                                   after.pictures.at(i).description.section(u'：', 1).section(
+                                       u'（', 0, 0)))
+                         .rgb());
+        if (!oneByOne) {
+            QJsonArray sequence;
+            for (const QString& item : templateSequence(expected))
+                sequence.append(item);
+            keepSample(path, {{QStringLiteral("sequence"), sequence},
+                              {QStringLiteral("segments"), QJsonArray::fromStringList(segments)},
+                              {QStringLiteral("earlier_pictures"), 0}});
+        }
+    }
+    QCOMPARE(documents[1], documents[0]);
 }
 
 void TestDocx::fitsTheTextWidth_data() {

@@ -1,9 +1,12 @@
 #include "document/DocxAppend.h"
 
+#include "document/DocxBody.h"
+#include "document/DocxTemplate.h"
 #include "document/DocxXml.h"
 
 #include <QHash>
 
+#include <algorithm>
 #include <cmath>
 
 namespace docx {
@@ -120,15 +123,6 @@ private:
     QList<Piece> m_pieces;
 };
 
-// The text width of the last section in EMU, or 0 when the page is not given.
-qint64 textWidthEmu(const DocumentScan& scan) {
-    if (scan.pageWidth <= 0)
-        return 0;
-    const double twips =
-        scan.pageWidth - std::max(0.0, scan.marginLeft) - std::max(0.0, scan.marginRight);
-    return twips > 0 ? std::llround(twips * kEmuPerTwip) : 0;
-}
-
 // Ids not used yet: counting on from the largest one, wrapping round.
 class IdAllocator {
 public:
@@ -149,6 +143,240 @@ private:
 };
 
 const char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
+const QString kContentTypesPart = QStringLiteral("[Content_Types].xml");
+
+// The parts appending edits, decoded and read.
+struct Parts {
+    XmlPart document, rels, contentTypes;
+    DocumentScan scan;
+    RelationshipsScan relsScan;
+    ContentTypesScan typesScan;
+};
+
+QString readParts(const AppendInput& input, Parts* parts) {
+    QString cause = decodePart(input.document, &parts->document);
+    if (cause.isEmpty())
+        cause = scanDocument(parts->document.text, &parts->scan);
+    if (!cause.isEmpty())
+        return inPart(input.mainPart, cause);
+    if (input.rels) {
+        cause = decodePart(*input.rels, &parts->rels);
+        if (cause.isEmpty())
+            cause = scanRelationships(parts->rels.text, &parts->relsScan);
+        if (!cause.isEmpty())
+            return inPart(input.relsPart, cause);
+    }
+    cause = decodePart(input.contentTypes, &parts->contentTypes);
+    if (cause.isEmpty())
+        cause = scanContentTypes(parts->contentTypes.text, &parts->typesScan);
+    return cause.isEmpty() ? QString() : inPart(kContentTypesPart, cause);
+}
+
+// Headers and footers are only read: a part that cannot be is passed over.
+bool sidePartsHoldPlaceholders(const AppendInput& input) {
+    for (const auto& [name, bytes] : input.sideParts) {
+        XmlPart part;
+        if (decodePart(bytes, &part).isEmpty() && holdsPlaceholders(part.text))
+            return true;
+    }
+    return false;
+}
+
+Prefixes prefixesFor(const DocumentScan& scan, QList<std::pair<QString, QString>>* declarations) {
+    Prefixes prefixes;
+    prefixes.w = scan.wordPrefix;
+    prefixes.wp = prefixFor(scan, kWpNs, QStringLiteral("wp"), declarations);
+    prefixes.a = prefixFor(scan, kDrawingNs, QStringLiteral("a"), declarations);
+    prefixes.pic = prefixFor(scan, kPictureNs, QStringLiteral("pic"), declarations);
+    prefixes.r = prefixFor(scan, kRelNs, QStringLiteral("r"), declarations);
+    return prefixes;
+}
+
+// The widest a picture may be in a section (and a table cell), in EMU; 0
+// when nothing limits it.
+qint64 widthLimit(const DocumentScan& scan, int section, double cellWidth) {
+    double twips =
+        scan.sections.isEmpty()
+            ? -1
+            : scan.sections.at(std::clamp(section, 0, int(scan.sections.size()) - 1)).textWidth();
+    if (cellWidth > 0 && (twips <= 0 || cellWidth < twips))
+        twips = cellWidth;
+    return twips > 0 ? std::max<qint64>(1, std::llround(twips * kEmuPerTwip)) : 0;
+}
+
+// Per picture, the widest it may be where it goes.
+QList<qint64> widthLimits(const DocumentScan& scan, const Assignment& assignment,
+                          const QList<QList<int>>& paragraphs, qsizetype pictures) {
+    QList<qint64> limits(pictures, widthLimit(scan, int(scan.sections.size()) - 1, -1));
+    auto limitParagraph = [&](int paragraph, qint64 limit) {
+        for (int picture : paragraphs.at(paragraph))
+            limits[picture] = limit;
+    };
+    for (int i = 0; i < assignment.placeholderParagraph.size(); ++i) {
+        const Placeholder& placeholder = scan.placeholders.at(i);
+        if (assignment.placeholderParagraph.at(i) >= 0)
+            limitParagraph(assignment.placeholderParagraph.at(i),
+                           widthLimit(scan, placeholder.section, placeholder.cellWidth));
+    }
+    for (int paragraph : assignment.bookmarkParagraphs)
+        limitParagraph(paragraph,
+                       widthLimit(scan, scan.bookmark->section, scan.bookmark->cellWidth));
+    return limits;
+}
+
+// The new pictures' names, ids, sizes and relationships.
+struct NewMedia {
+    QList<PlacedPicture> placed;
+    QString relationships; // the new relationship elements
+};
+
+NewMedia placeMedia(const AppendInput& input, const Parts& parts, const QList<Picture>& pictures,
+                    const QList<qint64>& limits, AppendOutput* output) {
+    const qsizetype slash = input.mainPart.lastIndexOf(u'/');
+    const QString mediaFolder = input.mainPart.left(slash + 1) + QStringLiteral("media/");
+    QSet<QString> relationshipIds;
+    for (const Relationship& relationship : parts.relsScan.relationships)
+        relationshipIds.insert(relationship.id.toLower());
+    IdAllocator ids(parts.scan.drawingIds);
+    int mediaNumber = 1;
+    int relationshipNumber = int(parts.relsScan.relationships.size()) + 1;
+    const QString element = qualified(prefixOf(parts.relsScan.root.qualifiedName), u"Relationship");
+
+    NewMedia media;
+    media.placed.reserve(pictures.size());
+    for (qsizetype i = 0; i < pictures.size(); ++i) {
+        const Picture& picture = pictures.at(i);
+        PlacedPicture p;
+        p.id = ids.next();
+        do {
+            p.fileName = QStringLiteral("veltrace_%1.png").arg(mediaNumber++);
+            p.mediaName = mediaFolder + p.fileName;
+        } while (input.takenNames.contains(p.mediaName.toLower()));
+        do {
+            p.relationshipId = QStringLiteral("rId%1").arg(relationshipNumber++);
+        } while (relationshipIds.contains(p.relationshipId.toLower()));
+        p.cx = qint64(picture.pixels.width()) * kEmuPerPixel;
+        p.cy = qint64(picture.pixels.height()) * kEmuPerPixel;
+        const qint64 limit = limits.at(i);
+        if (limit > 0 && p.cx > limit) {
+            p.cy = std::max<qint64>(1, std::llround(double(p.cy) * limit / p.cx));
+            p.cx = limit;
+        }
+        p.description = alternativeText(picture.segmentName);
+        media.relationships += QStringLiteral("<%1 Id=\"%2\" Type=\"%3\" Target=\"media/%4\"/>")
+                                   .arg(element, p.relationshipId, kImageRelType, p.fileName);
+        output->media.append({p.mediaName, picture.png});
+        media.placed.append(p);
+    }
+    return media;
+}
+
+// The edits of the body: placeholders replaced, paragraphs after the bookmark
+// and at the end.
+class BodyWriter {
+public:
+    BodyWriter(const DocumentScan& scan, PictureRunWriter runWriter,
+               const QList<PlacedPicture>& placed, const QList<QList<int>>& paragraphs)
+        : m_scan(scan), m_runWriter(std::move(runWriter)), m_placed(placed),
+          m_paragraphs(paragraphs), m_p(qualified(scan.wordPrefix, u"p")) {}
+
+    // A placeholder's runs and proofing marks give way to the picture; its
+    // properties and range marks stay where they are.
+    QList<Edit> placeholderEdits(const Assignment& assignment) const {
+        QList<Edit> edits;
+        for (int i = 0; i < assignment.placeholderParagraph.size(); ++i) {
+            const int paragraph = assignment.placeholderParagraph.at(i);
+            if (paragraph < 0)
+                continue;
+            const QList<ElementSpan>& content = m_scan.placeholders.at(i).content;
+            edits.append({content.first().start, content.first().end, runsOf(paragraph)});
+            for (qsizetype c = 1; c < content.size(); ++c)
+                edits.append({content.at(c).start, content.at(c).end, QString()});
+        }
+        return edits;
+    }
+
+    // New paragraphs after the bookmarked one, behind the pictures put there
+    // before and the placeholders right after it that this write fills.
+    QList<Edit> bookmarkEdits(const Assignment& assignment) const {
+        if (assignment.bookmarkParagraphs.isEmpty())
+            return {};
+        qsizetype at = m_scan.bookmark->after;
+        for (const auto& [end, placeholder] : m_scan.bookmark->followers) {
+            if (placeholder >= 0 && assignment.placeholderParagraph.at(placeholder) < 0)
+                break;
+            at = end;
+        }
+        QString paragraphs;
+        for (int paragraph : assignment.bookmarkParagraphs)
+            paragraphs += newParagraph(paragraph);
+        return {{at, at, paragraphs}};
+    }
+
+    // At the end of the body, as typing would: the first paragraph into the
+    // insertion paragraph (an empty last paragraph, or a new one), the rest
+    // after it.
+    QList<Edit> endEdits(const Assignment& assignment) const {
+        const QList<int>& ends = assignment.endParagraphs;
+        if (ends.isEmpty() || (ends.size() == 1 && m_paragraphs.at(ends.first()).isEmpty()))
+            return {};
+        const bool reuse = m_scan.lastBlockIsEmptyParagraph;
+        QString following;
+        for (qsizetype i = reuse ? 1 : 0; i < ends.size(); ++i)
+            following += newParagraph(ends.at(i));
+        if (reuse) {
+            QList<Edit> edits;
+            const QString runs = runsOf(ends.first());
+            if (!runs.isEmpty())
+                edits.append(appendInside(m_scan.lastBlock, runs));
+            edits.append({m_scan.lastBlock.end, m_scan.lastBlock.end, following});
+            return edits;
+        }
+        if (m_scan.sectPr.isValid())
+            return {{m_scan.sectPr.start, m_scan.sectPr.start, following}};
+        return {appendInside(m_scan.body, following)};
+    }
+
+private:
+    QString runsOf(int paragraph) const {
+        QString runs;
+        for (int index : m_paragraphs.at(paragraph))
+            m_runWriter.write(m_placed.at(index), &runs);
+        return runs;
+    }
+
+    QString newParagraph(int paragraph) const {
+        const QString runs = runsOf(paragraph);
+        return runs.isEmpty() ? QStringLiteral("<%1/>").arg(m_p)
+                              : QStringLiteral("<%1>%2</%1>").arg(m_p, runs);
+    }
+
+    const DocumentScan& m_scan;
+    const PictureRunWriter m_runWriter;
+    const QList<PlacedPicture>& m_placed;
+    const QList<QList<int>>& m_paragraphs;
+    const QString m_p;
+};
+
+QByteArray relationshipsWith(const AppendInput& input, Parts& parts, const QString& added) {
+    if (!input.rels)
+        return kXmlDeclaration + QStringLiteral("<Relationships xmlns=\"%1\">%2</Relationships>")
+                                     .arg(kPackageRelNs, added)
+                                     .toUtf8();
+    parts.rels.text = applyEdits(parts.rels.text, {appendInside(parts.relsScan.root, added)});
+    return encodePart(parts.rels);
+}
+
+QByteArray contentTypesWithPng(Parts& parts) {
+    if (!parts.typesScan.defaultExtensions.contains(QStringLiteral("png"))) {
+        const QString element = qualified(prefixOf(parts.typesScan.root.qualifiedName), u"Default");
+        const QString png =
+            QStringLiteral("<%1 Extension=\"png\" ContentType=\"image/png\"/>").arg(element);
+        parts.contentTypes.text =
+            applyEdits(parts.contentTypes.text, {appendInside(parts.typesScan.root, png)});
+    }
+    return encodePart(parts.contentTypes);
+}
 
 } // namespace
 
@@ -163,8 +391,8 @@ QString alternativeText(const QString& segmentName) {
             --cut;
         segment = segment.left(cut) + QChar(0x2026);
     }
-    return segment.isEmpty() ? QStringLiteral("驻波图（由 Veltrace 合成）")
-                             : QStringLiteral("驻波图：%1（由 Veltrace 合成）").arg(segment);
+    return segment.isEmpty() ? QStringLiteral("驻波图") + pictureMark()
+                             : QStringLiteral("驻波图：%1").arg(segment) + pictureMark();
 }
 
 QString relationshipsPartOf(const QString& part) {
@@ -174,133 +402,38 @@ QString relationshipsPartOf(const QString& part) {
 
 QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
                        const QList<QList<int>>& paragraphs, AppendOutput* output) {
-    XmlPart document, rels, contentTypes;
-    DocumentScan scan;
-    RelationshipsScan relsScan;
-    ContentTypesScan typesScan;
-    QString cause = decodePart(input.document, &document);
-    if (cause.isEmpty())
-        cause = scanDocument(document.text, &scan);
-    if (!cause.isEmpty())
-        return inPart(input.mainPart, cause);
-    if (input.rels) {
-        cause = decodePart(*input.rels, &rels);
-        if (cause.isEmpty())
-            cause = scanRelationships(rels.text, &relsScan);
-        if (!cause.isEmpty())
-            return inPart(input.relsPart, cause);
-    }
-    const QString typesPart = QStringLiteral("[Content_Types].xml");
-    cause = decodePart(input.contentTypes, &contentTypes);
-    if (cause.isEmpty())
-        cause = scanContentTypes(contentTypes.text, &typesScan);
-    if (!cause.isEmpty())
-        return inPart(typesPart, cause);
-    if (paragraphs.isEmpty())
-        return {};
+    Parts parts;
+    const QString cause = readParts(input, &parts);
+    if (!cause.isEmpty() || paragraphs.isEmpty())
+        return cause;
 
-    // Names and ids the new pictures take.
-    Prefixes prefixes;
+    const Assignment assignment = assign(parts.scan, pictures, paragraphs);
+    output->placement = assignment.placement;
+    if (sidePartsHoldPlaceholders(input))
+        output->placement.notices.append(
+            QStringLiteral("文档的页眉或页脚中有占位符：驻波图只放到正文中的占位符处，"
+                           "页眉和页脚中的占位符保持原样。"));
+
     QList<std::pair<QString, QString>> declarations;
-    prefixes.w = scan.wordPrefix;
-    prefixes.wp = prefixFor(scan, kWpNs, QStringLiteral("wp"), &declarations);
-    prefixes.a = prefixFor(scan, kDrawingNs, QStringLiteral("a"), &declarations);
-    prefixes.pic = prefixFor(scan, kPictureNs, QStringLiteral("pic"), &declarations);
-    prefixes.r = prefixFor(scan, kRelNs, QStringLiteral("r"), &declarations);
+    const Prefixes prefixes = prefixesFor(parts.scan, &declarations);
+    const QList<qint64> limits = widthLimits(parts.scan, assignment, paragraphs, pictures.size());
+    const NewMedia media = placeMedia(input, parts, pictures, limits, output);
+    const BodyWriter writer(parts.scan, PictureRunWriter(prefixes), media.placed, paragraphs);
 
-    const qsizetype slash = input.mainPart.lastIndexOf(u'/');
-    const QString mediaFolder = input.mainPart.left(slash + 1) + QStringLiteral("media/");
-    QSet<QString> relationshipIds;
-    for (const Relationship& relationship : relsScan.relationships)
-        relationshipIds.insert(relationship.id.toLower());
-    IdAllocator ids(scan.drawingIds);
-    const qint64 maxWidth = textWidthEmu(scan);
-    int mediaNumber = 1;
-    int relationshipNumber = int(relsScan.relationships.size()) + 1;
-
-    QList<PlacedPicture> placed;
-    placed.reserve(pictures.size());
-    QString newRelationships;
-    const QString relationship = qualified(prefixOf(relsScan.root.qualifiedName), u"Relationship");
-    for (const Picture& picture : pictures) {
-        PlacedPicture p;
-        p.id = ids.next();
-        do {
-            p.fileName = QStringLiteral("veltrace_%1.png").arg(mediaNumber++);
-            p.mediaName = mediaFolder + p.fileName;
-        } while (input.takenNames.contains(p.mediaName.toLower()));
-        do {
-            p.relationshipId = QStringLiteral("rId%1").arg(relationshipNumber++);
-        } while (relationshipIds.contains(p.relationshipId.toLower()));
-        p.cx = qint64(picture.pixels.width()) * kEmuPerPixel;
-        p.cy = qint64(picture.pixels.height()) * kEmuPerPixel;
-        if (maxWidth > 0 && p.cx > maxWidth) {
-            p.cy = std::max<qint64>(1, std::llround(double(p.cy) * maxWidth / p.cx));
-            p.cx = maxWidth;
-        }
-        p.description = alternativeText(picture.segmentName);
-        newRelationships += QStringLiteral("<%1 Id=\"%2\" Type=\"%3\" Target=\"media/%4\"/>")
-                                .arg(relationship, p.relationshipId, kImageRelType, p.fileName);
-        output->media.append({p.mediaName, picture.png});
-        placed.append(p);
-    }
-
-    // The body: pictures into the insertion paragraph, further paragraphs
-    // after it.
-    const PictureRunWriter runWriter(prefixes);
-    auto runsOf = [&](const QList<int>& paragraph) {
-        QString runs;
-        for (int index : paragraph)
-            runWriter.write(placed.at(index), &runs);
-        return runs;
-    };
-    const QString p = qualified(prefixes.w, u"p");
-    auto newParagraph = [&](const QList<int>& paragraph) {
-        const QString runs = runsOf(paragraph);
-        return runs.isEmpty() ? QStringLiteral("<%1/>").arg(p)
-                              : QStringLiteral("<%1>%2</%1>").arg(p, runs);
-    };
-    QList<Edit> edits;
+    QList<Edit> edits = writer.placeholderEdits(assignment);
     if (!declarations.isEmpty()) {
         QString attributes;
         for (const auto& [prefix, uri] : declarations)
             attributes += QStringLiteral(" xmlns:%1=\"%2\"").arg(prefix, uri);
-        edits.append({scan.root.startTagEnd - 1, scan.root.startTagEnd - 1, attributes});
+        edits.append(
+            {parts.scan.root.startTagEnd - 1, parts.scan.root.startTagEnd - 1, attributes});
     }
-    QString following;
-    const bool reuse = scan.lastBlockIsEmptyParagraph;
-    for (qsizetype i = reuse ? 1 : 0; i < paragraphs.size(); ++i)
-        following += newParagraph(paragraphs.at(i));
-    if (reuse) {
-        const QString runs = runsOf(paragraphs.first());
-        if (!runs.isEmpty())
-            edits.append(appendInside(scan.lastBlock, runs));
-        edits.append({scan.lastBlock.end, scan.lastBlock.end, following});
-    } else if (scan.sectPr.isValid()) {
-        edits.append({scan.sectPr.start, scan.sectPr.start, following});
-    } else {
-        edits.append(appendInside(scan.body, following));
-    }
-    document.text = applyEdits(document.text, edits);
-    output->document = encodePart(document);
-
-    if (input.rels) {
-        rels.text = applyEdits(rels.text, {appendInside(relsScan.root, newRelationships)});
-        output->rels = encodePart(rels);
-    } else {
-        output->rels =
-            kXmlDeclaration + QStringLiteral("<Relationships xmlns=\"%1\">%2</Relationships>")
-                                  .arg(kPackageRelNs, newRelationships)
-                                  .toUtf8();
-    }
-
-    if (!typesScan.defaultExtensions.contains(QStringLiteral("png"))) {
-        const QString element = qualified(prefixOf(typesScan.root.qualifiedName), u"Default");
-        const QString png =
-            QStringLiteral("<%1 Extension=\"png\" ContentType=\"image/png\"/>").arg(element);
-        contentTypes.text = applyEdits(contentTypes.text, {appendInside(typesScan.root, png)});
-    }
-    output->contentTypes = encodePart(contentTypes);
+    edits += writer.bookmarkEdits(assignment);
+    edits += writer.endEdits(assignment);
+    parts.document.text = applyEdits(parts.document.text, edits);
+    output->document = encodePart(parts.document);
+    output->rels = relationshipsWith(input, parts, media.relationships);
+    output->contentTypes = contentTypesWithPng(parts);
     return {};
 }
 

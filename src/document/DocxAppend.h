@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/DocxTemplate.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QSet>
@@ -9,9 +11,10 @@
 #include <optional>
 #include <utility>
 
-// Appending inline pictures to the body of a .docx, on the parts as bytes.
-// Knows nothing of files: the caller reads the parts from the container and
-// writes the results back.
+// Putting inline pictures into a .docx, on the parts as bytes: into the
+// document's placeholders, after its bookmark "veltrace", or at the end of its
+// body. Knows nothing of files: the caller reads the parts from the container
+// and writes the results back.
 namespace docx {
 
 // Shown at 96 dpi: one pixel is 914400 / 96 EMU.
@@ -32,6 +35,9 @@ struct AppendInput {
     std::optional<QByteArray> rels; // absent when the part does not exist yet
     QByteArray contentTypes;
     QSet<QString> takenNames; // every entry name, lower case
+    // The headers and footers (name, bytes): only read, for placeholders
+    // that cannot be used there.
+    QList<std::pair<QString, QByteArray>> sideParts;
 };
 
 struct AppendOutput {
@@ -39,16 +45,20 @@ struct AppendOutput {
     QByteArray rels;
     QByteArray contentTypes;
     QList<std::pair<QString, QByteArray>> media; // entry name, PNG
+    Placement placement;
 };
 
 // The name of the relationships part that belongs to a part.
 QString relationshipsPartOf(const QString& part);
 
-// Appends at the insertion point: paragraphs[0] holds the pictures (indices
-// into pictures) that go into the insertion paragraph, every further entry is
-// one more paragraph after it (an empty list: an empty paragraph). With no
-// paragraphs at all the parts are only checked. Returns an empty string or
-// the cause, naming the part.
+// Puts pictures into the document as typed paragraphs: each entry of
+// paragraphs holds the pictures (indices into pictures) of one paragraph, and
+// every entry but the last was ended by a paragraph break. An ended paragraph
+// with pictures goes to a placeholder or after the bookmark when the document
+// has one free (see assign()); the others go to the end of the body, the
+// first into the insertion paragraph there, every further one after it (an
+// empty list: an empty paragraph). With no paragraphs at all the parts are
+// only checked. Returns an empty string or the cause, naming the part.
 QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
                        const QList<QList<int>>& paragraphs, AppendOutput* output);
 

@@ -9,101 +9,83 @@ namespace docx {
 
 namespace {
 
-// Walks a part token by token and tells where each element lies in the text.
-// A document type declaration is refused: it is never needed in a package
-// part and is how entity expansion attacks come in.
-class Scanner {
-public:
-    explicit Scanner(const QString& text) : m_text(text), m_reader(text) {}
+QString malformed(const QXmlStreamReader& reader) {
+    return QStringLiteral("不是格式正确的 XML（第 %1 行第 %2 列：%3）")
+        .arg(reader.lineNumber())
+        .arg(reader.columnNumber())
+        .arg(reader.errorString());
+}
 
-    // Reads the next token; false at the end of the document or on a refusal.
-    bool next() {
-        if (!m_cause.isEmpty() || m_reader.atEnd())
-            return false;
-        switch (m_reader.readNext()) {
-        case QXmlStreamReader::DTD:
-            return fail(QStringLiteral("含有文档类型声明（DOCTYPE），出于安全原因拒绝处理"));
-        case QXmlStreamReader::StartDocument: {
-            const QStringView encoding = m_reader.documentEncoding();
-            if (!encoding.isEmpty() && encoding.compare(u"UTF-8", Qt::CaseInsensitive) != 0)
-                return fail(QStringLiteral("使用 %1 编码，只支持 UTF-8").arg(encoding));
-            return true;
-        }
-        case QXmlStreamReader::Invalid:
-            return fail(QStringLiteral("不是格式正确的 XML（第 %1 行第 %2 列：%3）")
-                            .arg(m_reader.lineNumber())
-                            .arg(m_reader.columnNumber())
-                            .arg(m_reader.errorString()));
-        case QXmlStreamReader::EndDocument:
-            return false;
-        default:
-            return true;
-        }
-    }
+} // namespace
 
-    QXmlStreamReader& reader() { return m_reader; }
-    const QString& cause() const { return m_cause; }
+XmlScanner::XmlScanner(const QString& text) : m_text(text), m_reader(text) {}
 
-    bool fail(const QString& cause) {
-        if (m_cause.isEmpty())
-            m_cause = cause;
+bool XmlScanner::next() {
+    if (!m_cause.isEmpty() || m_reader.atEnd())
         return false;
-    }
-
-    // After a StartElement: its start tag's place.
-    bool startSpan(ElementSpan* span) {
-        const qsizetype end = m_reader.characterOffset();
-        // A start tag cannot hold '<' (not even in an attribute value), so
-        // the last '<' before its '>' is where it begins.
-        const qsizetype start = end > 0 ? m_text.lastIndexOf(u'<', end - 1) : -1;
-        if (end > m_text.size() || start < 0 || m_text.at(end - 1) != u'>')
-            return fail(QStringLiteral("无法定位元素 %1").arg(m_reader.qualifiedName()));
-        span->start = start;
-        span->startTagEnd = end;
-        span->qualifiedName = m_reader.qualifiedName().toString();
+    switch (m_reader.readNext()) {
+    case QXmlStreamReader::DTD:
+        return fail(QStringLiteral("含有文档类型声明（DOCTYPE），出于安全原因拒绝处理"));
+    case QXmlStreamReader::StartDocument: {
+        const QStringView encoding = m_reader.documentEncoding();
+        if (!encoding.isEmpty() && encoding.compare(u"UTF-8", Qt::CaseInsensitive) != 0)
+            return fail(QStringLiteral("使用 %1 编码，只支持 UTF-8").arg(encoding));
         return true;
     }
-
-    // After the EndElement of an element whose start went through startSpan.
-    bool endSpan(ElementSpan* span) {
-        const qsizetype end = m_reader.characterOffset();
-        if (end == span->startTagEnd) {
-            span->endTagStart = span->end = end;
-            return true;
-        }
-        const qsizetype tagStart = end > 0 ? m_text.lastIndexOf(u'<', end - 1) : -1;
-        if (end > m_text.size() || tagStart < span->startTagEnd || m_text.at(end - 1) != u'>' ||
-            m_text.at(tagStart + 1) != u'/')
-            return fail(QStringLiteral("无法定位元素 %1 的结束标记").arg(span->qualifiedName));
-        span->endTagStart = tagStart;
-        span->end = end;
+    case QXmlStreamReader::Invalid:
+        return fail(malformed(m_reader));
+    case QXmlStreamReader::EndDocument:
+        return false;
+    default:
         return true;
     }
+}
 
-    // Ends the walk: the cause of a refusal, or of an error found at the end.
-    QString finish() {
-        if (m_cause.isEmpty() && m_reader.hasError())
-            fail(QStringLiteral("不是格式正确的 XML（第 %1 行第 %2 列：%3）")
-                     .arg(m_reader.lineNumber())
-                     .arg(m_reader.columnNumber())
-                     .arg(m_reader.errorString()));
-        return m_cause;
+bool XmlScanner::fail(const QString& cause) {
+    if (m_cause.isEmpty())
+        m_cause = cause;
+    return false;
+}
+
+bool XmlScanner::startSpan(ElementSpan* span) {
+    const qsizetype end = m_reader.characterOffset();
+    // A start tag cannot hold '<' (not even in an attribute value), so the
+    // last '<' before its '>' is where it begins.
+    const qsizetype start = end > 0 ? m_text.lastIndexOf(u'<', end - 1) : -1;
+    if (end > m_text.size() || start < 0 || m_text.at(end - 1) != u'>')
+        return fail(QStringLiteral("无法定位元素 %1").arg(m_reader.qualifiedName()));
+    span->start = start;
+    span->startTagEnd = end;
+    span->qualifiedName = m_reader.qualifiedName().toString();
+    return true;
+}
+
+bool XmlScanner::endSpan(ElementSpan* span) {
+    const qsizetype end = m_reader.characterOffset();
+    if (end == span->startTagEnd) {
+        span->endTagStart = span->end = end;
+        return true;
     }
+    const qsizetype tagStart = end > 0 ? m_text.lastIndexOf(u'<', end - 1) : -1;
+    if (end > m_text.size() || tagStart < span->startTagEnd || m_text.at(end - 1) != u'>' ||
+        m_text.at(tagStart + 1) != u'/')
+        return fail(QStringLiteral("无法定位元素 %1 的结束标记").arg(span->qualifiedName));
+    span->endTagStart = tagStart;
+    span->end = end;
+    return true;
+}
 
-private:
-    const QString& m_text;
-    QXmlStreamReader m_reader;
-    QString m_cause;
-};
+QString XmlScanner::finish() {
+    if (m_cause.isEmpty() && m_reader.hasError())
+        fail(malformed(m_reader));
+    return m_cause;
+}
 
-// Body-level and paragraph-level markup that holds no content of its own.
 bool isRangeMark(QStringView name) {
     return name == u"bookmarkStart" || name == u"bookmarkEnd" || name == u"proofErr" ||
            name == u"permStart" || name == u"permEnd" || name.endsWith(u"RangeStart") ||
            name.endsWith(u"RangeEnd");
 }
-
-} // namespace
 
 QString decodePart(const QByteArray& bytes, XmlPart* part) {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
@@ -179,8 +161,9 @@ Edit appendInside(const ElementSpan& element, const QString& content) {
 }
 
 QString applyEdits(const QString& text, QList<Edit> edits) {
-    std::sort(edits.begin(), edits.end(),
-              [](const Edit& a, const Edit& b) { return a.start < b.start; });
+    // Insertions at one place keep the order they were given in.
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const Edit& a, const Edit& b) { return a.start < b.start; });
     qsizetype size = text.size();
     for (const Edit& edit : edits)
         size += edit.text.size() - (edit.end - edit.start);
@@ -219,125 +202,8 @@ double parseTwips(QStringView value) {
     return number * factor;
 }
 
-QString scanDocument(const QString& text, DocumentScan* scan) {
-    Scanner scanner(text);
-    QXmlStreamReader& reader = scanner.reader();
-    int depth = 0;
-    bool inBody = false;
-    bool bodySeen = false;
-    // The body child being read (depth 3) and what it is.
-    ElementSpan child;
-    bool childIsParagraph = false;
-    bool childIsSectPr = false;
-    bool childIsBlock = false;
-    bool paragraphIsEmpty = false;
-    bool inParagraphProperties = false;
-    bool inRun = false;
-    double pageWidth = -1, marginLeft = -1, marginRight = -1;
-
-    while (scanner.next()) {
-        if (reader.isStartElement()) {
-            ++depth;
-            const QStringView name = reader.name();
-            const bool isWord = reader.namespaceUri() == kWordNs;
-            if (depth == 1) {
-                if (reader.namespaceUri() == kStrictWordNs)
-                    return QStringLiteral("使用 Strict Open XML 格式，只支持普通的 .docx 格式");
-                if (name != u"document" || !isWord)
-                    return QStringLiteral("主文档部件的根元素是 %1，不是 Word 正文")
-                        .arg(reader.qualifiedName());
-                if (!scanner.startSpan(&scan->root))
-                    break;
-                for (const QXmlStreamNamespaceDeclaration& ns : reader.namespaceDeclarations())
-                    scan->rootDeclared.insert(ns.prefix().toString(), ns.namespaceUri().toString());
-                scan->namespaces = scan->rootDeclared;
-            } else if (depth == 2 && !bodySeen && isWord && name == u"body") {
-                inBody = bodySeen = true;
-                if (!scanner.startSpan(&scan->body))
-                    break;
-                scan->wordPrefix = reader.prefix().toString();
-                for (const QXmlStreamNamespaceDeclaration& ns : reader.namespaceDeclarations())
-                    scan->namespaces.insert(ns.prefix().toString(), ns.namespaceUri().toString());
-            } else if (inBody && depth == 3) {
-                if (!scanner.startSpan(&child))
-                    break;
-                childIsParagraph = isWord && name == u"p";
-                childIsSectPr = isWord && name == u"sectPr";
-                childIsBlock = !childIsSectPr && !(isWord && isRangeMark(name));
-                // Markup in a paragraph that declares namespaces of its own could
-                // read the new picture differently; such a paragraph is not filled.
-                paragraphIsEmpty = childIsParagraph && reader.namespaceDeclarations().isEmpty();
-                if (childIsSectPr)
-                    pageWidth = marginLeft = marginRight = -1;
-            } else if (inBody && depth == 4) {
-                inParagraphProperties = childIsParagraph && isWord && name == u"pPr";
-                inRun = childIsParagraph && isWord && name == u"r";
-                if (childIsParagraph &&
-                    !(isWord && (name == u"pPr" || name == u"r" || isRangeMark(name))))
-                    paragraphIsEmpty = false;
-                if (childIsSectPr && isWord && name == u"pgSz")
-                    pageWidth = parseTwips(
-                        reader.attributes().value(QString(kWordNs), QStringLiteral("w")));
-                if (childIsSectPr && isWord && name == u"pgMar") {
-                    const QXmlStreamAttributes attributes = reader.attributes();
-                    marginLeft =
-                        parseTwips(attributes.value(QString(kWordNs), QStringLiteral("left")));
-                    marginRight =
-                        parseTwips(attributes.value(QString(kWordNs), QStringLiteral("right")));
-                }
-            } else if (inBody && depth == 5) {
-                // A paragraph that ends a section: what follows it is another
-                // section. A run with content (text, a drawing, a break, ...).
-                if ((inParagraphProperties && name == u"sectPr") ||
-                    (inRun && !(isWord && name == u"rPr")))
-                    paragraphIsEmpty = false;
-            }
-            if (name == u"docPr" || name == u"cNvPr") {
-                bool ok = false;
-                const quint64 id = reader.attributes().value(QStringLiteral("id")).toULongLong(&ok);
-                if (ok && id <= 0xFFFFFFFFu)
-                    scan->drawingIds.insert(static_cast<quint32>(id));
-            }
-        } else if (reader.isEndElement()) {
-            if (depth == 1) {
-                if (!scanner.endSpan(&scan->root))
-                    break;
-            } else if (depth == 2 && inBody) {
-                inBody = false;
-                if (!scanner.endSpan(&scan->body))
-                    break;
-            } else if (depth == 3 && inBody) {
-                if (!scanner.endSpan(&child))
-                    break;
-                if (childIsSectPr) {
-                    scan->sectPr = child;
-                    scan->pageWidth = pageWidth;
-                    scan->marginLeft = marginLeft;
-                    scan->marginRight = marginRight;
-                } else if (childIsBlock) {
-                    scan->lastBlock = child;
-                    scan->lastBlockIsEmptyParagraph = childIsParagraph && paragraphIsEmpty;
-                }
-            } else if (depth == 4) {
-                inParagraphProperties = inRun = false;
-            }
-            --depth;
-        }
-    }
-    const QString cause = scanner.finish();
-    if (!cause.isEmpty())
-        return cause;
-    if (!scan->body.isValid())
-        return QStringLiteral("主文档部件中没有正文（w:body）");
-    // Content after the body's section properties is not where Word would
-    // type; the new paragraphs go before the section properties instead.
-    if (scan->sectPr.isValid() && scan->lastBlock.start > scan->sectPr.start)
-        scan->lastBlockIsEmptyParagraph = false;
-    return {};
-}
-
 QString scanRelationships(const QString& text, RelationshipsScan* scan) {
-    Scanner scanner(text);
+    XmlScanner scanner(text);
     QXmlStreamReader& reader = scanner.reader();
     int depth = 0;
     while (scanner.next()) {
@@ -367,7 +233,7 @@ QString scanRelationships(const QString& text, RelationshipsScan* scan) {
 }
 
 QString scanContentTypes(const QString& text, ContentTypesScan* scan) {
-    Scanner scanner(text);
+    XmlScanner scanner(text);
     QXmlStreamReader& reader = scanner.reader();
     int depth = 0;
     while (scanner.next()) {

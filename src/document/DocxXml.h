@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QByteArray>
-#include <QHash>
 #include <QLatin1String>
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <QXmlStreamReader>
 
 // The XML side of the .docx layer: decoding a part without losing a byte,
 // locating elements by character offset, and splicing new text into it. The
@@ -68,33 +68,37 @@ struct Edit {
 // An edit that puts content at the end of the element, turning <x/> into
 // <x>content</x> when needed.
 Edit appendInside(const ElementSpan& element, const QString& content);
-// Applies non-overlapping edits in one pass.
+// Applies non-overlapping edits in one pass; insertions at one place keep
+// their order.
 QString applyEdits(const QString& text, QList<Edit> edits);
 
-// What appending to the body of a main document part needs to know.
-struct DocumentScan {
-    ElementSpan root;
-    ElementSpan body;
-    QString wordPrefix;                   // the prefix the body is written with
-    QHash<QString, QString> namespaces;   // prefix -> URI in scope inside the body
-    QHash<QString, QString> rootDeclared; // prefix -> URI declared on the root
-    // The last block-level element of the body (before its own sectPr), and
-    // whether it is an empty paragraph: nothing but paragraph properties,
-    // bookmarks and runs without content (LibreOffice writes <w:r><w:rPr/></w:r>
-    // for an empty paragraph).
-    ElementSpan lastBlock;
-    bool lastBlockIsEmptyParagraph = false;
-    // The body-level section properties (the last section's).
-    ElementSpan sectPr;
-    double pageWidth = -1; // twips; negative when not given
-    double marginLeft = -1;
-    double marginRight = -1;
-    // Ids of drawing objects (wp:docPr, pic:cNvPr, ...).
-    QSet<quint32> drawingIds;
+// Walks a part token by token and tells where each element lies in the text.
+// A document type declaration is refused: it is never needed in a package
+// part and is how entity expansion attacks come in.
+class XmlScanner {
+public:
+    explicit XmlScanner(const QString& text);
+
+    // Reads the next token; false at the end of the document or on a refusal.
+    bool next();
+    QXmlStreamReader& reader() { return m_reader; }
+    // Remembers the first cause of a refusal; returns false.
+    bool fail(const QString& cause);
+    // After a StartElement: its start tag's place.
+    bool startSpan(ElementSpan* span);
+    // After the EndElement of an element whose start went through startSpan.
+    bool endSpan(ElementSpan* span);
+    // Ends the walk: the cause of a refusal, or of an error found at the end.
+    QString finish();
+
+private:
+    const QString& m_text;
+    QXmlStreamReader m_reader;
+    QString m_cause;
 };
 
-// Reads a main document part. Returns an empty string or the cause.
-QString scanDocument(const QString& text, DocumentScan* scan);
+// Body-level and paragraph-level markup that holds no content of its own.
+bool isRangeMark(QStringView name);
 
 struct Relationship {
     QString id;

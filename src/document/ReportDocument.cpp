@@ -105,6 +105,35 @@ std::optional<QString> mainPartTarget(const docx::RelationshipsScan& rels) {
     return std::nullopt;
 }
 
+// The part a relationship of a part in folder points to, or an empty string.
+QString targetIn(const QString& folder, const docx::Relationship& relationship) {
+    if (relationship.external)
+        return {};
+    QString target = QUrl::fromPercentEncoding(relationship.target.toUtf8());
+    target = target.startsWith(u'/') ? target.mid(1) : folder + target;
+    target = QDir::cleanPath(target);
+    return target.startsWith(u"..") ? QString() : target;
+}
+
+// The headers and footers of the main part, for the placeholders they may
+// hold. A part that cannot be read is left out: it is never written.
+void readSideParts(const DocxPackage& package, docx::AppendInput* input) {
+    docx::XmlPart part;
+    docx::RelationshipsScan rels;
+    if (!input->rels || !docx::decodePart(*input->rels, &part).isEmpty() ||
+        !docx::scanRelationships(part.text, &rels).isEmpty())
+        return;
+    const QString folder = input->mainPart.left(input->mainPart.lastIndexOf(u'/') + 1);
+    for (const docx::Relationship& relationship : rels.relationships) {
+        if (!relationship.type.endsWith(u"/header") && !relationship.type.endsWith(u"/footer"))
+            continue;
+        const auto located = package.locate(targetIn(folder, relationship));
+        QByteArray bytes;
+        if (located && package.read(*located, &bytes).isEmpty())
+            input->sideParts.append({*located, bytes});
+    }
+}
+
 // Where the main document part is: the package's officeDocument
 // relationship, or the usual name. Empty with a cause when the package
 // relationships cannot be read, empty without one when there is no such part.
@@ -146,6 +175,7 @@ QString readParts(const DocxPackage& package, const QString& main, docx::AppendI
         cause = package.read(*rels, &*input->rels);
         if (!cause.isEmpty())
             return cause;
+        readSideParts(package, input);
     }
     const auto types = package.locate(kContentTypesPart);
     if (!types)
@@ -270,7 +300,8 @@ Outcome checkLimits(const QString& name, const DocxPackage& package,
 // Appends the pictures to the copy of the document; file is the document
 // itself, for the room its folder has.
 Outcome appendToCopy(const QString& copy, const QString& file, const QString& name,
-                     const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs) {
+                     const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
+                     docx::Placement* placement) {
     DocxPackage package;
     docx::AppendInput input;
     Outcome read = readExisting(copy, name, DocxPackage::Mode::Update, &package, &input);
@@ -283,6 +314,7 @@ Outcome appendToCopy(const QString& copy, const QString& file, const QString& na
     Outcome limits = checkLimits(name, package, output);
     if (!limits.isOk())
         return limits;
+    *placement = output.placement;
     const std::pair<QString, QByteArray> parts[] = {
         {package.locate(kContentTypesPart).value_or(kContentTypesPart), output.contentTypes},
         {input.mainPart, output.document},
@@ -310,7 +342,7 @@ Outcome appendToCopy(const QString& copy, const QString& file, const QString& na
 // what that program saved. Runs under the write lock.
 Outcome appendToExisting(DocumentFiles& files, const QString& file, const QString& name,
                          const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
-                         const std::function<void()>& beforeCommit) {
+                         const std::function<void()>& beforeCommit, docx::Placement* placement) {
     qint64 pictureBytes = 0;
     for (const docx::Picture& picture : pictures)
         pictureBytes += picture.png.size();
@@ -321,7 +353,7 @@ Outcome appendToExisting(DocumentFiles& files, const QString& file, const QStrin
             QFile::remove(temporary);
             return writeFailure(name, QFileInfo(file).absolutePath(), before.size, cause);
         }
-        Outcome outcome = appendToCopy(temporary, file, name, pictures, paragraphs);
+        Outcome outcome = appendToCopy(temporary, file, name, pictures, paragraphs, placement);
         if (beforeCommit)
             beforeCommit();
         if (outcome.isOk() && stampOf(file) != before) {
@@ -346,7 +378,8 @@ Outcome appendToExisting(DocumentFiles& files, const QString& file, const QStrin
 // Writes a new document holding the pictures: built in memory, written to a
 // temporary file and renamed into place. Runs under the write lock.
 Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
-                 const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs) {
+                 const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
+                 docx::Placement* placement) {
     const QList<std::pair<QString, QByteArray>> parts = docx::newDocumentParts();
     docx::AppendInput input;
     input.mainPart = kMainPartFallback;
@@ -370,6 +403,7 @@ Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
         if (!limits.isOk())
             return limits;
     }
+    *placement = output.placement;
     for (const auto& [part, bytes] : parts) {
         if (cause.isEmpty())
             cause = package.write(part,
@@ -516,7 +550,7 @@ void ReportDocument::typeParagraphBreak() {
     m_pending.push_back(nullptr);
 }
 
-Outcome ReportDocument::write(const PendingList& items, bool existed) const {
+ReportDocument::Written ReportDocument::write(const PendingList& items, bool existed) const {
     QList<docx::Picture> pictures;
     QList<QList<int>> paragraphs(1);
     for (const auto& pending : items) {
@@ -526,40 +560,46 @@ Outcome ReportDocument::write(const PendingList& items, bool existed) const {
         }
         docx::Picture picture{pending->result(), pending->pixels, pending->segmentName};
         if (picture.png.isEmpty())
-            return Outcome::failure(
-                Kind::Lasting, QStringLiteral("无法把驻波图编码为 PNG 图片，不能写入文档“%1”。")
-                                   .arg(displayName()));
+            return {
+                Outcome::failure(Kind::Lasting,
+                                 QStringLiteral("无法把驻波图编码为 PNG 图片，不能写入文档“%1”。")
+                                     .arg(displayName())),
+                {}};
         paragraphs.last().append(int(pictures.size()));
         pictures.append(picture);
     }
 
     Target target;
     if (Outcome checked = checkTarget(&target); !checked.isOk())
-        return checked;
+        return {checked, {}};
     // Another writer of this program waits its turn: the lock covers the
     // whole read, change and commit.
     DocumentFiles files(realFile());
     const QLockFile::LockError locked = files.lockForWrite(kWriteLockWaitMs);
     if (locked == QLockFile::LockFailedError)
-        return Outcome::failure(
-            Kind::Busy,
-            QStringLiteral("文档“%1”正由本程序的另一个窗口或命令行写入，等待 %2 秒后仍未轮到。")
-                .arg(displayName())
-                .arg(kWriteLockWaitMs / 1000));
+        return {Outcome::failure(Kind::Busy,
+                                 QStringLiteral("文档“%1”正由本程序的另一个窗口或命令行写入，"
+                                                "等待 %2 秒后仍未轮到。")
+                                     .arg(displayName())
+                                     .arg(kWriteLockWaitMs / 1000)),
+                {}};
     if (locked != QLockFile::NoError)
-        return Outcome::failure(
-            Kind::Lasting,
-            QStringLiteral("无法写入文档“%1”：不能在文档所在的文件夹中创建锁定文件。")
-                .arg(displayName()));
+        return {Outcome::failure(
+                    Kind::Lasting,
+                    QStringLiteral("无法写入文档“%1”：不能在文档所在的文件夹中创建锁定文件。")
+                        .arg(displayName())),
+                {}};
     const bool marked = files.markInUse();
-    Outcome outcome = writeLocked(files, pictures, paragraphs, existed);
+    Written result;
+    result.outcome = writeLocked(files, pictures, paragraphs, existed, &result.placement);
     if (marked && !m_heldInUse)
         files.unmarkInUse();
-    return outcome;
+    return result;
 }
 
 Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
-                                    const QList<QList<int>>& paragraphs, bool existed) const {
+                                    const QList<QList<int>>& paragraphs, bool existed,
+                                    docx::Placement* placement) const {
     // A document another program creates meanwhile is appended to instead.
     for (int attempt = 0;; ++attempt) {
         Target target;
@@ -568,8 +608,9 @@ Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Pict
             return checked;
         if (target.kind == Target::Existing)
             return appendToExisting(files, target.file, displayName(), pictures, paragraphs,
-                                    m_beforeCommit);
-        Outcome created = writeNew(files, target.file, displayName(), pictures, paragraphs);
+                                    m_beforeCommit, placement);
+        Outcome created =
+            writeNew(files, target.file, displayName(), pictures, paragraphs, placement);
         if (created.kind() == Kind::Busy && attempt == 0)
             continue;
         if (!created.isOk())
@@ -596,10 +637,12 @@ void ReportDocument::holdInUse(bool held) {
         DocumentFiles(realFile()).unmarkInUse();
 }
 
-Outcome ReportDocument::written(Outcome outcome) {
-    if (outcome.isOk())
+Outcome ReportDocument::written(const Written& result) {
+    if (result.outcome.isOk()) {
         m_existed = true;
-    return outcome;
+        m_placement.add(result.placement);
+    }
+    return result.outcome;
 }
 
 Outcome ReportDocument::flush() {

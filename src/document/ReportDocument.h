@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Outcome.h"
+#include "document/DocxTemplate.h"
 
 #include <QImage>
 #include <QList>
@@ -14,19 +15,23 @@
 #include <vector>
 
 // The Word document the plots go into. Pictures and paragraph breaks are
-// typed at the insertion point, the end of the document's body, and kept
-// pending until flush() writes them. Each write starts from the file as it is
+// typed as paragraphs and kept pending until flush() writes them: a picture
+// with its paragraph break goes into the document's next placeholder (the
+// one named after its segment first) or after its bookmark "veltrace", and
+// otherwise, like everything else typed, at the insertion point at the end of
+// the document's body. Each write starts from the file as it is
 // on disk at that moment, appends what is pending and replaces the file
 // atomically (a temporary file beside it, renamed over it), so a change made
 // by another program between two writes is kept and a failed write leaves
 // the file as it was. Writers of this program take turns through a lock, and
 // office programs see the document as in use while it is written.
 //
-// Insertion point: when the body ends with an empty paragraph, that paragraph;
-// otherwise a new empty paragraph after the body's content. A write that ends
-// with a paragraph break leaves an empty paragraph at the end, so successive
-// writes continue where the previous one stopped and give the same document
-// as one write of everything.
+// Insertion point at the end: when the body ends with an empty paragraph,
+// that paragraph; otherwise a new empty paragraph after the body's content.
+// A write that ends with a paragraph break leaves an empty paragraph at the
+// end, and placeholders are taken in document order, so successive writes
+// continue where the previous one stopped and give the same document as one
+// write of everything.
 class DocumentFiles;
 namespace docx {
 struct Picture;
@@ -73,6 +78,10 @@ public:
     // to the next (a batch); otherwise only during each write.
     void holdInUse(bool held);
 
+    // Where the pictures written so far went, and what the document's
+    // placeholders and bookmark could not do (each notice once).
+    const docx::Placement& placement() const { return m_placement; }
+
     // Runs on the writing thread when an appended copy of the document is
     // ready, just before it is checked against the document and put in its
     // place: where a test changes the document as another program would.
@@ -94,21 +103,27 @@ private:
     struct PendingPicture;
     struct Target;
     using PendingList = std::vector<std::shared_ptr<PendingPicture>>;
+    // What a write came to, and where its pictures went.
+    struct Written {
+        Outcome outcome;
+        docx::Placement placement;
+    };
     struct InFlight {
         PendingList items;
         int pictures = 0;
-        std::future<Outcome> result;
+        std::future<Written> result;
     };
 
     // Writes the items to the file as it is on disk now; safe on any thread.
     // existed: whether the document was seen on disk before.
-    Outcome write(const PendingList& items, bool existed) const;
-    // Takes the outcome of a write of this object's: a success means the
-    // document exists from now on.
-    Outcome written(Outcome outcome);
+    Written write(const PendingList& items, bool existed) const;
+    // Takes the result of a write of this object's: a success means the
+    // document exists from now on, and counts where its pictures went.
+    Outcome written(const Written& result);
 
     Outcome writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
-                        const QList<QList<int>>& paragraphs, bool existed) const;
+                        const QList<QList<int>>& paragraphs, bool existed,
+                        docx::Placement* placement) const;
 
     QString displayName() const;
     // The file written: a symbolic link's target.
@@ -121,6 +136,7 @@ private:
     PendingList m_pending;
     int m_pendingPictures = 0;
     std::unique_ptr<InFlight> m_inFlight;
+    docx::Placement m_placement;
     // Whether the document was found on disk or written by this object, so a
     // document that vanishes afterwards is noticed when it is made anew.
     bool m_existed = false;

@@ -9,7 +9,14 @@ their order (by the segment named in each alternative text), that each of the
 appended ones sits alone in its own paragraph at the end of the body followed
 by one empty paragraph, that each is a 601 x 289 PNG part, and that its shown
 size keeps the aspect ratio and fits the text width of the last section.
+
+A filled template's expectation gives instead the sequence of the body in
+document order (tables included): the text of every paragraph that has some,
+and "pic:SEGMENT" for every picture. It is compared as a whole, so a picture
+in the wrong place or a placeholder left behind fails.
 """
+
+import re
 
 import json
 import struct
@@ -30,9 +37,47 @@ def png_size(blob):
     return struct.unpack(">II", blob[16:24])
 
 
+MARK = re.compile(r"^驻波图：(.*)（由 Veltrace 合成）$")
+
+
+def own_elements(paragraph, tag):
+    """The elements of a paragraph that are not inside a paragraph nested in it."""
+    return [element for element in paragraph.iter(qn(tag))
+            if next(element.iterancestors(qn("w:p"))) is paragraph]
+
+
+def body_sequence(document):
+    sequence = []
+    for paragraph in document.element.body.iter(qn("w:p")):
+        for picture in own_elements(paragraph, "wp:docPr"):
+            match = MARK.match(picture.get("descr") or "")
+            sequence.append("pic:" + (match.group(1) if match else "?"))
+        text = "".join(t.text or "" for t in own_elements(paragraph, "w:t")).strip()
+        if text:
+            sequence.append(text)
+    return sequence
+
+
+def check_template(path, document, expected):
+    found = body_sequence(document)
+    if found != expected["sequence"]:
+        fail(f"{path}: the body reads {found}, expected {expected['sequence']}")
+    for shape in document.inline_shapes:
+        embed = shape._inline.graphic.graphicData.pic.blipFill.blip.embed
+        part = document.part.related_parts[embed]
+        if part.content_type != "image/png" or png_size(part.blob) != (601, 289):
+            fail(f"{path}: a picture is not a 601 x 289 PNG ({part.partname})")
+        if abs(shape.height * 601 - shape.width * 289) > 601:
+            fail(f"{path}: a picture is distorted ({shape.width} x {shape.height})")
+    print(f"ok {path}: {len(found)} items in place")
+
+
 def main(path, expectation_path):
     with open(expectation_path, encoding="utf-8") as handle:
         expected = json.load(handle)
+    if "sequence" in expected:
+        check_template(path, docx.Document(path), expected)
+        return
     segments = expected["segments"]
     earlier = expected["earlier_pictures"]
     document = docx.Document(path)

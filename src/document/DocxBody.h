@@ -1,0 +1,82 @@
+#pragma once
+
+#include "document/DocxXml.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// What a main document part holds for putting pictures into it: the body and
+// its end, the sections' text widths, the placeholder paragraphs and the
+// bookmark "veltrace". Found in one pass over the part's text, by character
+// offset, so the edits touch nothing else.
+namespace docx {
+
+struct Section {
+    double pageWidth = -1; // twips; negative when not given
+    double marginLeft = -1;
+    double marginRight = -1;
+    // The width between the margins, or a negative value without a page width.
+    double textWidth() const;
+};
+
+// A paragraph whose whole text is a placeholder.
+struct Placeholder {
+    ElementSpan paragraph;
+    // Its runs and proofing marks, in order: what the picture replaces. The
+    // paragraph's properties and range marks (bookmarks, comments) stay.
+    QList<ElementSpan> content;
+    QString text;          // the placeholder as written, for messages
+    QString segment;       // the segment it names; empty: the next plot
+    double cellWidth = -1; // twips inside its table cell; negative outside tables
+    int section = 0;       // index into DocumentScan::sections
+};
+
+// Where the bookmark "veltrace" puts pictures: after the paragraph it marks,
+// behind the pictures put there before.
+struct BookmarkPoint {
+    qsizetype after = -1; // the end of the bookmarked paragraph
+    // The paragraphs that directly follow it while they are pictures of this
+    // program (-1) or placeholders (their index), with their ends.
+    QList<std::pair<qsizetype, int>> followers;
+    double cellWidth = -1;
+    int section = 0;
+};
+
+struct DocumentScan {
+    ElementSpan root;
+    ElementSpan body;
+    QString wordPrefix;                   // the prefix the body is written with
+    QHash<QString, QString> namespaces;   // prefix -> URI in scope inside the body
+    QHash<QString, QString> rootDeclared; // prefix -> URI declared on the root
+    // The last block-level element of the body (before its own sectPr), and
+    // whether it is an empty paragraph: nothing but paragraph properties,
+    // bookmarks and runs without content (LibreOffice writes <w:r><w:rPr/></w:r>
+    // for an empty paragraph).
+    ElementSpan lastBlock;
+    bool lastBlockIsEmptyParagraph = false;
+    // The body-level section properties (the last section's).
+    ElementSpan sectPr;
+    // Every section in order; the last one is the body's.
+    QList<Section> sections;
+    // Ids of drawing objects (wp:docPr, pic:cNvPr, ...).
+    QSet<quint32> drawingIds;
+    // The usable placeholders in document order.
+    QList<Placeholder> placeholders;
+    std::optional<BookmarkPoint> bookmark;
+    // Placeholders and bookmarks that cannot be used, and why; each said once.
+    QStringList notices;
+};
+
+// Reads a main document part. Returns an empty string or the cause.
+QString scanDocument(const QString& text, DocumentScan* scan);
+
+// The alternative text of the pictures this program puts into documents ends
+// with this.
+QString pictureMark();
+
+} // namespace docx
