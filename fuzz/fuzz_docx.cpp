@@ -1,5 +1,6 @@
 // Opens arbitrary bytes saved as a .docx; when the document layer accepts them,
-// appends a picture and a paragraph break and writes the file. Neither step may
+// puts two pictures into it (each with its paragraph break; into placeholders
+// or after a bookmark when it has them) and writes the file. Neither step may
 // crash, hang or leak, and a refused write must leave the file as it was.
 #include "FuzzSupport.h"
 
@@ -35,12 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     QImage picture(6, 3, QImage::Format_RGB32);
     picture.fill(QColor(20, 40, 200));
-    document.paste(picture, QStringLiteral("1扇区 <&\"'>"));
-    document.typeParagraphBreak();
-    const QString failure = document.flush().message();
-    if (!failure.isEmpty()) {
+    for (const QString& segment : {QStringLiteral("1扇区 <&\"'>"), QStringLiteral("T1-B1F")}) {
+        document.paste(picture, segment);
+        document.typeParagraphBreak();
+    }
+    if (!document.flush().isOk()) {
         // A failed write keeps everything pending and the file unchanged.
-        if (!document.hasPending() || document.pendingPictures() != 1)
+        if (!document.hasPending() || document.pendingPictures() != 2)
             std::abort();
         if (contents(path) != bytes)
             std::abort();
