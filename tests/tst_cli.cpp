@@ -44,6 +44,7 @@ private slots:
     void batchMatchesTheWindowsBatch_data();
     void batchMatchesTheWindowsBatch();
     void rowFailuresGiveStatusOne();
+    void batchFillsATemplate();
     void badInvocations_data();
     void badInvocations();
     void unreadableInputsWriteNothing();
@@ -172,6 +173,32 @@ void TestCli::rowFailuresGiveStatusOne() {
     QVERIFY2(result.err.contains(QStringLiteral("第3行（A2）：驻波比“无”不是数字，已清空")),
              qPrintable(result.err));
     QCOMPARE(docxinspect::pictures(doc).size(), 4);
+}
+
+void TestCli::batchFillsATemplate() {
+    QTemporaryDir dir;
+    const QString doc = dir.filePath(QStringLiteral("template.docx"));
+    QVERIFY(QFile::copy(kData + QStringLiteral("/docx/template-python-docx.docx"), doc));
+    QFile::setPermissions(doc, QFile::ReadOwner | QFile::WriteOwner);
+    const CliResult result =
+        runCli({QStringLiteral("batch"), kData + QStringLiteral("/workbooks/basic.xlsx"),
+                QStringLiteral("--into"), doc});
+    // What the template's placeholders cannot do is a note, not a failure.
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.out.trimmed(), QStringLiteral("Appended 5 plots to %1 (4 into placeholders, "
+                                                  "1 at the end)")
+                                       .arg(doc));
+    for (const QString& note :
+         {QStringLiteral("页眉"), QStringLiteral("有 2 个"), QStringLiteral("“9扇区”")})
+        QVERIFY2(result.err.contains(QStringLiteral("veltrace-cli: note: ")) &&
+                     result.err.contains(note),
+                 qPrintable(result.err));
+    const QStringList descriptions = docxinspect::pictureDescriptions(doc);
+    QCOMPARE(descriptions.size(), 5);
+    QVERIFY2(descriptions[0].contains(QStringLiteral("2扇区")) &&
+                 descriptions[1].contains(QStringLiteral("1扇区")) &&
+                 descriptions[4].contains(QStringLiteral("4扇区")),
+             qPrintable(descriptions.join(u',')));
 }
 
 void TestCli::badInvocations_data() {

@@ -67,6 +67,8 @@ private slots:
     void batchUnderACommaLocale();
     void mostlyEmptyWorkbookIsConfirmed_data();
     void mostlyEmptyWorkbookIsConfirmed();
+    void templateTakesTheBatch_data();
+    void templateTakesTheBatch();
 
 private:
     QLineEdit* field(int index) const {
@@ -775,6 +777,77 @@ void TestReportCommands::mostlyEmptyWorkbookIsConfirmed() {
     QCOMPARE(m_fakes->dialogs.questions().size(), 1);
     QVERIFY(m_fakes->dialogs.questions()[0].text.contains(said.mid(2)));
     QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), pictures);
+}
+
+void TestReportCommands::templateTakesTheBatch_data() {
+    QTest::addColumn<bool>("open");         // "打开文档" is chosen in the completion message
+    QTest::addColumn<bool>("desktopFails"); // no program opens the document
+    QTest::newRow("message closed") << false << false;
+    QTest::newRow("document opened from the message") << true << false;
+    QTest::newRow("no program to open it") << true << true;
+}
+
+void TestReportCommands::templateTakesTheBatch() {
+    QFETCH(bool, open);
+    QFETCH(bool, desktopFails);
+    const QString fixture = kData + QStringLiteral("/docx/template-python-docx.docx");
+    QVERIFY(QFile::copy(fixture, m_docx));
+    QFile::setPermissions(m_docx, QFile::ReadOwner | QFile::WriteOwner);
+    m_fakes->desktop.fail = desktopFails;
+    auto* link = m_form->findChild<QLabel*>(QStringLiteral("openDocument"));
+    QVERIFY(link && link->isHidden());
+
+    // The manual save takes the first plain placeholder; what the template's
+    // placeholders cannot do is said once, in a box of its own.
+    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    QCOMPARE(m_fakes->dialogs.boxes.size(), 1);
+    const QString told = m_fakes->dialogs.boxes.first().text;
+    QVERIFY2(told.contains(QStringLiteral("页眉")) && told.contains(QStringLiteral("有 2 个")),
+             qPrintable(told));
+    QVERIFY(!link->isHidden());
+    QVERIFY(link->toolTip().contains(QStringLiteral("关闭文档后")));
+
+    m_fakes->dialogs.answers = {{0, false, open}};
+    m_form->runBatch();
+    // Each row under its heading, the second plain placeholder in a table
+    // cell, and the rows without a placeholder at the end.
+    const QStringList descriptions = docxinspect::pictureDescriptions(m_docx);
+    const QStringList order{QStringLiteral("manual"), QStringLiteral("1扇区"),
+                            QStringLiteral("2扇区"),  QStringLiteral("3扇区"),
+                            QStringLiteral("2扇区"),  QStringLiteral("4扇区")};
+    QCOMPARE(descriptions.size(), order.size());
+    for (int i = 0; i < order.size(); ++i)
+        QVERIFY2(descriptions[i].contains(order[i]), qPrintable(descriptions.join(",")));
+    const QString body =
+        QString::fromUtf8(docxinspect::entry(m_docx, QStringLiteral("word/document.xml")));
+    QVERIFY(body.contains(QStringLiteral("<wp:extent cx=\"%1\"").arg((2268 - 216) * 635)));
+    QVERIFY(body.contains(QStringLiteral("{{驻波图:9扇区}}")));
+    QCOMPARE(body.count(QStringLiteral("{{驻波图:1扇区}}")), 1);
+    QCOMPARE(docxinspect::entry(m_docx, QStringLiteral("word/header1.xml")),
+             docxinspect::entry(fixture, QStringLiteral("word/header1.xml")));
+
+    // The message names the document and where the plots went, tells the
+    // placeholder no row took (and not again what was said before), and
+    // offers the document.
+    QCOMPARE(m_fakes->dialogs.boxes.size(), desktopFails ? 3 : 2);
+    const MessageBox& done = m_fakes->dialogs.boxes.at(1);
+    QVERIFY2(done.text.contains(QStringLiteral("驻波图保存位置：") + m_docx) &&
+                 done.text.contains(QStringLiteral("其中3张放入占位符，2张追加到文末")) &&
+                 done.text.contains(QStringLiteral("“9扇区”")) &&
+                 !done.text.contains(QStringLiteral("有 2 个")),
+             qPrintable(done.text));
+    QCOMPARE(done.action, QStringLiteral("打开文档"));
+    QVERIFY(done.text.contains(QStringLiteral("关闭文档后")));
+    QCOMPARE(m_fakes->desktop.opened, open ? QStringList{m_docx} : QStringList());
+    QCOMPARE(m_fakes->dialogs.criticalTexts().size(), desktopFails ? 1 : 0);
+    if (desktopFails)
+        QVERIFY(m_fakes->dialogs.criticalTexts().last().contains(QStringLiteral("无法打开文档")));
+
+    // The link under the report opens it as well.
+    QVERIFY(!link->isHidden());
+    emit link->linkActivated(QStringLiteral("open"));
+    QCOMPARE(m_fakes->desktop.opened.size(), open ? 2 : 1);
+    QCOMPARE(m_fakes->desktop.opened.last(), m_docx);
 }
 
 QTEST_MAIN(TestReportCommands)

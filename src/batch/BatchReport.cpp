@@ -55,6 +55,13 @@ QString batchreport::label(const BatchSummary& summary, const QString& now) {
     return text;
 }
 
+QString batchreport::placesLine(const PicturePlaces& places) {
+    QString line = QStringLiteral("其中%1张放入占位符，").arg(places.placeholders);
+    if (places.bookmark > 0)
+        line += QStringLiteral("%1张放在书签“veltrace”之后，").arg(places.bookmark);
+    return line + QStringLiteral("%1张追加到文末").arg(places.end);
+}
+
 bool batchreport::isWarning(const BatchSummary& summary) {
     return summary.unwritten > 0 || !summary.abortCause.isEmpty();
 }
@@ -78,6 +85,8 @@ QString batchreport::message(const BatchSummary& summary, const QString& target,
         text =
             QStringLiteral("已完成所有驻波图的生成！本次共生成%1条驻波！").arg(summary.processed);
     text += QStringLiteral("\r\n驻波图保存位置：") + target + QStringLiteral("\r\n") + now;
+    if (summary.places.total() > 0)
+        text += QStringLiteral("\r\n") + placesLine(summary.places);
     if (summary.unwritten > 0) {
         text += QStringLiteral("\r\n已写入文档%1条，尚未写入%2条")
                     .arg(summary.processed - summary.unwritten)
@@ -86,6 +95,8 @@ QString batchreport::message(const BatchSummary& summary, const QString& target,
             text += QStringLiteral("，原因：") + summary.writeFailure;
         text += QStringLiteral("\r\n") + pendingHint;
     }
+    for (const QString& notice : summary.templateNotices)
+        text += QStringLiteral("\r\n") + notice;
     // Problems of the document itself are few: they are said in full.
     for (const BatchProblems::Entry& entry : summary.problems.entries()) {
         for (const QString& description : entry.descriptions) {

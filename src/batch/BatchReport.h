@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch/PicturePlaces.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -40,6 +42,10 @@ struct BatchSummary {
     int unwritten = 0;
     QString writeFailure;
     BatchProblems problems;
+    // Where the written pictures went, and what the document's placeholders
+    // and bookmark could not do.
+    PicturePlaces places;
+    QStringList templateNotices;
 };
 
 namespace batchreport {
@@ -48,10 +54,15 @@ namespace batchreport {
 // rows had problems, how many.
 QString label(const BatchSummary& summary, const QString& now);
 
-// The completion message. pendingHint says what becomes of the pictures that
-// wait (the window writes them later; a command line cannot).
+// The completion message: the document, how many plots went to its
+// placeholders, its bookmark and its end. pendingHint says what becomes of
+// the pictures that wait (the window writes them later; a command line
+// cannot).
 QString message(const BatchSummary& summary, const QString& target, const QString& now,
                 const QString& pendingHint);
+
+// Where the written plots went, in words ("其中3张放入占位符，2张追加到文末").
+QString placesLine(const PicturePlaces& places);
 
 // Whether the message is a warning rather than a confirmation.
 bool isWarning(const BatchSummary& summary);

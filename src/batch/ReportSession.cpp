@@ -1,5 +1,6 @@
 #include "batch/ReportSession.h"
 
+#include "document/DocxTemplate.h"
 #include "document/ReportDocument.h"
 #include "platform/Clock.h"
 #include "platform/EventYield.h"
@@ -29,6 +30,8 @@ Outcome ReportSession::setTarget(const QString& path) {
     if (!m_document || m_document->path() != path) {
         m_document = std::make_unique<ReportDocument>(path);
         m_written = 0;
+        m_told.clear();
+        m_runNotices.clear();
     }
     m_opened = false;
     return openTarget();
@@ -62,17 +65,62 @@ Outcome ReportSession::append(const QImage& picture, const QString& segmentName)
                 .arg(QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath())));
     m_document->paste(picture, segmentName);
     m_document->typeParagraphBreak();
+    if (m_running)
+        m_runSegments.insert(docx::segmentKey(segmentName));
     return Outcome::ok();
 }
 
 void ReportSession::beginRun() {
+    m_running = true;
+    m_runSegments.clear();
+    m_writtenAtRun = m_written;
     if (m_document)
         m_document->holdInUse(true);
 }
 
 void ReportSession::endRun() {
-    if (m_document)
-        m_document->holdInUse(false);
+    m_running = false;
+    if (!m_document)
+        return;
+    m_document->holdInUse(false);
+    if (m_written > m_writtenAtRun)
+        noteUnusedPlaceholders();
+}
+
+// After a run's last write: placeholders for segments the run did not have,
+// and plain ones more than it had plots for.
+void ReportSession::noteUnusedPlaceholders() {
+    const docx::Placement& placement = m_document->placement();
+    for (const QString& segment : placement.unusedSegments) {
+        if (!m_runSegments.contains(docx::segmentKey(segment)))
+            m_runNotices.append(
+                QStringLiteral("文档中为测试段“%1”留的占位符没有用上：本次处理的数据中没有这个"
+                               "测试段，占位符保持原样。")
+                    .arg(segment));
+    }
+    if (placement.unusedPlain > 0)
+        m_runNotices.append(
+            QStringLiteral("文档中还有 %1 个不指定测试段的占位符没有用上，保持原样。")
+                .arg(placement.unusedPlain));
+}
+
+PicturePlaces ReportSession::places() const {
+    if (!m_document)
+        return {};
+    const docx::Placement& placement = m_document->placement();
+    return {placement.placeholders, placement.bookmark, placement.end};
+}
+
+QStringList ReportSession::takeNotices() {
+    QStringList fresh;
+    const QStringList document = m_document ? m_document->placement().notices : QStringList();
+    for (const QString& notice : document + std::exchange(m_runNotices, {})) {
+        if (!m_told.contains(notice)) {
+            m_told.insert(notice);
+            fresh.append(notice);
+        }
+    }
+    return fresh;
 }
 
 // Counts what a successful write put on disk.
@@ -160,4 +208,6 @@ void ReportSession::release() {
     m_document.reset();
     m_opened = false;
     m_written = 0;
+    m_told.clear();
+    m_runNotices.clear();
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "batch/PicturePlaces.h"
 #include "common/Outcome.h"
 
 #include <QDateTime>
 #include <QImage>
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -47,13 +50,20 @@ public:
     int pendingPictures() const;
     // Pictures this session has put into the current target's file.
     int writtenPictures() const { return m_written; }
+    // Where they went: placeholders, the bookmark, the end.
+    PicturePlaces places() const;
+    // What the target's placeholders and bookmark could not do, each said
+    // once for the target; after a run, also the placeholders left for
+    // segments the run did not have.
+    QStringList takeNotices();
     // What a note of a successful write means for the target, in words.
     QString noteText(Outcome::Note note) const;
     // Gives up the pictures that wait (the user chose to).
     void discardPending();
 
     // From the start of a batch to its last write, office programs see the
-    // target as in use; otherwise only while a save writes it.
+    // target as in use; otherwise only while a save writes it. A run also
+    // notes its segments, for the placeholders none of them took.
     void beginRun();
     void endRun();
 
@@ -68,10 +78,19 @@ public:
 private:
     Outcome openTarget();
     Outcome counted(Outcome outcome, int pendingBefore);
+    void noteUnusedPlaceholders();
 
     std::unique_ptr<ReportDocument> m_document;
     bool m_opened = false;
     int m_written = 0;
+    // Notices said for the target, and those waiting to be said.
+    QSet<QString> m_told;
+    QStringList m_runNotices;
+    // The segments of the current run (compared as placeholders compare
+    // them); the pictures written when it began.
+    QSet<QString> m_runSegments;
+    bool m_running = false;
+    int m_writtenAtRun = 0;
     const Clock& m_clock;
     // When the last write started; invalid before the target was opened.
     QDateTime m_lastWrite;

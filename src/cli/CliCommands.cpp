@@ -176,11 +176,13 @@ private:
     BatchSummary m_summary;
 };
 
-// The end of a batch on stderr: the problems of the rows, what was not
-// written and why.
+// The end of a batch on stderr: the problems of the rows, what the
+// document's placeholders could not do, what was not written and why.
 void printBatchEnd(const BatchSummary& summary, const QString& document, CliStreams& io) {
     for (const QString& line : summary.problems.lines())
         io.err << line << Qt::endl;
+    for (const QString& notice : summary.templateNotices)
+        io.err << "veltrace-cli: note: " << notice << Qt::endl;
     if (!summary.abortCause.isEmpty())
         io.err << "veltrace-cli: stopped after " << summary.processed << " of " << summary.total
                << " rows: " << oneLine(summary.abortCause) << Qt::endl;
@@ -254,12 +256,18 @@ int batch(const CliOptions& options, CliStreams& io) {
     else
         host.noted(written);
     report.endRun();
+    summary.places = report.places();
+    summary.templateNotices = report.takeNotices();
     summary.unwritten =
         summary.processed - std::clamp(report.writtenPictures(), 0, summary.processed);
     printBatchEnd(summary, options.into, io);
     if (!result.failure.isOk())
         io.err << "veltrace-cli: " << oneLine(result.failure.message()) << Qt::endl;
-    io.out << "Appended " << report.writtenPictures() << " plots to " << options.into << Qt::endl;
+    io.out << "Appended " << report.writtenPictures() << " plots to " << options.into << " ("
+           << summary.places.placeholders << " into placeholders, ";
+    if (summary.places.bookmark > 0)
+        io.out << summary.places.bookmark << " after the bookmark veltrace, ";
+    io.out << summary.places.end << " at the end)" << Qt::endl;
     const bool failed = !summary.problems.isEmpty() || summary.unwritten > 0 ||
                         !summary.abortCause.isEmpty() || !result.failure.isOk();
     return failed ? cli::kRowFailed : cli::kOk;

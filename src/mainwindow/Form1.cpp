@@ -7,6 +7,7 @@
 #include "platform/AppIcon.h"
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
+#include "platform/Desktop.h"
 #include "platform/EventYield.h"
 #include "platform/Random.h"
 #include "platform/widgets/EnterKey.h"
@@ -58,6 +59,7 @@ struct Form1::Services {
     QtClipboard clipboard;
     QtEventYield yield;
     QSettings settings;
+    QtDesktop desktop;
 };
 
 Form1::Form1(Platform platform, QWidget* parent)
@@ -76,6 +78,8 @@ Form1::Form1(Platform platform, QWidget* parent)
         m_platform.yield = &m_services->yield;
     if (!m_platform.settings)
         m_platform.settings = &m_services->settings;
+    if (!m_platform.desktop)
+        m_platform.desktop = &m_services->desktop;
     m_report = std::make_unique<ReportSession>(*m_platform.clock);
 
     buildWindow();
@@ -201,6 +205,7 @@ void Form1::buildBatchConsole() {
     m_batchReport->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Four lines of a batch report; wrapped so a long one never runs off.
     m_batchReport->setWordWrap(true);
+    buildOpenLink(console);
 }
 
 void Form1::buildStatusLine() {

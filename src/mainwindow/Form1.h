@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/BatchReport.h"
+#include "batch/PicturePlaces.h"
 #include "platform/Platform.h"
 #include "trace/Canvas.h"
 #include "trace/FieldReader.h"
@@ -66,6 +67,7 @@ private:
         int processed = 0;
         int sheetRow = 0;
         int writtenBefore = 0;
+        PicturePlaces placesBefore;
         bool quiet = false;
         bool stopRequested = false;
         QString abortCause;
@@ -78,6 +80,7 @@ private:
     void buildManualConsole();
     void buildCommonParameters(QWidget* frame);
     void buildBatchConsole();
+    void buildOpenLink(QWidget* console);
     void buildStatusLine();
     void setTabOrder();
     void connectSignals();
@@ -97,6 +100,11 @@ private:
     QString chooseTarget();
     bool switchTarget(const QString& path);
     void showSaveResult(const Outcome& outcome);
+    // What the document's placeholders and bookmark could not do, once.
+    void showTemplateNotices();
+    // The document in the desktop's program for it, and the link that offers it.
+    void openDocument();
+    void showOpenLink();
     // A problem met while the window works. During a batch it is kept for the
     // batch's report, and the box (if any) is shown until the user asks for
     // quiet; otherwise the box is shown.
@@ -129,6 +137,7 @@ private:
     QLabel* m_workbookLabel = nullptr;
     QListWidget* m_list = nullptr;
     QLabel* m_batchReport = nullptr;
+    QLabel* m_openLink = nullptr;
     QLineEdit* m_saveLocation = nullptr;
     QLabel* m_clockLabel = nullptr;
     QTimer* m_clock = nullptr;

@@ -6,6 +6,7 @@
 #include "batch/BatchRun.h"
 #include "batch/ReportSession.h"
 #include "platform/Clipboard.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventYield.h"
@@ -26,6 +27,12 @@ const QString kBatchCaption = QStringLiteral("处理以上数据");
 const QString kListHeading = QStringLiteral("驻波段           驻波比");
 const QString kListGap = QStringLiteral("      ");
 const QString kQuietOption = QStringLiteral("本次批处理中不再显示此类消息（处理结束后一并列出）");
+const QString kOpenDocument = QStringLiteral("打开文档");
+// Opening the document must not cost a plot: a document open in an office
+// program is seen by its lock file, and what is saved meanwhile waits.
+const QString kOpenHint =
+    QStringLiteral("文档在其他程序中打开期间，再保存的驻波图先保留，在该程序中关闭文档后"
+                   "再保存时一并写入。");
 
 QString nativePath(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -117,6 +124,7 @@ void Form1::saveOperation(bool duringBatch) {
         return;
     }
     showSaveResult(outcome);
+    showTemplateNotices();
     const QString failure = !outcome.isOk() ? outcome.message() : clipboardFailure;
     if (failure.isEmpty())
         return;
@@ -151,12 +159,50 @@ void Form1::showSaveResult(const Outcome& outcome) {
     }
     m_batchReport->setText(report);
     QString tip = nativePath(m_report->targetPath());
+    if (m_report->writtenPictures() > 0)
+        tip += QLatin1Char('\n') + batchreport::placesLine(m_report->places());
     if (outcome.note() != Outcome::Note::None)
         tip += QLatin1Char('\n') + m_report->noteText(outcome.note());
     m_batchReport->setToolTip(tip);
+    showOpenLink();
     // A document that vanished took the earlier plots with it: worth a box.
     if (outcome.note() == Outcome::Note::Recreated)
         m_platform.dialogs->critical(m_report->noteText(outcome.note()));
+}
+
+void Form1::showTemplateNotices() {
+    const QStringList notices = m_report->takeNotices();
+    if (!notices.isEmpty())
+        m_platform.dialogs->critical(
+            QStringLiteral("保存到文档“%1”时：\r\n").arg(nativePath(m_report->targetPath())) +
+            notices.join(QStringLiteral("\r\n")));
+}
+
+// A link under the report opens the document in the desktop's program for
+// it, once the document is on disk.
+void Form1::buildOpenLink(QWidget* console) {
+    m_openLink = new QLabel(QStringLiteral("<a href=\"open\">%1</a>").arg(kOpenDocument), console);
+    m_openLink->setObjectName(QStringLiteral("openDocument"));
+    m_openLink->setGeometry(97, 446, 80, 16);
+    m_openLink->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_openLink->setTextFormat(Qt::RichText);
+    m_openLink->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    m_openLink->setToolTip(QStringLiteral("用默认程序打开文档。") + kOpenHint);
+    m_openLink->hide();
+    connect(m_openLink, &QLabel::linkActivated, this, [this] { openDocument(); });
+}
+
+void Form1::showOpenLink() {
+    m_openLink->setVisible(!isBatchRunning() && m_report->hasTarget() &&
+                           QFileInfo::exists(m_report->targetPath()));
+}
+
+void Form1::openDocument() {
+    const QString path = m_report->targetPath();
+    if (!m_platform.desktop->openFile(path))
+        m_platform.dialogs->critical(
+            QStringLiteral("无法打开文档“%1”：系统中没有能打开它的程序，或该程序无法启动。")
+                .arg(nativePath(path)));
 }
 
 void Form1::reportProblem(const QString& description, const MessageBox* box) {
@@ -270,8 +316,10 @@ void Form1::runBatch() {
         return;
     m_batch = std::make_unique<BatchState>();
     m_batch->writtenBefore = m_report->writtenPictures();
+    m_batch->placesBefore = m_report->places();
     m_batchReport->clear();
     m_batchReport->setToolTip(QString());
+    showOpenLink();
     m_saveLocation->setReadOnly(true);
     updateCommands();
     processBatch();
@@ -279,6 +327,7 @@ void Form1::runBatch() {
     m_saveLocation->setReadOnly(false);
     m_batchButton->setText(kBatchCaption);
     updateCommands();
+    showOpenLink();
     if (m_closeRequested)
         close();
 }
@@ -355,21 +404,29 @@ void Form1::finishBatch(const Outcome& readFailure) {
     summary.unwritten = summary.processed - std::clamp(written, 0, summary.processed);
     summary.writeFailure = m_batch->lastWriteFailure;
     summary.problems = m_batch->problems;
+    summary.places = m_report->places() - m_batch->placesBefore;
+    summary.templateNotices = m_report->takeNotices();
 
     const QString now = dateTimeText();
     m_batchReport->setText(batchreport::label(summary, now));
     m_batchReport->setToolTip(summary.problems.lines().join(QLatin1Char('\n')));
     markProblemRows();
     if (!m_closeRequested) {
-        const MessageBox box{
-            batchreport::isWarning(summary) ? MessageBox::Icon::Critical
-                                            : MessageBox::Icon::Information,
-            batchreport::message(summary, m_saveLocation->text(), now, pendingHint()),
-            summary.problems.lines().join(QStringLiteral("\r\n")),
-            {},
-            0,
-            {}};
-        m_platform.dialogs->show(box);
+        // The report is one click away once it is on disk.
+        const bool openable = QFileInfo::exists(m_report->targetPath());
+        MessageBox box{batchreport::isWarning(summary) ? MessageBox::Icon::Critical
+                                                       : MessageBox::Icon::Information,
+                       batchreport::message(summary, m_saveLocation->text(), now, pendingHint()),
+                       summary.problems.lines().join(QStringLiteral("\r\n")),
+                       {},
+                       0,
+                       {},
+                       openable ? kOpenDocument : QString()};
+        if (openable)
+            box.text +=
+                QStringLiteral("\r\n点击“%1”用默认程序查看。").arg(kOpenDocument) + kOpenHint;
+        if (m_platform.dialogs->show(box).action)
+            openDocument();
     }
     if (!readFailure.isOk())
         m_platform.dialogs->critical(errorreport::text(readFailure.message()));

@@ -17,11 +17,16 @@ struct MessageBox {
     int escapeButton = 0;
     // A tick box under the text when not empty, unticked at first.
     QString option;
+    // A button besides the others that does something more than close the
+    // box (opens the document, say) when not empty.
+    QString action{};
 };
 
 struct MessageAnswer {
     int button = 0;
     bool optionTicked = false;
+    // The action button was chosen.
+    bool action = false;
 };
 
 // Modal message boxes and the open-file dialog. Every box carries the

@@ -4,6 +4,7 @@ class Dialogs;
 class Clock;
 class Random;
 class Clipboard;
+class Desktop;
 class EventYield;
 class QSettings;
 
@@ -16,4 +17,5 @@ struct Platform {
     Clipboard* clipboard = nullptr;
     EventYield* yield = nullptr;
     QSettings* settings = nullptr; // what the user chose, kept between runs
+    Desktop* desktop = nullptr;
 };

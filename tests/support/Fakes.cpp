@@ -5,7 +5,7 @@ MessageAnswer FakeDialogs::show(const MessageBox& box) {
     messages.append({box.icon == MessageBox::Icon::Critical, box.text, box.icon});
     if (onMessage)
         onMessage(messages.last());
-    const bool asks = !box.buttons.isEmpty() || !box.option.isEmpty();
+    const bool asks = !box.buttons.isEmpty() || !box.option.isEmpty() || !box.action.isEmpty();
     return asks && !answers.isEmpty() ? answers.takeFirst() : MessageAnswer{};
 }
 
@@ -51,6 +51,11 @@ bool FakeClipboard::setImage(const QImage& picture) {
     ++sets;
     image = picture;
     return true;
+}
+
+bool FakeDesktop::openFile(const QString& path) {
+    opened.append(path);
+    return !fail;
 }
 
 void CountingYield::yieldEvents() {

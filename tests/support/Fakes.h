@@ -2,6 +2,7 @@
 
 #include "platform/Clipboard.h"
 #include "platform/Clock.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/EventYield.h"
 #include "platform/Platform.h"
@@ -64,6 +65,15 @@ public:
     bool failSet = false;
 };
 
+// Records the files it is asked to open.
+class FakeDesktop : public Desktop {
+public:
+    bool openFile(const QString& path) override;
+
+    QStringList opened;
+    bool fail = false;
+};
+
 // Counts yields and can run a callback in each, like pending events would.
 class CountingYield : public EventYield {
 public:
@@ -80,10 +90,13 @@ struct FakePlatform {
     MersenneRandom random{12345u};
     FakeClipboard clipboard;
     CountingYield yield;
+    FakeDesktop desktop;
     // Empty at first, in a folder of its own: never the user's settings.
     QTemporaryDir settingsFolder;
     QSettings settings{settingsFolder.filePath(QStringLiteral("settings.ini")),
                        QSettings::IniFormat};
 
-    Platform platform() { return {&dialogs, &clock, &random, &clipboard, &yield, &settings}; }
+    Platform platform() {
+        return {&dialogs, &clock, &random, &clipboard, &yield, &settings, &desktop};
+    }
 };

@@ -46,9 +46,12 @@ MessageAnswer QtDialogs::show(const MessageBox& box) {
     dialog.setEscapeButton(buttons.at(escape));
     if (!box.option.isEmpty())
         dialog.setCheckBox(new QCheckBox(box.option, &dialog));
+    QAbstractButton* action =
+        box.action.isEmpty() ? nullptr : dialog.addButton(box.action, QMessageBox::ActionRole);
     dialog.exec();
     const int chosen = int(buttons.indexOf(dialog.clickedButton()));
-    return {chosen < 0 ? escape : chosen, dialog.checkBox() && dialog.checkBox()->isChecked()};
+    return {chosen < 0 ? escape : chosen, dialog.checkBox() && dialog.checkBox()->isChecked(),
+            action && dialog.clickedButton() == action};
 }
 
 QString QtDialogs::openFileName(const QString& title, const QString& filter, bool allowNew) {

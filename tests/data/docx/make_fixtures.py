@@ -6,6 +6,11 @@ report-python-docx.docx   made with python-docx: styles, a header, Chinese and
                           the body-level section properties (A4, 2 cm margins).
 report-libreoffice.docx   the same document saved again by LibreOffice Writer,
                           so a second producer's way of writing OOXML is covered.
+template-python-docx.docx a report template for tests/data/workbooks/basic.xlsx:
+                          a plain placeholder split across runs and spelling
+                          marks, placeholders named after segments (one for a
+                          segment the workbook lacks, one twice), a plain one
+                          in a narrow table cell, and one in the page header.
 
 Run from anywhere:  /usr/bin/python3 tests/data/docx/make_fixtures.py
 (needs python3-docx and libreoffice-writer; run with Debian's /usr/bin/python3).
@@ -20,6 +25,8 @@ import zlib
 
 from docx import Document
 from docx.enum.section import WD_ORIENT
+from docx.oxml import OxmlElement
+from docx.oxml.ns import qn
 from docx.shared import Cm, Pt
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -69,6 +76,39 @@ def make_python_docx(path, picture):
     document.save(path)
 
 
+def proofing_mark(kind):
+    mark = OxmlElement("w:proofErr")
+    mark.set(qn("w:type"), kind)
+    return mark
+
+
+def make_template(path):
+    document = Document()
+    document.sections[0].header.paragraphs[0].text = "{{驻波图}}"
+    document.add_heading("站点驻波测试报告", level=1)
+    document.add_heading("概况", level=2)
+    split = document.add_paragraph()
+    split.add_run("{{").bold = True
+    word = split.add_run("驻波图")
+    split.add_run("}}").bold = True
+    word._r.addprevious(proofing_mark("spellStart"))
+    word._r.addnext(proofing_mark("spellEnd"))
+    for segment in ("1扇区", None, "3扇区", "9扇区"):
+        if segment is None:
+            table = document.add_table(rows=1, cols=2)
+            table.style = "Table Grid"
+            table.cell(0, 0).width = Cm(10)
+            table.cell(0, 1).width = Cm(4)
+            table.cell(0, 0).text = "备注：窄单元格中的驻波图按单元格宽度缩小。"
+            table.cell(0, 1).text = "{{VSWR}}"
+            continue
+        document.add_heading(segment, level=2)
+        document.add_paragraph("{{驻波图:%s}}" % segment)
+    document.add_paragraph("{{驻波图:1扇区}}")
+    document.add_paragraph("以上为各测试段的驻波图。")
+    document.save(path)
+
+
 def convert_with_libreoffice(source, target):
     with tempfile.TemporaryDirectory() as work:
         profile = os.path.join(work, "profile")
@@ -87,6 +127,7 @@ def main():
         python_docx = os.path.join(HERE, "report-python-docx.docx")
         make_python_docx(python_docx, picture)
         convert_with_libreoffice(python_docx, os.path.join(HERE, "report-libreoffice.docx"))
+    make_template(os.path.join(HERE, "template-python-docx.docx"))
 
 
 if __name__ == "__main__":
