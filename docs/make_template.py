@@ -1,0 +1,115 @@
+#!/usr/bin/python3
+"""Makes the sample report template and the workbook that fills it.
+
+report-template.docx   a test report: title, a table of the twelve segments, a
+                       heading per site and per segment with the placeholder
+                       {{驻波图:segment}} under it, and an appendix whose plain
+                       placeholder {{驻波图}} takes the first plot saved by hand
+                       (the window asks for one before it imports a workbook).
+report-template.xlsx   the twelve segments on the sheet "Sheet1", one per row:
+                       segment, VSWR, feeder length (0.110 or 0.070 dB/m feeder),
+                       test time.
+
+Run from anywhere:  /usr/bin/python3 docs/make_template.py
+(needs python3-docx and python3-openpyxl; run with Debian's /usr/bin/python3).
+"""
+
+import datetime
+import os
+
+import openpyxl
+from docx import Document
+from docx.enum.table import WD_TABLE_ALIGNMENT
+from docx.enum.text import WD_ALIGN_PARAGRAPH
+from docx.shared import Cm
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+# site, segment, VSWR, feeder length of the 0.110 dB/m feeder, of the 0.070 dB/m
+# feeder (one of the two is given), test time
+SEGMENTS = [
+    ("站点A：1号楼", "A1-B1F--A2-B1F", 1.18, 25.36, None, "09:30:00"),
+    ("站点A：1号楼", "A2-B1F--A3-1F", 1.12, None, 13.5, "09:36:00"),
+    ("站点A：1号楼", "A3-1F--A4-2F", 1.25, 8, None, "09:41:00"),
+    ("站点A：1号楼", "A4-2F--A5-3F", 1.09, None, 31.2, "09:47:00"),
+    ("站点B：2号楼", "B1-B1F--B2-1F", 1.21, 18.4, None, "10:12:00"),
+    ("站点B：2号楼", "B2-1F--B3-2F", 1.15, None, 22.75, "10:18:00"),
+    ("站点B：2号楼", "B3-2F--B4-3F", 1.31, 11.6, None, "10:25:00"),
+    ("站点B：2号楼", "B4-3F--B5-4F", 1.07, None, 40, "10:31:00"),
+    ("站点C：地下车库", "C1-B1F--C2-B1F", 1.14, 27.9, None, "11:02:00"),
+    ("站点C：地下车库", "C2-B1F--C3-B1F", 1.22, None, 16.3, "11:09:00"),
+    ("站点C：地下车库", "C3-B1F--C4-B2F", 1.1, 9.8, None, "11:15:00"),
+    ("站点C：地下车库", "C4-B2F--C5-B2F", 1.28, None, 35.45, "11:22:00"),
+]
+
+
+def placeholder(document, text):
+    paragraph = document.add_paragraph(text)
+    paragraph.alignment = WD_ALIGN_PARAGRAPH.CENTER
+    return paragraph
+
+
+def segment_table(document):
+    table = document.add_table(rows=1, cols=5)
+    table.style = "Table Grid"
+    table.alignment = WD_TABLE_ALIGNMENT.CENTER
+    for cell, text in zip(table.rows[0].cells, ("序号", "站点", "测试段", "馈线长（m）", "驻波比")):
+        cell.text = text
+    for number, (site, segment, vswr, thick, thin, _) in enumerate(SEGMENTS, 1):
+        length = thick if thick is not None else thin
+        values = (str(number), site.split("：")[0], segment, f"{length:.1f}", f"{vswr:.2f}")
+        for cell, text in zip(table.add_row().cells, values):
+            cell.text = text
+    # Word reads the cells' widths, LibreOffice the grid's.
+    table.autofit = False
+    for column, width in zip(table.columns, (1.4, 2.4, 5.6, 3.2, 2.4)):
+        column.width = Cm(width)
+        for cell in column.cells:
+            cell.width = Cm(width)
+
+
+def make_document(path):
+    document = Document()
+    section = document.sections[0]
+    section.page_width, section.page_height = Cm(21.0), Cm(29.7)
+    section.left_margin = section.right_margin = Cm(2.5)
+    section.top_margin = section.bottom_margin = Cm(2.2)
+    section.header.paragraphs[0].text = "天馈线驻波测试报告（示例）"
+
+    document.add_heading("天馈线驻波测试报告", level=0)
+    document.add_paragraph("工程名称：示例工程　　测试仪表：手持式天馈线测试仪　　测试日期：2026年3月7日")
+    document.add_heading("测试段汇总", level=1)
+    segment_table(document)
+    site = None
+    for number, (segment_site, segment, *_rest) in enumerate(SEGMENTS, 1):
+        if segment_site != site:
+            site = segment_site
+            # Each site starts a page.
+            document.add_heading(site, level=1).paragraph_format.page_break_before = True
+        document.add_heading(f"{number}. {segment}", level=2)
+        placeholder(document, "{{驻波图:%s}}" % segment)
+    document.add_heading("附录：参考驻波图", level=1).paragraph_format.page_break_before = True
+    document.add_paragraph("第一次手工保存的驻波图放在这里；批处理的驻波图放在各测试段的标题下。")
+    placeholder(document, "{{驻波图}}")
+    document.save(path)
+
+
+def make_workbook(path):
+    workbook = openpyxl.Workbook()
+    sheet = workbook.active
+    sheet.title = "Sheet1"
+    sheet.append(["测试段", "驻波比", "馈线长（0.110dB/m）", "馈线长（0.070dB/m）", "测试时间"])
+    for _, segment, vswr, thick, thin, time in SEGMENTS:
+        sheet.append([segment, vswr, thick, thin, datetime.time.fromisoformat(time)])
+    for row in sheet.iter_rows(min_row=2, min_col=5, max_col=5):
+        row[0].number_format = "hh:mm:ss"
+    workbook.save(path)
+
+
+def main():
+    make_document(os.path.join(HERE, "report-template.docx"))
+    make_workbook(os.path.join(HERE, "report-template.xlsx"))
+
+
+if __name__ == "__main__":
+    main()
