@@ -902,6 +902,17 @@ void TestDocx::fillsTemplates_data() {
                    .arg(centred, pic("t1-b1f")) +
                kSection
         << "1/0/0" << QStringList();
+    // An exact line spacing would crop the picture to one line: it becomes a
+    // minimum; the rest of the paragraph's properties stay.
+    const QString spaced =
+        QStringLiteral("<w:pPr><w:spacing w:before=\"120\" w:line=\"360\" w:lineRule=\"%1\"/>"
+                       "<w:jc w:val=\"center\"/></w:pPr>");
+    QTest::newRow("placeholder with exact line spacing")
+        << para(QStringLiteral("{{驻波图}}"), spaced.arg(QStringLiteral("exact"))) + kSection
+        << false << QStringList{"A"}
+        << QStringLiteral("<w:p>%1%2</w:p>").arg(spaced.arg(QStringLiteral("atLeast")), pic("A")) +
+               kSection
+        << "1/0/0" << QStringList();
     // Scaled to the cell: its own width, or its grid columns', less margins.
     QTest::newRow("placeholders in table cells")
         << table({3000, 6000},

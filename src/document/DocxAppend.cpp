@@ -281,7 +281,8 @@ public:
           m_paragraphs(paragraphs), m_p(qualified(scan.wordPrefix, u"p")) {}
 
     // A placeholder's runs and proofing marks give way to the picture; its
-    // properties and range marks stay where they are.
+    // properties (but an exact line spacing) and range marks stay where they
+    // are.
     QList<Edit> placeholderEdits(const Assignment& assignment) const {
         QList<Edit> edits;
         for (int i = 0; i < assignment.placeholderParagraph.size(); ++i) {
@@ -290,6 +291,8 @@ public:
                 continue;
             const QList<ElementSpan>& content = m_scan.placeholders.at(i).content;
             edits.append({content.first().start, content.first().end, runsOf(paragraph)});
+            if (!m_scan.placeholders.at(i).spacing.text.isEmpty())
+                edits.append(m_scan.placeholders.at(i).spacing);
             for (qsizetype c = 1; c < content.size(); ++c)
                 edits.append({content.at(c).start, content.at(c).end, QString()});
         }

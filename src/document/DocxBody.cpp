@@ -2,6 +2,8 @@
 
 #include "document/DocxTemplate.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace docx {
@@ -54,6 +56,7 @@ struct Paragraph {
     QString text;
     bool textCut = false;
     QList<ElementSpan> content;
+    Edit spacing{-1, -1, {}};
     // Nothing but properties, runs of plain text, proofing and range marks.
     bool simple = true;
     bool inTextBox = false;
@@ -129,7 +132,7 @@ void advance(Table* table, int columns) {
 class BodyScanner {
 public:
     BodyScanner(const QString& text, DocumentScan* scan)
-        : m_scanner(text), m_reader(m_scanner.reader()), m_scan(scan) {}
+        : m_text(text), m_scanner(text), m_reader(m_scanner.reader()), m_scan(scan) {}
 
     QString run() {
         while (m_scanner.next()) {
@@ -168,6 +171,7 @@ private:
     void startTableElement(Kind kind);
     void readMeasure();
     void readMargin(Kind parent);
+    void readLineSpacing();
     void noteDrawing();
     void bookmarkStart();
     void bookmarkEnd();
@@ -188,6 +192,7 @@ private:
             m_scan->notices.append(text);
     }
 
+    const QString& m_text;
     XmlScanner m_scanner;
     QXmlStreamReader& m_reader;
     DocumentScan* m_scan;
@@ -333,6 +338,8 @@ void BodyScanner::readWordElement(Kind parent) {
         readMeasure();
     else if (parent == Kind::TableMargins || parent == Kind::CellMargins)
         readMargin(parent);
+    else if (parent == Kind::ParagraphProperties && name == u"spacing")
+        readLineSpacing();
     else if (name == u"bookmarkStart")
         bookmarkStart();
     else if (name == u"bookmarkEnd")
@@ -484,6 +491,19 @@ void BodyScanner::readMargin(Kind parent) {
         *marginLeft = width;
     if (marginRight && right && width >= 0)
         *marginRight = width;
+}
+
+// A paragraph's exact line spacing, rewritten as a minimum in case the
+// paragraph becomes a picture's.
+void BodyScanner::readLineSpacing() {
+    static const QRegularExpression exact(QStringLiteral("(lineRule\\s*=\\s*[\"'])exact([\"'])"));
+    ElementSpan tag;
+    if (m_paragraphs.isEmpty() || wordAttribute(m_reader, QStringLiteral("lineRule")) != u"exact" ||
+        !m_scanner.startSpan(&tag))
+        return;
+    QString text = m_text.mid(tag.start, tag.startTagEnd - tag.start);
+    text.replace(exact, QStringLiteral("\\1atLeast\\2"));
+    m_paragraphs.last().spacing = {tag.start, tag.startTagEnd, text};
 }
 
 // Drawing ids are taken; a picture of this program marks its paragraph.
@@ -665,8 +685,8 @@ void BodyScanner::placeholderParagraph(const Paragraph& paragraph) {
                               "图片等），不能替换，保持原样。")
                    .arg(quoted(text)));
     } else {
-        m_scan->placeholders.append({paragraph.span, paragraph.content, text, *segment,
-                                     paragraph.cellWidth, paragraph.section});
+        m_scan->placeholders.append({paragraph.span, paragraph.content, paragraph.spacing, text,
+                                     *segment, paragraph.cellWidth, paragraph.section});
     }
 }
 

@@ -30,6 +30,9 @@ struct Placeholder {
     // Its runs and proofing marks, in order: what the picture replaces. The
     // paragraph's properties and range marks (bookmarks, comments) stay.
     QList<ElementSpan> content;
+    // Its own exact line spacing would crop the picture to one line: an edit
+    // that makes the spacing a minimum; empty text when there is none.
+    Edit spacing{-1, -1, {}};
     QString text;          // the placeholder as written, for messages
     QString segment;       // the segment it names; empty: the next plot
     double cellWidth = -1; // twips inside its table cell; negative outside tables
