@@ -38,6 +38,16 @@ bool imageHasColor(const QImage& image, QRgb color) {
     return false;
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
 bool printed(const Canvas& canvas, const QString& text) {
     for (const auto& t : canvas.printedTexts())
         if (t.text == text)
@@ -73,6 +83,7 @@ private slots:
     void specifiedTimeWarning();
     void generateDrawsTheWholePlot();
     void altCGenerates();
+    void drawingRepaintsAtMostOnceAFrame();
     void badTestDistanceStopsTheFrame_data();
     void badTestDistanceStopsTheFrame();
     void generateDuringADrawingIsIgnored();
@@ -389,6 +400,20 @@ void TestForm1::generateDrawsTheWholePlot() {
     QVERIFY(imageHasColor(canvas.Image(), qRgb(0, 0, 200)));
     QCOMPARE(m_fakes->yield.count, 17);
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
+}
+
+void TestForm1::drawingRepaintsAtMostOnceAFrame() {
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    PaintCounter counter;
+    m_form->findChild<QWidget*>(QStringLiteral("p1"))->installEventFilter(&counter);
+    m_fakes->yield.onYield = [](int) { QCoreApplication::processEvents(); };
+    QVERIFY(m_form->generate());
+    // Seventeen yields in a few milliseconds are not seventeen repaints, and
+    // the finished plot still reaches the screen a frame later.
+    const int duringDrawing = counter.paints;
+    QVERIFY2(duringDrawing < m_fakes->yield.count, qPrintable(QString::number(duringDrawing)));
+    QTRY_VERIFY(counter.paints > duringDrawing);
 }
 
 void TestForm1::altCGenerates() {

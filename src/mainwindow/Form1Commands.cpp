@@ -25,10 +25,10 @@ namespace {
 // stop.
 class RepaintingYield : public EventYield {
 public:
-    RepaintingYield(QWidget* view, EventYield& inner, std::function<bool()> stop)
+    RepaintingYield(PlotView* view, EventYield& inner, std::function<bool()> stop)
         : m_view(view), m_inner(inner), m_stop(std::move(stop)) {}
     void yieldEvents() override {
-        m_view->update();
+        m_view->showDrawing();
         m_inner.yieldEvents();
     }
     bool abandoned() const override {
@@ -39,7 +39,7 @@ public:
     bool wasAbandoned() const { return m_abandoned; }
 
 private:
-    QWidget* m_view;
+    PlotView* m_view;
     EventYield& m_inner;
     std::function<bool()> m_stop;
     mutable bool m_abandoned = false;
@@ -73,7 +73,7 @@ bool Form1::drawPlot(bool reportFrameFailure) {
 
 bool Form1::drawFrameAndTrace(bool reportFrameFailure) {
     const QString frameFailure = cycs(m_canvas, *this);
-    m_plot->update();
+    m_plot->showDrawing();
     if (!frameFailure.isEmpty()) {
         // A number too large for the scale gets other advice than a text.
         const QString distance = text(Field::TestDistance);
@@ -89,7 +89,7 @@ bool Form1::drawFrameAndTrace(bool reportFrameFailure) {
         return m_closeRequested || (m_batch && m_batch->stopRequested);
     });
     const QString failure = mainwave(m_canvas, *this, *m_platform.random, yield);
-    m_plot->update();
+    m_plot->showDrawing();
     m_drawingAbandoned = yield.wasAbandoned();
     if (!failure.isEmpty() && !m_drawingAbandoned) {
         const MessageBox box{MessageBox::Icon::Critical, errorreport::text(failure), {}, {}, 0, {}};

@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int kFocusFrameWidth = 2;
+// A frame of a 60 Hz screen.
+constexpr int kFrameMs = 16;
 
 const QString kPictureRatioKey = QStringLiteral("plot/pictureRatio");
 
@@ -37,6 +39,18 @@ PlotView::PlotView(Canvas& canvas, QSettings& settings, QWidget* parent)
     // A stored value the canvas does not draw at (or no number) leaves it as it is.
     m_canvas.setPictureRatio(m_settings.value(kPictureRatioKey).toInt());
     m_menu = buildMenu();
+    m_nextFrame.setSingleShot(true);
+    connect(&m_nextFrame, &QTimer::timeout, this, [this] { showDrawing(); });
+}
+
+void PlotView::showDrawing() {
+    if (!m_sinceFrame.isValid() || m_sinceFrame.elapsed() >= kFrameMs) {
+        m_nextFrame.stop();
+        m_sinceFrame.start();
+        update();
+    } else if (!m_nextFrame.isActive()) {
+        m_nextFrame.start(int(kFrameMs - m_sinceFrame.elapsed()));
+    }
 }
 
 QMenu* PlotView::buildMenu() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 class Canvas;
@@ -19,6 +21,12 @@ class PlotView : public QWidget {
 public:
     PlotView(Canvas& canvas, QSettings& settings, QWidget* parent);
 
+    // Shows the canvas as drawn so far, at most once a frame: a drawing that
+    // changes the canvas hundreds of times a second (a batch) repaints no
+    // more often than the screen can show, and its last state is shown
+    // within a frame.
+    void showDrawing();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -30,4 +38,6 @@ private:
     Canvas& m_canvas;
     QSettings& m_settings;
     QMenu* m_menu;
+    QElapsedTimer m_sinceFrame;
+    QTimer m_nextFrame;
 };
