@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <future>
@@ -42,6 +43,10 @@ struct ReportDocument::PendingPicture {
     QByteArray result() {
         encode();
         return png.get();
+    }
+
+    bool encoded() const {
+        return png.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     }
 
     QImage image; // released once encoded
@@ -544,6 +549,24 @@ void ReportDocument::paste(const QImage& picture, const QString& segmentName) {
     m_pending.push_back(pending);
     ++m_pendingPictures;
     QThreadPool::globalInstance()->start([pending] { pending->encode(); });
+    limitEncoding(pending);
+}
+
+// Pictures are pasted faster than the encoders keep up when a batch draws
+// on one core and encodes on the other: past a few, the oldest is encoded
+// (or waited for) here, so the images waiting stay a few, not hundreds.
+void ReportDocument::limitEncoding(const std::shared_ptr<PendingPicture>& pasted) {
+    constexpr size_t kMaxWaitingImages = 8;
+    m_encoding.push_back(pasted);
+    while (!m_encoding.empty()) {
+        const std::shared_ptr<PendingPicture> oldest = m_encoding.front().lock();
+        if (oldest && !oldest->encoded()) {
+            if (m_encoding.size() <= kMaxWaitingImages)
+                return;
+            oldest->result();
+        }
+        m_encoding.pop_front();
+    }
 }
 
 void ReportDocument::typeParagraphBreak() {

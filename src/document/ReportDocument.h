@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <future>
 #include <memory>
@@ -120,6 +121,8 @@ private:
     // Takes the result of a write of this object's: a success means the
     // document exists from now on, and counts where its pictures went.
     Outcome written(const Written& result);
+    // Keeps the number of pictures waiting for an encoder small.
+    void limitEncoding(const std::shared_ptr<PendingPicture>& pasted);
 
     Outcome writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
                         const QList<QList<int>>& paragraphs, bool existed,
@@ -135,6 +138,9 @@ private:
     // paragraph break.
     PendingList m_pending;
     int m_pendingPictures = 0;
+    // Pictures handed to the encoders and perhaps not yet encoded, oldest
+    // first: each holds its whole image until it is.
+    std::deque<std::weak_ptr<PendingPicture>> m_encoding;
     std::unique_ptr<InFlight> m_inFlight;
     docx::Placement m_placement;
     // Whether the document was found on disk or written by this object, so a
