@@ -3,10 +3,17 @@
 #include "batch/BatchRow.h"
 #include "workbook/Workbook.h"
 
+#include <chrono>
+#include <future>
+
 BatchResult runBatch(const QString& workbookPath, BatchHost& host) {
     BatchResult result;
     Workbook workbook;
-    result.failure = workbook.open(workbookPath);
+    std::future<Outcome> opened =
+        std::async(std::launch::async, [&] { return workbook.open(workbookPath); });
+    while (opened.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        host.letEventsRun();
+    result.failure = opened.get();
     if (!result.failure.isOk())
         return result;
     return runBatch(workbook, host);

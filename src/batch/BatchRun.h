@@ -25,6 +25,8 @@ public:
     virtual void rowDone(int row) = 0;
     // Checked before each row; true ends the batch there.
     virtual bool stopRequested() const { return false; }
+    // Lets the window's events run while the workbook is read.
+    virtual void letEventsRun() {}
 };
 
 struct BatchResult {
@@ -36,6 +38,7 @@ struct BatchResult {
 class Workbook;
 
 // Turns every data row of the workbook into field writes, a plot and a save.
+// The workbook is read on a worker thread while the host lets events run.
 BatchResult runBatch(const QString& workbookPath, BatchHost& host);
 // The same for a workbook already read; it is closed at the end.
 BatchResult runBatch(Workbook& workbook, BatchHost& host);

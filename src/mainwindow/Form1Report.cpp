@@ -374,6 +374,7 @@ public:
         m_form.m_platform.yield->yieldEvents();
     }
     bool stopRequested() const override { return m_form.m_batch->stopRequested; }
+    void letEventsRun() override { m_form.m_platform.yield->yieldEvents(); }
 
 private:
     Form1& m_form;
