@@ -1,12 +1,12 @@
 #include "document/DocxPackage.h"
 #include "document/ReportDocument.h"
+#include "support/DocxInspect.h"
 #include "support/TestData.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,24 +25,25 @@
 #include <sys/resource.h>
 #include <thread>
 
-// Everything here reads the produced packages with libzip and
-// QXmlStreamReader directly, never through the document layer itself.
+// Everything here reads the produced packages through support/DocxInspect
+// (libzip and QXmlStreamReader), never through the document layer itself.
 namespace {
 
-const QString kW = QStringLiteral("http://schemas.openxmlformats.org/wordprocessingml/2006/main");
-const QString kWp =
-    QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing");
-const QString kA = QStringLiteral("http://schemas.openxmlformats.org/drawingml/2006/main");
-const QString kR =
-    QStringLiteral("http://schemas.openxmlformats.org/officeDocument/2006/relationships");
-const QString kDocumentPart = QStringLiteral("word/document.xml");
-const QString kRelsPart = QStringLiteral("word/_rels/document.xml.rels");
-const QString kTypesPart = QStringLiteral("[Content_Types].xml");
+using docxinspect::Entries;
+using docxinspect::entry;
+using docxinspect::inspect;
+using docxinspect::Inspection;
+using docxinspect::kDocumentPart;
+using docxinspect::kR;
+using docxinspect::kRelsPart;
+using docxinspect::kTypesPart;
+using docxinspect::kW;
+using docxinspect::pictureOf;
+using docxinspect::readZip;
+
 const QString kDeclaration =
     QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>");
 constexpr qint64 kFullWidthEmu = 601 * 9525;
-
-using Entries = QList<std::pair<QString, QByteArray>>;
 
 QString fixture(const QString& name) {
     return testData(QStringLiteral("docx/") + name);
@@ -57,35 +58,6 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(file.write(bytes), bytes.size());
-}
-
-// Every entry of a zip, in stored order.
-Entries readZip(const QString& path) {
-    Entries entries;
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
-    if (!archive)
-        return entries;
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t stat;
-        zip_stat_index(archive, i, 0, &stat);
-        QByteArray data(qsizetype(stat.size), Qt::Uninitialized);
-        zip_file_t* file = zip_fopen_index(archive, i, 0);
-        if (file) {
-            zip_fread(file, data.data(), stat.size);
-            zip_fclose(file);
-        }
-        entries.append({QString::fromUtf8(stat.name), data});
-    }
-    zip_discard(archive);
-    return entries;
-}
-
-QByteArray entry(const Entries& entries, const QString& name) {
-    for (const auto& [entryName, data] : entries)
-        if (entryName == name)
-            return data;
-    return {};
 }
 
 void writeZip(const QString& path, const Entries& entries) {
@@ -152,103 +124,6 @@ QString segment(int index) {
     return QStringLiteral("测试段 T%1-B1F").arg(index + 1);
 }
 
-// What the tests see of a document: its body, one word per block ("text",
-// "pic", "empty", "break" for a section break, else the element's name), and
-// its pictures in order.
-struct Inspection {
-    struct Picture {
-        QString description;
-        QString id;
-        QString embed;
-        qint64 cx = 0;
-        qint64 cy = 0;
-    };
-    Entries entries;
-    QStringList blocks;
-    QList<Picture> pictures;
-    QHash<QString, QString> relationshipTargets;
-    QStringList relationshipIds;
-    int pngDefaults = 0;
-    QString error;
-};
-
-Inspection inspect(const QString& path) {
-    Inspection result;
-    result.entries = readZip(path);
-    QXmlStreamReader document(entry(result.entries, kDocumentPart));
-    int depth = 0;
-    bool hasText = false, hasPicture = false, sectionBreak = false;
-    qint64 cx = 0, cy = 0;
-    while (!document.atEnd()) {
-        document.readNext();
-        if (document.isStartElement()) {
-            ++depth;
-            const QStringView name = document.name();
-            const QStringView ns = document.namespaceUri();
-            if (depth == 3)
-                hasText = hasPicture = sectionBreak = false;
-            if (ns == kW && name == u"t" && !document.readElementText().isEmpty()) {
-                hasText = true;
-                --depth;
-            } else if (ns == kW && name == u"sectPr" && depth > 3) {
-                sectionBreak = true;
-            } else if (ns == kWp && name == u"extent") {
-                cx = document.attributes().value(QStringLiteral("cx")).toLongLong();
-                cy = document.attributes().value(QStringLiteral("cy")).toLongLong();
-            } else if (ns == kWp && name == u"docPr") {
-                hasPicture = true;
-                const QXmlStreamAttributes attributes = document.attributes();
-                result.pictures.append({attributes.value(QStringLiteral("descr")).toString(),
-                                        attributes.value(QStringLiteral("id")).toString(),
-                                        {},
-                                        cx,
-                                        cy});
-            } else if (ns == kA && name == u"blip" && !result.pictures.isEmpty()) {
-                result.pictures.last().embed =
-                    document.attributes().value(kR, QStringLiteral("embed")).toString();
-            }
-        } else if (document.isEndElement()) {
-            if (depth == 3) {
-                if (document.namespaceUri() == kW && document.name() == u"p")
-                    result.blocks.append(hasPicture     ? QStringLiteral("pic")
-                                         : hasText      ? QStringLiteral("text")
-                                         : sectionBreak ? QStringLiteral("break")
-                                                        : QStringLiteral("empty"));
-                else
-                    result.blocks.append(document.name().toString());
-            }
-            --depth;
-        }
-    }
-    if (document.hasError())
-        result.error = kDocumentPart + QStringLiteral(": ") + document.errorString();
-
-    QXmlStreamReader rels(entry(result.entries, kRelsPart));
-    while (!rels.atEnd()) {
-        rels.readNext();
-        if (rels.isStartElement() && rels.name() == u"Relationship") {
-            const QString id = rels.attributes().value(QStringLiteral("Id")).toString();
-            result.relationshipIds.append(id);
-            result.relationshipTargets.insert(
-                id, rels.attributes().value(QStringLiteral("Target")).toString());
-        }
-    }
-    if (rels.hasError())
-        result.error = kRelsPart + QStringLiteral(": ") + rels.errorString();
-    QXmlStreamReader types(entry(result.entries, kTypesPart));
-    while (!types.atEnd()) {
-        types.readNext();
-        if (types.isStartElement() && types.name() == u"Default" &&
-            types.attributes()
-                    .value(QStringLiteral("Extension"))
-                    .compare(u"png", Qt::CaseInsensitive) == 0)
-            ++result.pngDefaults;
-    }
-    if (types.hasError())
-        result.error = kTypesPart + QStringLiteral(": ") + types.errorString();
-    return result;
-}
-
 // What every written package must satisfy: well-formed parts, one PNG content
 // type, unique ids and names, every picture's relationship leading to a part
 // in the package.
@@ -270,13 +145,6 @@ void verifyPackage(const Inspection& doc) {
     for (const auto& [name, data] : doc.entries)
         names.insert(name.toLower());
     QCOMPARE(names.size(), doc.entries.size());
-}
-
-// The picture a relationship leads to.
-QImage pictureOf(const Inspection& doc, const Inspection::Picture& picture) {
-    return QImage::fromData(
-        entry(doc.entries, QStringLiteral("word/") + doc.relationshipTargets.value(picture.embed)),
-        "PNG");
 }
 
 QStringList directoryListing(const QString& path) {
