@@ -12,8 +12,6 @@
 
 namespace {
 
-const QString kData = testData(QStringLiteral("."));
-
 struct CliResult {
     int status;
     QString out;
@@ -125,7 +123,7 @@ void TestCli::batchMatchesTheWindowsBatch() {
     QFETCH(int, ratio);
     QFETCH(int, rows);
     QTemporaryDir dir;
-    const QString workbook = kData + QStringLiteral("/workbooks/") + file;
+    const QString workbook = workbookData(file);
     const QString cliDoc = dir.filePath(QStringLiteral("cli.docx"));
     const CliResult result = runCli(
         QStringList{QStringLiteral("batch"), workbook, QStringLiteral("--into"), cliDoc,
@@ -165,7 +163,7 @@ void TestCli::rowFailuresGiveStatusOne() {
     QTemporaryDir dir;
     const QString doc = dir.filePath(QStringLiteral("mixed.docx"));
     const CliResult result =
-        runCli({QStringLiteral("batch"), kData + QStringLiteral("/workbooks/mixed.xlsx"),
+        runCli({QStringLiteral("batch"), workbookData(QStringLiteral("mixed.xlsx")),
                 QStringLiteral("--into"), doc});
     QCOMPARE(result.status, 1);
     // Row 2's VSWR is a text: refused like a typed one, listed with its sheet
@@ -178,10 +176,10 @@ void TestCli::rowFailuresGiveStatusOne() {
 void TestCli::batchFillsATemplate() {
     QTemporaryDir dir;
     const QString doc = dir.filePath(QStringLiteral("template.docx"));
-    QVERIFY(QFile::copy(kData + QStringLiteral("/docx/template-python-docx.docx"), doc));
+    QVERIFY(QFile::copy(docxData(QStringLiteral("template-python-docx.docx")), doc));
     QFile::setPermissions(doc, QFile::ReadOwner | QFile::WriteOwner);
     const CliResult result =
-        runCli({QStringLiteral("batch"), kData + QStringLiteral("/workbooks/basic.xlsx"),
+        runCli({QStringLiteral("batch"), workbookData(QStringLiteral("basic.xlsx")),
                 QStringLiteral("--into"), doc});
     // What the template's placeholders cannot do is a note, not a failure.
     QCOMPARE(result.status, 0);
@@ -232,8 +230,7 @@ void TestCli::badInvocations_data() {
         << QStringList{"render", "--field", "1=abc", "-o", "x.png"} << "您的输入有错";
     // One value in the sheet's last row: a million empty rows, refused unless asked for.
     QTest::newRow("rows beyond --max-rows")
-        << QStringList{"batch", kData + QStringLiteral("/workbooks/last-row.xlsx"), "--into",
-                       "a.docx"}
+        << QStringList{"batch", workbookData(QStringLiteral("last-row.xlsx")), "--into", "a.docx"}
         << "1048574 of the 1048575 data rows are empty";
     QTest::newRow("bad --max-rows")
         << QStringList{"batch", "a.xlsx", "--into", "a.docx", "--max-rows", "many"} << "many";
@@ -272,7 +269,7 @@ void TestCli::unreadableInputsWriteNothing() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("plain text");
     file.close();
-    result = runCli({QStringLiteral("batch"), kData + QStringLiteral("/workbooks/basic.xls"),
+    result = runCli({QStringLiteral("batch"), workbookData(QStringLiteral("basic.xls")),
                      QStringLiteral("--into"), notDocx});
     QCOMPARE(result.status, 2);
     QVERIFY(result.err.contains(QStringLiteral("notes.docx")));

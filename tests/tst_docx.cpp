@@ -45,10 +45,6 @@ const QString kDeclaration =
     QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>");
 constexpr qint64 kFullWidthEmu = 601 * 9525;
 
-QString fixture(const QString& name) {
-    return testData(QStringLiteral("docx/") + name);
-}
-
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -175,7 +171,7 @@ QByteArray insertedPiece(const QByteArray& before, const QByteArray& after) {
 // Sets up a target the document layer must refuse; returns its path.
 QString badTarget(const QString& kind, const QString& dir) {
     const QString path = dir + QStringLiteral("/report.docx");
-    const QByteArray good = fileBytes(fixture(QStringLiteral("report-python-docx.docx")));
+    const QByteArray good = fileBytes(docxData(QStringLiteral("report-python-docx.docx")));
     if (kind == u"legacy doc") {
         const QString doc = dir + QStringLiteral("/report.doc");
         writeFile(doc, QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + QByteArray(1016, '\0'));
@@ -453,7 +449,7 @@ void TestDocx::appendsPicturesInOrder() {
     } else if (start == u"taken") {
         // Another program used the names and ids this layer would pick first,
         // and the largest drawing id possible.
-        Entries entries = readZip(fixture(QStringLiteral("report-python-docx.docx")));
+        Entries entries = readZip(docxData(QStringLiteral("report-python-docx.docx")));
         for (auto& [name, data] : entries) {
             if (name == kDocumentPart)
                 data.replace("<wp:docPr id=\"", "<wp:docPr id=\"4294967295\" x=\"");
@@ -468,7 +464,7 @@ void TestDocx::appendsPicturesInOrder() {
         entries.append({QStringLiteral("word/media/VELTRACE_2.PNG"), "nor this one"});
         writeZip(path, entries);
     } else if (start != u"new") {
-        QVERIFY(QFile::copy(fixture(start), path));
+        QVERIFY(QFile::copy(docxData(start), path));
     }
     const Inspection before = inspect(path);
     const QByteArray bytesBefore = fileBytes(path);
@@ -533,7 +529,7 @@ void TestDocx::keepsTheRestOfThePackage() {
     QFETCH(QString, fixtureName);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
-    QVERIFY(QFile::copy(fixture(fixtureName), path));
+    QVERIFY(QFile::copy(docxData(fixtureName), path));
     const Entries before = readZip(path);
     ReportDocument document(path);
     for (int i = 0; i < 2; ++i) {
@@ -586,7 +582,7 @@ void TestDocx::keepsChangesMadeBetweenWrites() {
     QFETCH(int, duringWrite);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
-    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    QVERIFY(QFile::copy(docxData(QStringLiteral("report-python-docx.docx")), path));
     ReportDocument document(path);
     QCOMPARE(document.open().message(), QString());
     document.paste(plot(0), segment(0));
@@ -1121,7 +1117,7 @@ void TestDocx::failedWriteKeepsPictures() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
     const QString lock = dir.filePath(QStringLiteral(".~lock.report.docx#"));
-    QVERIFY(QFile::copy(fixture(QStringLiteral("report-libreoffice.docx")), path));
+    QVERIFY(QFile::copy(docxData(QStringLiteral("report-libreoffice.docx")), path));
     const QByteArray original = fileBytes(path);
     const QFile::Permissions permissions = QFile::permissions(path);
     ReportDocument report(path);
@@ -1173,7 +1169,7 @@ void TestDocx::failedWriteKeepsPictures() {
 void TestDocx::fullDiskLeavesTheDocumentWhole() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
-    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    QVERIFY(QFile::copy(docxData(QStringLiteral("report-python-docx.docx")), path));
     const QByteArray original = fileBytes(path);
     ReportDocument report(path);
     QCOMPARE(report.open().message(), QString());
@@ -1214,7 +1210,7 @@ void TestDocx::fullDiskLeavesTheDocumentWhole() {
 void TestDocx::deletedDocumentIsWrittenAnew() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
-    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    QVERIFY(QFile::copy(docxData(QStringLiteral("report-python-docx.docx")), path));
     ReportDocument report(path);
     QCOMPARE(report.open().message(), QString());
     report.paste(plot(0), segment(0));
@@ -1251,7 +1247,7 @@ void TestDocx::writesThroughOddTargets() {
     if (kind == u"long name")
         path = dir.filePath(QString(245, u'a') + QStringLiteral(".docx"));
     if (kind == u"link") {
-        QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), real));
+        QVERIFY(QFile::copy(docxData(QStringLiteral("report-python-docx.docx")), real));
         QVERIFY(QFile::link(real, path));
     }
     if (kind == u"dangling link")
@@ -1288,7 +1284,7 @@ void TestDocx::marksTheDocumentInUse() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
     const QString mark = dir.filePath(QStringLiteral(".~lock.report.docx#"));
-    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    QVERIFY(QFile::copy(docxData(QStringLiteral("report-python-docx.docx")), path));
     // A mark of this program's that a killed writer left is no obstacle.
     writeFile(mark, "Veltrace,someone,host,07.03.2026 14:05,veltrace:99999@host;");
     ReportDocument report(path);
@@ -1317,7 +1313,7 @@ void TestDocx::marksTheDocumentInUse() {
 void TestDocx::concurrentWritersKeepEveryPicture() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
-    QVERIFY(QFile::copy(fixture(QStringLiteral("report-python-docx.docx")), path));
+    QVERIFY(QFile::copy(docxData(QStringLiteral("report-python-docx.docx")), path));
     constexpr int kRounds = 8;
     constexpr int kPerRound = 3;
     // Two writers (a window and a script, say) save into one document at

@@ -18,16 +18,6 @@
 #include <QTest>
 #include <QThread>
 
-namespace {
-
-const QString kData = testData(QStringLiteral("."));
-
-QString workbook(const QString& name) {
-    return kData + QStringLiteral("/workbooks/") + name;
-}
-
-} // namespace
-
 class TestReportCommands : public QObject {
     Q_OBJECT
 private slots:
@@ -273,7 +263,7 @@ void TestReportCommands::importListsTheRows_data() {
 
 void TestReportCommands::importListsTheRows() {
     QFETCH(QString, file);
-    prepareBatch(workbook(file));
+    prepareBatch(workbookData(file));
     const QStringList expected{QStringLiteral("驻波段           驻波比"),
                                QStringLiteral("1扇区      1.18"),
                                QStringLiteral("2扇区      1.25"),
@@ -281,13 +271,13 @@ void TestReportCommands::importListsTheRows() {
                                QStringLiteral("3扇区      "),
                                QStringLiteral("4扇区      1.3")};
     QCOMPARE(listLines(), expected);
-    QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->text(), workbook(file));
-    QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->toolTip(), workbook(file));
+    QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->text(), workbookData(file));
+    QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->toolTip(), workbookData(file));
     QCOMPARE(m_fakes->dialogs.titlesAsked.last(), QStringLiteral("选择驻波数据工作簿"));
     QVERIFY(batchButton()->isEnabled());
 
     // A second import replaces the list; the batch stays available.
-    m_fakes->dialogs.fileAnswers = {workbook(QStringLiteral("heading-only.xlsx"))};
+    m_fakes->dialogs.fileAnswers = {workbookData(QStringLiteral("heading-only.xlsx"))};
     m_form->importData();
     QCOMPARE(listLines(), QStringList{expected.first()});
     QVERIFY(batchButton()->isEnabled());
@@ -295,9 +285,9 @@ void TestReportCommands::importListsTheRows() {
 }
 
 void TestReportCommands::importOfABadWorkbookIsReported() {
-    prepareBatch(workbook(QStringLiteral("no-sheet1.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("no-sheet1.xlsx")));
     // prepareBatch cleared the messages after the import; import again to see it.
-    m_fakes->dialogs.fileAnswers = {workbook(QStringLiteral("no-sheet1.xlsx"))};
+    m_fakes->dialogs.fileAnswers = {workbookData(QStringLiteral("no-sheet1.xlsx"))};
     m_form->importData();
     const QStringList errors = m_fakes->dialogs.criticalTexts();
     QCOMPARE(errors.size(), 1);
@@ -308,7 +298,7 @@ void TestReportCommands::importOfABadWorkbookIsReported() {
 }
 
 void TestReportCommands::batchAppendsEveryRowInOrder() {
-    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
     m_form->runBatch();
     QStringList descriptions = docxinspect::pictureDescriptions(m_docx);
     QCOMPARE(descriptions.size(), 6);
@@ -338,7 +328,7 @@ void TestReportCommands::batchAppendsEveryRowInOrder() {
 }
 
 void TestReportCommands::batchWritesTheRowFields() {
-    prepareBatch(workbook(QStringLiteral("basic.xls")));
+    prepareBatch(workbookData(QStringLiteral("basic.xls")));
     m_form->clockTick();
     const QString clockTime = field(11)->text();
     QStringList rows;
@@ -366,7 +356,7 @@ void TestReportCommands::batchWritesTheRowFields() {
 }
 
 void TestReportCommands::batchWithSpecifiedTimeWritesTheTime() {
-    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
     m_form->findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(true);
     QStringList times;
     m_fakes->yield.onYield = [&](int) {
@@ -379,7 +369,7 @@ void TestReportCommands::batchWithSpecifiedTimeWritesTheTime() {
 }
 
 void TestReportCommands::batchRefusesATextVswrAndStillSaves() {
-    prepareBatch(workbook(QStringLiteral("mixed.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("mixed.xlsx")));
     m_form->runBatch();
     QCOMPARE(
         m_fakes->dialogs.criticalTexts().count(QStringLiteral("您的输入有错！请输入纯数字数据！")),
@@ -391,7 +381,7 @@ void TestReportCommands::batchRefusesATextVswrAndStillSaves() {
 
 void TestReportCommands::batchOfAVanishedWorkbookCountsNothing() {
     const QString copy = m_dir->filePath(QStringLiteral("data.xlsx"));
-    QVERIFY(QFile::copy(workbook(QStringLiteral("basic.xlsx")), copy));
+    QVERIFY(QFile::copy(workbookData(QStringLiteral("basic.xlsx")), copy));
     prepareBatch(copy);
     QVERIFY(QFile::remove(copy));
     m_form->runBatch();
@@ -409,7 +399,7 @@ void TestReportCommands::workbookCutOrDeletedDuringBatchChangesNothing() {
     // The batch reads the whole sheet when it starts: what happens to the file
     // afterwards changes none of its rows.
     const QString copy = m_dir->filePath(QStringLiteral("data.xlsx"));
-    QVERIFY(QFile::copy(workbook(QStringLiteral("basic.xlsx")), copy));
+    QVERIFY(QFile::copy(workbookData(QStringLiteral("basic.xlsx")), copy));
     QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
     prepareBatch(copy);
     int yields = 0;
@@ -432,7 +422,7 @@ void TestReportCommands::workbookCutOrDeletedDuringBatchChangesNothing() {
 }
 
 void TestReportCommands::batchIgnoresCommandsWhileRunning() {
-    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
     int dialogsBefore = m_fakes->dialogs.dialogsShown;
     const QStringList blocked{QStringLiteral("Command1"), QStringLiteral("Command2"),
                               QStringLiteral("Command3")};
@@ -474,7 +464,7 @@ void TestReportCommands::closeDuringBatchAsks() {
     QFETCH(int, answer);
     QFETCH(int, pictures);
     QFETCH(bool, closed);
-    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
     m_form->show();
     m_fakes->dialogs.answers = {{answer, false}};
     bool asked = false;
@@ -503,7 +493,7 @@ void TestReportCommands::stopDuringBatchKeepsACleanPrefix_data() {
 
 void TestReportCommands::stopDuringBatchKeepsACleanPrefix() {
     QFETCH(bool, byKey);
-    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
     m_form->show();
     QApplication::setActiveWindow(m_form);
     QVERIFY(QTest::qWaitForWindowActive(m_form));
@@ -547,7 +537,7 @@ void TestReportCommands::batchProblemsAreListed_data() {
 void TestReportCommands::batchProblemsAreListed() {
     QFETCH(bool, quiet);
     QFETCH(int, boxesDuringRun);
-    prepareBatch(workbook(QStringLiteral("mixed.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("mixed.xlsx")));
     m_fakes->dialogs.boxes.clear();
     m_fakes->dialogs.answers = {{0, quiet}};
     m_form->runBatch();
@@ -575,7 +565,7 @@ void TestReportCommands::unwritableDocumentDuringBatchLosesNothing_data() {
 
 void TestReportCommands::unwritableDocumentDuringBatchLosesNothing() {
     QFETCH(bool, locked);
-    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
     QFile document(m_docx);
     QVERIFY(document.open(QIODevice::ReadOnly));
     const QByteArray before = document.readAll();
@@ -701,7 +691,7 @@ void TestReportCommands::documentChangesDuringBatch_data() {
 
 void TestReportCommands::documentChangesDuringBatch() {
     QFETCH(bool, deleted);
-    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
     // Time passes quickly, so the batch writes in the background as it goes.
     bool changed = false;
     QString lastCaption;
@@ -743,7 +733,7 @@ void TestReportCommands::batchUnderACommaLocale() {
     delete m_form;
     m_form = new Form1(m_fakes->platform());
     QCOMPARE(field(1)->text(), QStringLiteral("13,5"));
-    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
     m_form->runBatch();
     QLocale::setDefault(saved);
     QCOMPARE(m_fakes->dialogs.criticalTexts(), QStringList());
@@ -770,7 +760,7 @@ void TestReportCommands::mostlyEmptyWorkbookIsConfirmed() {
     QFETCH(int, answer);
     QFETCH(int, pictures);
     QFETCH(QString, said);
-    prepareBatch(workbook(file));
+    prepareBatch(workbookData(file));
     QVERIFY2(batchReport().startsWith(said), qPrintable(batchReport()));
     m_fakes->dialogs.answers = {{answer, false}};
     m_form->runBatch();
@@ -790,7 +780,7 @@ void TestReportCommands::templateTakesTheBatch_data() {
 void TestReportCommands::templateTakesTheBatch() {
     QFETCH(bool, open);
     QFETCH(bool, desktopFails);
-    const QString fixture = kData + QStringLiteral("/docx/template-python-docx.docx");
+    const QString fixture = docxData(QStringLiteral("template-python-docx.docx"));
     QVERIFY(QFile::copy(fixture, m_docx));
     QFile::setPermissions(m_docx, QFile::ReadOwner | QFile::WriteOwner);
     m_fakes->desktop.fail = desktopFails;
@@ -799,7 +789,7 @@ void TestReportCommands::templateTakesTheBatch() {
 
     // The manual save takes the first plain placeholder; what the template's
     // placeholders cannot do is said once, in a box of its own.
-    prepareBatch(workbook(QStringLiteral("basic.xlsx")));
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
     QCOMPARE(m_fakes->dialogs.boxes.size(), 1);
     const QString told = m_fakes->dialogs.boxes.first().text;
     QVERIFY2(told.contains(QStringLiteral("页眉")) && told.contains(QStringLiteral("有 2 个")),

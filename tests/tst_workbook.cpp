@@ -25,8 +25,6 @@ Q_DECLARE_METATYPE(std::optional<CellValue::DateParts>)
 
 namespace {
 
-const QString kData = testData(QStringLiteral("workbooks")) + u'/';
-
 // Columns A to F of every data row as toText() gives them.
 Rows readAll(Workbook& workbook) {
     Rows rows;
@@ -59,7 +57,7 @@ void putLe(QByteArray& data, qsizetype at, quint64 value, int bytes) {
 
 // basic.xls with the sheet's dimension record claiming `rows` by `columns`.
 QByteArray xlsClaiming(quint32 rows, quint16 columns) {
-    QByteArray data = fileBytes(kData + QStringLiteral("basic.xls"));
+    QByteArray data = fileBytes(workbookData(QStringLiteral("basic.xls")));
     const qsizetype at = data.indexOf(QByteArray("\x00\x02\x0e\x00", 4));
     if (at < 0)
         return QByteArray();
@@ -106,7 +104,8 @@ private:
 
 void TestWorkbook::initTestCase() {
     QVERIFY(m_dir.isValid());
-    QVERIFY2(QFileInfo::exists(kData + QStringLiteral("basic.xls")), qPrintable(kData));
+    QVERIFY2(QFileInfo::exists(workbookData(QStringLiteral("basic.xls"))),
+             "tests/data/workbooks not found");
 }
 
 QString TestWorkbook::write(const QString& name, const QByteArray& data) {
@@ -118,7 +117,7 @@ QString TestWorkbook::write(const QString& name, const QByteArray& data) {
 }
 
 QString TestWorkbook::copy(const QString& fixture, const QString& name) {
-    return write(name, fileBytes(kData + fixture));
+    return write(name, fileBytes(workbookData(fixture)));
 }
 
 void TestWorkbook::numberText_data() {
@@ -298,7 +297,7 @@ void TestWorkbook::readsRows_data() {
 
     for (const char* name : {"basic.xls", "basic.xlsx", "basic-calc.xls", "basic-calc.xlsx",
                              "second-sheet.xls", "second-sheet.xlsx"})
-        QTest::newRow(name) << kData + QLatin1String(name) << kBasicRows;
+        QTest::newRow(name) << workbookData(QLatin1String(name)) << kBasicRows;
     QTest::newRow(".xlsx content named .xls") << copy("basic.xlsx", "renamed.xls") << kBasicRows;
     QTest::newRow(".xls content named .xlsx") << copy("basic.xls", "renamed.xlsx") << kBasicRows;
     QTest::newRow(".xls content without extension") << copy("basic.xls", "renamed") << kBasicRows;
@@ -307,13 +306,14 @@ void TestWorkbook::readsRows_data() {
                      {"A2", "无", "9.5", "12", "", ""},
                      {"A3", "2", "10", "未测", "", ""},
                      {"A4", "", "11", "", "", ""}};
-    QTest::newRow("mixed.xls") << kData + "mixed.xls" << mixed;
-    QTest::newRow("mixed.xlsx") << kData + "mixed.xlsx" << mixed;
-    QTest::newRow("heading-only.xls") << kData + "heading-only.xls" << Rows{};
-    QTest::newRow("heading-only.xlsx") << kData + "heading-only.xlsx" << Rows{};
+    QTest::newRow("mixed.xls") << workbookData(QStringLiteral("mixed.xls")) << mixed;
+    QTest::newRow("mixed.xlsx") << workbookData(QStringLiteral("mixed.xlsx")) << mixed;
+    QTest::newRow("heading-only.xls") << workbookData(QStringLiteral("heading-only.xls")) << Rows{};
+    QTest::newRow("heading-only.xlsx")
+        << workbookData(QStringLiteral("heading-only.xlsx")) << Rows{};
 
     QTest::newRow("features.xlsx")
-        << kData + "features.xlsx"
+        << workbookData(QStringLiteral("features.xlsx"))
         << Rows{{"天馈", "1.18", "TRUE", "2026-12-07", "14:05:09", ""},
                 {"内联文本", "公式文本", "", "#DIV/0!", "2026-12-07 14:05:09", ""},
                 {"3扇区", "25", "FALSE", "", "12:00:00", ""},
@@ -321,20 +321,22 @@ void TestWorkbook::readsRows_data() {
                 {"", "-0.5", "", "", "", ""},
                 {"2026-12-07 14:05:09", "", "", "", "", ""}};
     QTest::newRow("date1904.xlsx")
-        << kData + "date1904.xlsx"
+        << workbookData(QStringLiteral("date1904.xlsx"))
         << Rows{{"1904-01-01", "", "", "", "", ""}, {"2026-12-07", "", "", "", "", ""}};
 
     // Sound packages that once cost far more than their size (the fuzz corpus holds
     // them too, where a slow read fails the run). 4 KB: 40,000 cell formats sharing a
     // number format of 100,000 characters took 90 s when each judged it anew.
     QTest::newRow("long number format shared by many cell formats")
-        << kData + "hostile/long-format-many-styles.xlsx" << Rows{{"25.36", "", "", "", "", ""}};
+        << workbookData(QStringLiteral("hostile/long-format-many-styles.xlsx"))
+        << Rows{{"25.36", "", "", "", "", ""}};
     // A row of all 16,384 columns from XFD down to A took 0.7 s to put in order.
-    QTest::newRow("cells out of order") << kData + "hostile/descending-columns.xlsx"
-                                        << Rows{{"1", "2", "3", "4", "5", "6"},
-                                                {"新", "乙", "丙", "", "", ""},
-                                                {"", "4", "", "", "", ""},
-                                                {"5", "", "", "", "", ""}};
+    QTest::newRow("cells out of order")
+        << workbookData(QStringLiteral("hostile/descending-columns.xlsx"))
+        << Rows{{"1", "2", "3", "4", "5", "6"},
+                {"新", "乙", "丙", "", "", ""},
+                {"", "4", "", "", "", ""},
+                {"5", "", "", "", "", ""}};
 }
 
 void TestWorkbook::readsRows() {
@@ -391,7 +393,7 @@ void TestWorkbook::typedCells() {
     QFETCH(Kind, kind);
     QFETCH(double, number);
     Workbook workbook;
-    QCOMPARE(workbook.open(kData + file).message(), QString());
+    QCOMPARE(workbook.open(workbookData(file)).message(), QString());
     for (int i = 0; i < row; ++i)
         workbook.moveNext();
     QVERIFY(!workbook.atEnd());
@@ -422,7 +424,7 @@ void TestWorkbook::countsEmptyRows() {
     QFETCH(int, rows);
     QFETCH(int, empty);
     Workbook workbook;
-    QCOMPARE(workbook.open(kData + file).message(), QString());
+    QCOMPARE(workbook.open(workbookData(file)).message(), QString());
     QCOMPARE(workbook.rowCount(), rows);
     QCOMPARE(workbook.emptyRowCount(), empty);
     // The cursor steps through the empty rows all the same, up to the last one, which
@@ -439,7 +441,7 @@ void TestWorkbook::cursorLifecycle() {
     QCOMPARE(workbook.rowCount(), 0);
     QVERIFY(workbook.field(0).isEmpty());
 
-    QCOMPARE(workbook.open(kData + QStringLiteral("basic.xlsx")).message(), QString());
+    QCOMPARE(workbook.open(workbookData(QStringLiteral("basic.xlsx"))).message(), QString());
     QCOMPARE(workbook.rowCount(), 5);
     QVERIFY(workbook.field(-1).isEmpty());
     QVERIFY(workbook.field(200).isEmpty());
@@ -451,13 +453,13 @@ void TestWorkbook::cursorLifecycle() {
     QVERIFY(workbook.atEnd());
 
     // Opening again starts over; a failed open leaves nothing of the previous workbook.
-    QCOMPARE(workbook.open(kData + QStringLiteral("basic.xls")).message(), QString());
+    QCOMPARE(workbook.open(workbookData(QStringLiteral("basic.xls"))).message(), QString());
     QCOMPARE(workbook.field(0).toText(), QStringLiteral("1扇区"));
-    QVERIFY(!workbook.open(kData + QStringLiteral("no-sheet1.xls")).isOk());
+    QVERIFY(!workbook.open(workbookData(QStringLiteral("no-sheet1.xls"))).isOk());
     QVERIFY(workbook.atEnd());
     QCOMPARE(workbook.rowCount(), 0);
 
-    QCOMPARE(workbook.open(kData + QStringLiteral("basic.xls")).message(), QString());
+    QCOMPARE(workbook.open(workbookData(QStringLiteral("basic.xls"))).message(), QString());
     workbook.close();
     QVERIFY(workbook.atEnd());
     QCOMPARE(workbook.rowCount(), 0);
@@ -467,8 +469,8 @@ void TestWorkbook::refusesBadInput_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QStringList>("mentions"); // besides the file's name
 
-    const QByteArray xlsx = fileBytes(kData + QStringLiteral("basic.xlsx"));
-    const QByteArray xls = fileBytes(kData + QStringLiteral("basic.xls"));
+    const QByteArray xlsx = fileBytes(workbookData(QStringLiteral("basic.xlsx")));
+    const QByteArray xls = fileBytes(workbookData(QStringLiteral("basic.xls")));
     QVERIFY(!xlsx.isEmpty() && !xls.isEmpty());
     QByteArray noise(4096, '\0');
     QRandomGenerator random(20261207);
@@ -505,17 +507,20 @@ void TestWorkbook::refusesBadInput_data() {
     QTest::newRow(".xls claiming a row past the format")
         << write("claims-65537.xls", xlsClaiming(65537, 6)) << QStringList{"65537"};
 
-    QTest::newRow("no Sheet1 .xls")
-        << kData + "no-sheet1.xls" << QStringList{"Sheet1", "Data", "Summary"};
-    QTest::newRow("no Sheet1 .xlsx")
-        << kData + "no-sheet1.xlsx" << QStringList{"Sheet1", "Data", "Summary"};
-    QTest::newRow("password .xls") << kData + "protected.xls" << QStringList{"密码"};
-    QTest::newRow("password .xlsx") << kData + "protected.xlsx" << QStringList{"密码"};
+    QTest::newRow("no Sheet1 .xls") << workbookData(QStringLiteral("no-sheet1.xls"))
+                                    << QStringList{"Sheet1", "Data", "Summary"};
+    QTest::newRow("no Sheet1 .xlsx") << workbookData(QStringLiteral("no-sheet1.xlsx"))
+                                     << QStringList{"Sheet1", "Data", "Summary"};
+    QTest::newRow("password .xls")
+        << workbookData(QStringLiteral("protected.xls")) << QStringList{"密码"};
+    QTest::newRow("password .xlsx")
+        << workbookData(QStringLiteral("protected.xlsx")) << QStringList{"密码"};
     QTest::newRow("password .xlsx named .xls")
         << copy("protected.xlsx", "protected-renamed.xls") << QStringList{"密码"};
 
     const auto hostile = [&](const char* name, QStringList mentions) {
-        QTest::newRow(name) << kData + "hostile/" + name << mentions;
+        QTest::newRow(name) << workbookData(QStringLiteral("hostile/") + QLatin1String(name))
+                            << mentions;
     };
     hostile("doctype.xlsx", {"DTD"});
     hostile("row-beyond-limit.xlsx", {"1048577"});
@@ -545,7 +550,8 @@ void TestWorkbook::refusesBadInput_data() {
 
     // Inputs found by fuzzing (fuzz/): each one once crashed or misled a reader.
     const auto regress = [&](const char* name, QStringList mentions) {
-        QTest::newRow(name) << kData + "regress/" + name << mentions;
+        QTest::newRow(name) << workbookData(QStringLiteral("regress/") + QLatin1String(name))
+                            << mentions;
     };
     // An unused directory entry whose name claims 5632 bytes: FreeXL read that far
     // past a 64-byte buffer.

@@ -13,8 +13,6 @@
 
 namespace {
 
-const QString kData = testData(QStringLiteral("workbooks")) + u'/';
-
 // A literal's bytes, NULs included.
 template <qsizetype N> QByteArray raw(const char (&literal)[N]) {
     return QByteArray(literal, N - 1);
@@ -241,7 +239,7 @@ void TestXlsChecks::containers_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("mention");
 
-    const QByteArray basic = fileBytes(kData + "basic.xls");
+    const QByteArray basic = fileBytes(workbookData(QStringLiteral("basic.xls")));
     const qsizetype entry = workbookEntry(basic);
     const qsizetype strings = recordOffset(basic, 0x00FC);
     QVERIFY(entry > 0 && strings > 0);
@@ -273,7 +271,7 @@ void TestXlsChecks::containers() {
 void TestXlsChecks::textsLongerThanARecord() {
     // Split texts that end in the next record read back whole.
     Workbook workbook;
-    QCOMPARE(workbook.open(kData + "long-texts.xls").message(), QString());
+    QCOMPARE(workbook.open(workbookData(QStringLiteral("long-texts.xls"))).message(), QString());
     QCOMPARE(workbook.rowCount(), 3);
     QCOMPARE(workbook.field(0).toText(), QString(3000, QChar(u'段')));
     workbook.moveNext();
@@ -283,7 +281,7 @@ void TestXlsChecks::textsLongerThanARecord() {
     QCOMPARE(workbook.field(0).toText(), QStringLiteral("尾"));
 
     // One running on through two more records would be read wrongly: it is refused.
-    const QString error = workbook.open(kData + "longer-text.xls").message();
+    const QString error = workbook.open(workbookData(QStringLiteral("longer-text.xls"))).message();
     QVERIFY2(error.contains(QStringLiteral("超长的文字")), qPrintable(error));
     QVERIFY(error.contains(QStringLiteral("longer-text.xls")));
 }
