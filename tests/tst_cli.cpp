@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 #include "mainwindow/Form1.h"
+#include "support/Controls.h"
 #include "support/DocxInspect.h"
 #include "support/Fakes.h"
 #include "support/TestData.h"
@@ -138,12 +139,12 @@ void TestCli::batchMatchesTheWindowsBatch() {
 
     FakePlatform fakes;
     Form1 form(fakes.platform());
-    form.findChild<QAction*>(QStringLiteral("pictureRatio%1").arg(ratio))->trigger();
+    controls::pictureRatio(form, ratio)->trigger();
     const QString windowDoc = dir.filePath(QStringLiteral("window.docx"));
     fakes.dialogs.fileAnswers = {windowDoc, workbook};
     form.save();
     form.importData();
-    form.findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(true);
+    controls::check(form, 2)->setChecked(true);
     form.setFieldText(Field::Time, QStringLiteral("14:05:09"));
     fakes.random.seed(5);
     form.runBatch();

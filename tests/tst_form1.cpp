@@ -1,6 +1,7 @@
 #include "mainwindow/ElidedLabel.h"
 #include "mainwindow/Form1.h"
 #include "mainwindow/ListLineDelegate.h"
+#include "support/Controls.h"
 #include "support/Fakes.h"
 
 #include <QApplication>
@@ -26,9 +27,7 @@ void typeText(QWidget* widget, const QString& text) {
     }
 }
 
-QLineEdit* field(Form1& form, int index) {
-    return form.findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(index));
-}
+using controls::field;
 
 bool imageHasColor(const QImage& image, QRgb color) {
     for (int y = 0; y < image.height(); ++y)
@@ -137,7 +136,7 @@ void TestForm1::fieldsStartFromTheirDefaults() {
     QFETCH(int, index);
     QFETCH(QString, caption);
     QFETCH(QString, text);
-    auto* label = m_form->findChild<QLabel*>(QStringLiteral("Label1_%1").arg(index));
+    auto* label = controls::fieldCaption(*m_form, index);
     QVERIFY(label && field(*m_form, index));
     QCOMPARE(label->text(), caption);
     QCOMPARE(field(*m_form, index)->text(), text);
@@ -151,18 +150,17 @@ void TestForm1::windowLayout() {
     QVERIFY(!(m_form->windowFlags() & Qt::WindowMaximizeButtonHint));
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Quorvex Veltrace Emulator V2.0"));
     QVERIFY(!m_form->windowIcon().isNull());
-    QCOMPARE(m_form->findChild<QWidget*>(QStringLiteral("p1"))->geometry(), QRect(0, 0, 601, 289));
+    QCOMPARE(controls::plot(*m_form)->geometry(), QRect(0, 0, 601, 289));
     QCOMPARE(m_form->canvas().Image().size(), QSize(601, 289));
-    auto* batch = m_form->findChild<QPushButton*>(QStringLiteral("Command4"));
+    auto* batch = controls::command(*m_form, 4);
     QVERIFY(!batch->isEnabled());
     QCOMPARE(batch->text(), QStringLiteral("处理以上数据"));
-    auto* generate = m_form->findChild<QPushButton*>(QStringLiteral("Command1"));
+    auto* generate = controls::command(*m_form, 1);
     QCOMPARE(generate->toolTip(), QStringLiteral("快捷键Alt+C"));
     QVERIFY(generate->font().bold());
     QCOMPARE(generate->geometry(), QRect(8, 112, 73, 57));
-    QCOMPARE(m_form->findChild<QWidget*>(QStringLiteral("Text2"))->geometry(),
-             QRect(72, 471, 529, 21));
-    QVERIFY(m_form->findChild<QPushButton*>(QStringLiteral("Command5"))->toolTip().isEmpty());
+    QCOMPARE(controls::target(*m_form)->geometry(), QRect(72, 471, 529, 21));
+    QVERIFY(controls::command(*m_form, 5)->toolTip().isEmpty());
 }
 
 void TestForm1::tabOrderFollowsTheFields() {
@@ -179,7 +177,7 @@ void TestForm1::tabOrderFollowsTheFields() {
              << "Check2"
              << "Command5";
     QStringList chain;
-    QWidget* start = m_form->findChild<QWidget*>(QStringLiteral("p1"));
+    QWidget* start = controls::plot(*m_form);
     QWidget* w = start;
     do {
         if (expected.contains(w->objectName()) && !chain.contains(w->objectName()))
@@ -192,10 +190,10 @@ void TestForm1::tabOrderFollowsTheFields() {
 void TestForm1::plotShowsItsFocus() {
     m_form->show();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
-    auto* plot = m_form->findChild<QWidget*>(QStringLiteral("p1"));
+    auto* plot = controls::plot(*m_form);
     const QImage plain = m_form->canvas().Image().convertToFormat(QImage::Format_RGB32);
     // Tab from the last stop comes round to the plot.
-    m_form->findChild<QWidget*>(QStringLiteral("Command5"))->setFocus();
+    controls::command(*m_form, 5)->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QVERIFY(plot->hasFocus());
     QVERIFY(plot->grab().toImage().convertToFormat(QImage::Format_RGB32) != plain);
@@ -225,7 +223,7 @@ void TestForm1::enterClicksTheFocusedButton() {
     QFETCH(int, copies);
     m_form->show();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
-    auto* target = m_form->findChild<QWidget*>(widget);
+    auto* target = controls::control<QWidget>(*m_form, widget);
     target->setFocus();
     QTest::keyClick(target, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(m_fakes->dialogs.informationTexts().size(), copies);
@@ -246,7 +244,7 @@ void TestForm1::longTextsShowTheirEnds_data() {
 void TestForm1::longTextsShowTheirEnds() {
     QFETCH(QString, name);
     QFETCH(QString, vswr);
-    auto* list = m_form->findChild<QListWidget*>(QStringLiteral("List1"));
+    auto* list = controls::rowList(*m_form);
     QVERIFY(qobject_cast<ListLineDelegate*>(list->itemDelegate()));
     QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     const QString line = name + QStringLiteral("      ") + vswr;
@@ -256,7 +254,7 @@ void TestForm1::longTextsShowTheirEnds() {
     QVERIFY2(shown.endsWith(QStringLiteral("      ") + vswr), qPrintable(shown));
     QCOMPARE(shown == line, list->fontMetrics().horizontalAdvance(line) <= width);
 
-    auto* label = qobject_cast<ElidedLabel*>(m_form->findChild<QLabel*>(QStringLiteral("Label3")));
+    auto* label = qobject_cast<ElidedLabel*>(controls::workbookLabel(*m_form));
     QVERIFY(label);
     const QString path = QStringLiteral("/home/user/") + name + QStringLiteral("/驻波数据.xlsx");
     label->setText(path);
@@ -267,7 +265,7 @@ void TestForm1::longTextsShowTheirEnds() {
 }
 
 void TestForm1::dateAtLoadAndClock() {
-    auto* clockLabel = m_form->findChild<QLabel*>(QStringLiteral("Label2_1"));
+    auto* clockLabel = controls::control<QLabel>(*m_form, QStringLiteral("Label2_1"));
     QVERIFY(field(*m_form, 11)->text().isEmpty());
     QVERIFY(clockLabel->text().isEmpty());
     m_fakes->clock.current = QDateTime(QDate(2026, 3, 8), QTime(0, 0, 3));
@@ -277,14 +275,14 @@ void TestForm1::dateAtLoadAndClock() {
     QVERIFY(clockLabel->text().contains(QStringLiteral("8")));
     // The date is written once, at load, and stays after midnight.
     QCOMPARE(field(*m_form, 8)->text(), QStringLiteral("3/7/2026"));
-    auto* timer = m_form->findChild<QTimer*>(QStringLiteral("Timer1"));
+    auto* timer = controls::control<QTimer>(*m_form, QStringLiteral("Timer1"));
     QVERIFY(timer && timer->isActive());
     QCOMPARE(timer->interval(), 1000);
 }
 
 void TestForm1::specifiedTimeKeepsTheTimeField() {
     m_form->clockTick();
-    auto* check2 = m_form->findChild<QCheckBox*>(QStringLiteral("Check2"));
+    auto* check2 = controls::check(*m_form, 2);
     check2->click();
     m_fakes->clock.current = m_fakes->clock.current.addSecs(5);
     m_form->clockTick();
@@ -308,7 +306,7 @@ void TestForm1::typedLengthDerivesDistance_data() {
 void TestForm1::typedLengthDerivesDistance() {
     QFETCH(QString, typed);
     QFETCH(QStringList, distances);
-    m_form->findChild<QCheckBox*>(QStringLiteral("Check1"))->setChecked(true);
+    controls::check(*m_form, 1)->setChecked(true);
     field(*m_form, 1)->clear();
     QStringList seen;
     connect(field(*m_form, 3), &QLineEdit::textChanged, this,
@@ -376,12 +374,12 @@ void TestForm1::emptyingIsSilent() {
     QCOMPARE(field(*m_form, 3)->text(), distance);
     QVERIFY(m_fakes->dialogs.messages.isEmpty());
     // Toggling the centring option alone leaves the distance as it is.
-    m_form->findChild<QCheckBox*>(QStringLiteral("Check1"))->click();
+    controls::check(*m_form, 1)->click();
     QCOMPARE(field(*m_form, 3)->text(), distance);
 }
 
 void TestForm1::specifiedTimeWarning() {
-    auto* check2 = m_form->findChild<QCheckBox*>(QStringLiteral("Check2"));
+    auto* check2 = controls::check(*m_form, 2);
     check2->click();
     QCOMPARE(m_fakes->dialogs.criticalTexts(),
              QStringList{QStringLiteral("用此功能必须在自动处理模式下并在驻波表数据表格第五列"
@@ -551,20 +549,17 @@ void TestForm1::pictureRatioChosenOnThePlot() {
     if (stored.isValid())
         m_fakes->settings.setValue(QStringLiteral("plot/pictureRatio"), stored);
     Form1 form(m_fakes->platform());
-    const auto action = [](Form1& window, int ratio) {
-        return window.findChild<QAction*>(QStringLiteral("pictureRatio%1").arg(ratio));
-    };
-    QVERIFY(action(form, start)->isChecked());
+    QVERIFY(controls::pictureRatio(form, start)->isChecked());
     // A right click on the plot opens the menu that offers the choice.
-    auto* plot = form.findChild<QWidget*>(QStringLiteral("p1"));
+    auto* plot = controls::plot(form);
     QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(300, 100),
                             plot->mapToGlobal(QPoint()));
     QCoreApplication::sendEvent(plot, &click);
-    QVERIFY(plot->findChild<QMenu*>(QStringLiteral("p1Menu"))->isVisible());
+    QVERIFY(controls::control<QMenu>(*plot, QStringLiteral("p1Menu"))->isVisible());
 
     // Copy hands out the picture at the chosen ratio, of the same logical size.
     QVERIFY(form.generate());
-    action(form, chosen)->trigger();
+    controls::pictureRatio(form, chosen)->trigger();
     form.copy();
     QCOMPARE(m_fakes->clipboard.image.size(), QSize(601, 289) * chosen);
     QCOMPARE(m_fakes->clipboard.image.deviceIndependentSize(), QSizeF(601, 289));
@@ -572,7 +567,7 @@ void TestForm1::pictureRatioChosenOnThePlot() {
     // The next window starts with it.
     Form1 next(m_fakes->platform());
     QCOMPARE(next.canvas().pictureRatio(), chosen);
-    QVERIFY(action(next, chosen)->isChecked());
+    QVERIFY(controls::pictureRatio(next, chosen)->isChecked());
 }
 
 QTEST_MAIN(TestForm1)

@@ -1,5 +1,6 @@
 // Save, import and batch driven through the main window with fake services.
 #include "mainwindow/Form1.h"
+#include "support/Controls.h"
 #include "support/DocxInspect.h"
 #include "support/Fakes.h"
 #include "support/TestData.h"
@@ -61,16 +62,14 @@ private slots:
     void templateTakesTheBatch();
 
 private:
-    QLineEdit* field(int index) const {
-        return m_form->findChild<QLineEdit*>(QStringLiteral("Text1_%1").arg(index));
+    QLineEdit* field(int index) const { return controls::field(*m_form, index); }
+    QLineEdit* target() const { return controls::target(*m_form); }
+    QListWidget* list() const { return controls::rowList(*m_form); }
+    QPushButton* batchButton() const { return controls::command(*m_form, 4); }
+    QPushButton* button(const QString& name) const {
+        return controls::control<QPushButton>(*m_form, name);
     }
-    QLineEdit* target() const { return m_form->findChild<QLineEdit*>(QStringLiteral("Text2")); }
-    QListWidget* list() const { return m_form->findChild<QListWidget*>(QStringLiteral("List1")); }
-    QPushButton* batchButton() const { return button(QStringLiteral("Command4")); }
-    QPushButton* button(const QString& name) const { return m_form->findChild<QPushButton*>(name); }
-    QString batchReport() const {
-        return m_form->findChild<QLabel*>(QStringLiteral("Label4"))->text();
-    }
+    QString batchReport() const { return controls::report(*m_form)->text(); }
     // Makes the document unwritable: read-only, or held by an office program.
     void blockDocument(bool locked);
     void unblockDocument(bool locked);
@@ -153,7 +152,7 @@ void TestReportCommands::savesAppendInOrder() {
     // The second at another pixel ratio, chosen on the plot.
     const int ratios[] = {1, 2};
     for (int i = 0; i < segments.size(); ++i) {
-        m_form->findChild<QAction*>(QStringLiteral("pictureRatio%1").arg(ratios[i]))->trigger();
+        controls::pictureRatio(*m_form, ratios[i])->trigger();
         m_form->setFieldText(Field::Segment, segments[i]);
         m_form->generate();
         m_form->save();
@@ -271,8 +270,8 @@ void TestReportCommands::importListsTheRows() {
                                QStringLiteral("3扇区      "),
                                QStringLiteral("4扇区      1.3")};
     QCOMPARE(listLines(), expected);
-    QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->text(), workbookData(file));
-    QCOMPARE(m_form->findChild<QLabel*>(QStringLiteral("Label3"))->toolTip(), workbookData(file));
+    QCOMPARE(controls::workbookLabel(*m_form)->text(), workbookData(file));
+    QCOMPARE(controls::workbookLabel(*m_form)->toolTip(), workbookData(file));
     QCOMPARE(m_fakes->dialogs.titlesAsked.last(), QStringLiteral("选择驻波数据工作簿"));
     QVERIFY(batchButton()->isEnabled());
 
@@ -309,7 +308,7 @@ void TestReportCommands::batchAppendsEveryRowInOrder() {
         QVERIFY2(descriptions[i].contains(order[i]), qPrintable(descriptions.join(",")));
     QCOMPARE(docxinspect::emptyParagraphs(m_docx), 1);
 
-    const QString report = m_form->findChild<QLabel*>(QStringLiteral("Label4"))->text();
+    const QString report = controls::report(*m_form)->text();
     QVERIFY(report.startsWith(QStringLiteral("处理完成！\r\n本次共生成5条驻波！\r\n")));
     const QStringList info = m_fakes->dialogs.informationTexts();
     QCOMPARE(info.size(), 1);
@@ -357,7 +356,7 @@ void TestReportCommands::batchWritesTheRowFields() {
 
 void TestReportCommands::batchWithSpecifiedTimeWritesTheTime() {
     prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
-    m_form->findChild<QCheckBox*>(QStringLiteral("Check2"))->setChecked(true);
+    controls::check(*m_form, 2)->setChecked(true);
     QStringList times;
     m_fakes->yield.onYield = [&](int) {
         if (!times.contains(field(11)->text()))
@@ -385,9 +384,7 @@ void TestReportCommands::batchOfAVanishedWorkbookCountsNothing() {
     prepareBatch(copy);
     QVERIFY(QFile::remove(copy));
     m_form->runBatch();
-    QVERIFY(m_form->findChild<QLabel*>(QStringLiteral("Label4"))
-                ->text()
-                .contains(QStringLiteral("本次共生成0条驻波！")));
+    QVERIFY(controls::report(*m_form)->text().contains(QStringLiteral("本次共生成0条驻波！")));
     const QStringList errors = m_fakes->dialogs.criticalTexts();
     QCOMPARE(errors.size(), 1);
     QVERIFY(errors[0].contains(QStringLiteral("data.xlsx")));
@@ -412,9 +409,7 @@ void TestReportCommands::workbookCutOrDeletedDuringBatchChangesNothing() {
     m_form->runBatch();
     QVERIFY(yields >= 2);
     QVERIFY(!QFile::exists(copy));
-    QVERIFY(m_form->findChild<QLabel*>(QStringLiteral("Label4"))
-                ->text()
-                .contains(QStringLiteral("本次共生成5条驻波！")));
+    QVERIFY(controls::report(*m_form)->text().contains(QStringLiteral("本次共生成5条驻波！")));
     QCOMPARE(m_fakes->dialogs.criticalTexts(), QStringList());
     const QStringList descriptions = docxinspect::pictureDescriptions(m_docx);
     QCOMPARE(descriptions.size(), 6);
@@ -784,7 +779,7 @@ void TestReportCommands::templateTakesTheBatch() {
     QVERIFY(QFile::copy(fixture, m_docx));
     QFile::setPermissions(m_docx, QFile::ReadOwner | QFile::WriteOwner);
     m_fakes->desktop.fail = desktopFails;
-    auto* link = m_form->findChild<QLabel*>(QStringLiteral("openDocument"));
+    auto* link = controls::control<QLabel>(*m_form, QStringLiteral("openDocument"));
     QVERIFY(link && link->isHidden());
 
     // The manual save takes the first plain placeholder; what the template's

@@ -3,6 +3,7 @@
 #include "platform/AppInfo.h"
 #include "platform/UiLanguage.h"
 #include "startup/Form2.h"
+#include "support/Controls.h"
 #include "support/Fakes.h"
 
 #include <QAbstractFileIconProvider>
@@ -53,7 +54,7 @@ struct StartupWindow {
     ~StartupWindow() { delete form; }
 
     template <typename T> T* child(const char* name) const {
-        return form->findChild<T*>(QLatin1String(name));
+        return controls::control<T>(*form, QLatin1String(name));
     }
     void ticks(int count) {
         for (int i = 0; i < count; ++i)
@@ -283,7 +284,7 @@ void TestStartup::leave() {
     w.form->show();
     w.ticks(8);
 
-    auto* pressed = w.form->findChild<QPushButton*>(button);
+    auto* pressed = controls::control<QPushButton>(*w.form, button);
     if (key == 0) {
         QTest::mouseClick(pressed, Qt::LeftButton);
     } else {
@@ -330,7 +331,7 @@ void TestStartup::enterOpensMainWindowWithTodaysDate() {
     QVERIFY(w.form.isNull());
     QVERIFY(mainWindow);
     QVERIFY(mainWindow->isVisible());
-    auto* dateField = mainWindow->findChild<QLineEdit*>(QStringLiteral("Text1_8"));
+    auto* dateField = controls::field(*mainWindow, 8);
     QVERIFY(dateField);
     QCOMPARE(dateField->text(), QStringLiteral("3/7/2026"));
 }
@@ -390,7 +391,7 @@ void TestStartup::qtTextsAreChinese() {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     for (const char* name : {"fileNameLabel", "fileTypeLabel", "lookInLabel"})
-        texts << dialog.findChild<QLabel*>(QLatin1String(name))->text();
+        texts << controls::control<QLabel>(dialog, QLatin1String(name))->text();
     for (QAbstractButton* button : dialog.findChildren<QPushButton*>())
         texts << button->text();
     texts << QAbstractFileIconProvider().type(QFileInfo(QDir::tempPath()));
