@@ -85,57 +85,62 @@ CellValue cellOf(const FreeXL_CellValue& value) {
     }
 }
 
-} // namespace
+// What the compound structure tells before FreeXL reads the workbook: that it
+// is encrypted, that it is damaged, or that its records cannot be trusted.
+QString checkStructure(const xlsreader::CompoundFile& structure) {
+    // What Excel writes for a password-protected .xlsx.
+    const bool encryptedPackage =
+        structure.streamNames.contains(QLatin1String("EncryptedPackage")) ||
+        structure.streamNames.contains(QLatin1String("EncryptionInfo"));
+    if (encryptedPackage || xlsreader::startsWithFilePassword(structure.workbook))
+        return protectedCause();
+    if (!structure.cause.isEmpty())
+        return structure.cause;
+    return xlsreader::checkRecords(structure.workbook);
+}
 
-QString xlsreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid) {
+// Checks the file before FreeXL opens it; returns "" or the cause.
+QString checkFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("无法打开文件（%1）").arg(file.errorString());
-    if (file.size() > kMaxFileBytes)
+    if (file.size() > xlsreader::kMaxFileBytes)
         return QStringLiteral("文件大小 %1 MiB 超过 .xls 工作簿的合理上限 %2 MiB，拒绝读取")
             .arg(file.size() / (1024 * 1024))
-            .arg(kMaxFileBytes / (1024 * 1024));
-    {
-        uchar* mapped = file.map(0, file.size());
-        const QByteArray read = mapped ? QByteArray() : file.readAll();
-        const QByteArrayView bytes =
-            mapped ? QByteArrayView(reinterpret_cast<const char*>(mapped), file.size())
-                   : QByteArrayView(read);
-        const bool compound = bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
-        const CompoundFile structure = compound ? checkCompoundFile(bytes) : CompoundFile();
-        // What Excel writes for a password-protected .xlsx.
-        const bool encryptedPackage =
-            structure.streamNames.contains(QLatin1String("EncryptedPackage")) ||
-            structure.streamNames.contains(QLatin1String("EncryptionInfo"));
-        const bool encrypted = encryptedPackage || startsWithFilePassword(structure.workbook);
-        if (mapped)
-            file.unmap(mapped);
-        if (encrypted)
-            return protectedCause();
-        if (!structure.cause.isEmpty())
-            return structure.cause;
-        if (const QString cause = checkRecords(structure.workbook); !cause.isEmpty())
-            return cause;
-    }
-    file.close();
+            .arg(xlsreader::kMaxFileBytes / (1024 * 1024));
+    uchar* mapped = file.map(0, file.size());
+    const QByteArray read = mapped ? QByteArray() : file.readAll();
+    const QByteArrayView bytes =
+        mapped ? QByteArrayView(reinterpret_cast<const char*>(mapped), file.size())
+               : QByteArrayView(read);
+    const bool compound = bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
+    const xlsreader::CompoundFile structure =
+        compound ? xlsreader::checkCompoundFile(bytes) : xlsreader::CompoundFile();
+    if (mapped)
+        file.unmap(mapped);
+    return checkStructure(structure);
+}
 
-    FreeXlHandle handle;
+// Opens the workbook with FreeXL; returns "" or the cause.
+QString openWorkbook(const QString& path, FreeXlHandle& handle) {
     const int opened = freexl_open(QFile::encodeName(path).constData(), handle.out());
     if (opened != FREEXL_OK)
         return freexlCause(opened);
     if (!handle.get())
         return QStringLiteral("工作簿数据已损坏或结构异常，无法解析");
-
     unsigned int info = 0;
     if (freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
         info == FREEXL_BIFF_OBFUSCATED)
         return protectedCause();
+    return QString();
+}
 
+// The names of the workbook's sheets, in order; returns "" or the cause.
+QString readSheetNames(const FreeXlHandle& handle, QStringList& names) {
     unsigned int sheetCount = 0;
     if (const int rc = freexl_get_info(handle.get(), FREEXL_BIFF_SHEET_COUNT, &sheetCount);
         rc != FREEXL_OK)
         return freexlCause(rc);
-    QStringList names;
     for (unsigned int i = 0; i < sheetCount && i <= 0xFFFF; ++i) {
         const char* name = nullptr;
         if (const int rc =
@@ -144,20 +149,17 @@ QString xlsreader::readSheet(const QString& path, const QString& sheetName, Work
             return freexlCause(rc);
         names << QString::fromUtf8(name ? name : "");
     }
-    const int index = workbookgrid::findSheet(names, sheetName);
-    if (index < 0)
-        return workbookgrid::missingSheetCause(names, sheetName);
-    if (const int rc =
-            freexl_select_active_worksheet(handle.get(), static_cast<unsigned short>(index));
-        rc != FREEXL_OK)
-        return freexlCause(rc);
+    return QString();
+}
 
+// Fills the grid with the cells of the active sheet; returns "" or the cause.
+QString readCells(const FreeXlHandle& handle, WorkbookGrid& grid) {
     // Counts of rows and columns, as the sheet's own dimension record claims them.
     unsigned int rows = 0;
     unsigned short columns = 0;
     if (const int rc = freexl_worksheet_dimensions(handle.get(), &rows, &columns); rc != FREEXL_OK)
         return freexlCause(rc);
-    if (rows > kMaxRows || columns > kMaxColumns)
+    if (rows > xlsreader::kMaxRows || columns > xlsreader::kMaxColumns)
         return xlsreader::dimensionCause(rows, columns);
 
     grid.clear();
@@ -173,4 +175,25 @@ QString xlsreader::readSheet(const QString& path, const QString& sheetName, Work
         }
     }
     return QString();
+}
+
+} // namespace
+
+QString xlsreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid) {
+    if (const QString cause = checkFile(path); !cause.isEmpty())
+        return cause;
+    FreeXlHandle handle;
+    if (const QString cause = openWorkbook(path, handle); !cause.isEmpty())
+        return cause;
+    QStringList names;
+    if (const QString cause = readSheetNames(handle, names); !cause.isEmpty())
+        return cause;
+    const int index = workbookgrid::findSheet(names, sheetName);
+    if (index < 0)
+        return workbookgrid::missingSheetCause(names, sheetName);
+    if (const int rc =
+            freexl_select_active_worksheet(handle.get(), static_cast<unsigned short>(index));
+        rc != FREEXL_OK)
+        return freexlCause(rc);
+    return readCells(handle, grid);
 }
