@@ -192,6 +192,96 @@ std::optional<FreexlStream> freexlStream(QByteArrayView file, const Sectors& sec
     return FreexlStream{QString(), sectors.stream(ids, size)};
 }
 
+// What the directory tells of the streams FreeXL reads, each entry checked on
+// the way: every name, the root's mini stream and the first workbook stream.
+class Directory {
+public:
+    Directory(QByteArrayView file, const Sectors& sectors)
+        : m_file(file), m_sectors(sectors), m_miniCutoff(u32At(file, 0x38)) {}
+
+    // Reads the entries of the directory sectors `ids`; returns "" or what is damaged.
+    QString read(const std::vector<quint32>& ids) {
+        for (quint32 id : ids) {
+            const QByteArrayView entries = m_sectors.sector(id);
+            for (qsizetype at = 0; at < entries.size(); at += kEntryBytes)
+                if (const QString damaged = readEntry(entries.sliced(at, kEntryBytes));
+                    !damaged.isEmpty())
+                    return damaged;
+        }
+        return QString();
+    }
+
+    // The workbook stream's bytes: whole sectors along its chain, or mini sectors in
+    // the root's mini stream (none when it claims more than the mini stream holds).
+    QByteArray workbook() const {
+        if (!workbookInMiniStream())
+            return m_sectors.stream(m_workbookSectors, m_workbookSize);
+        if (m_workbookSize <= m_miniStreamSize)
+            return miniStreamBytes(m_file, m_sectors, m_miniStream, m_workbookStart,
+                                   m_workbookSize);
+        return QByteArray();
+    }
+    bool workbookInMiniStream() const {
+        return m_workbookSize > 0 && m_workbookSize < m_miniCutoff;
+    }
+    bool workbookBeyondMiniStream() const {
+        return workbookInMiniStream() && m_workbookSize > m_miniStreamSize;
+    }
+    const QStringList& names() const { return m_names; }
+
+private:
+    QString readEntry(QByteArrayView entry) {
+        const quint16 nameBytes = u16At(entry, 64);
+        const auto type = static_cast<unsigned char>(entry[66]);
+        // FreeXL converts the name of every entry, unused ones included, trusting
+        // its length.
+        if (nameBytes > 64 || nameBytes % 2 != 0)
+            return QStringLiteral("目录项无效");
+        if (type == 0)
+            return QString(); // unused entry
+        if (type != 1 && type != 2 && type != 5)
+            return QStringLiteral("目录项无效");
+        const QString name = entryName(entry, nameBytes);
+        // The streams FreeXL reads (the workbook and the root's mini stream) must
+        // fit the chains that hold them.
+        const quint32 start = u32At(entry, 116);
+        const quint32 size = u32At(entry, 120);
+        // No stream is longer than the file holding it.
+        if ((type == 2 || type == 5) && qsizetype(size) > m_file.size())
+            return QStringLiteral("“%1”的长度超出了文件本身").arg(name);
+        const bool workbook = type == 2 && size > 0 &&
+                              (name.compare(QLatin1String("Workbook"), Qt::CaseInsensitive) == 0 ||
+                               name.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0);
+        const bool inOrdinarySectors = type == 5 || (workbook && size >= m_miniCutoff);
+        if (inOrdinarySectors && size > 0 &&
+            (start > kLastSpecial || !m_sectors.chain(start, m_streamSectors) ||
+             qsizetype(m_streamSectors.size()) * m_sectors.size() < qsizetype(size)))
+            return QStringLiteral("“%1”的扇区链无效").arg(name);
+        if (type == 5 && size > 0) {
+            m_miniStream = m_streamSectors;
+            m_miniStreamSize = size;
+        }
+        if (workbook && m_workbookSize == 0) {
+            m_workbookStart = start;
+            m_workbookSize = size;
+            m_workbookSectors = m_streamSectors;
+        }
+        m_names << name;
+        return QString();
+    }
+
+    QByteArrayView m_file;
+    const Sectors& m_sectors;
+    const quint32 m_miniCutoff;
+    std::vector<quint32> m_streamSectors; // the chain of the last stream followed
+    QStringList m_names;
+    std::vector<quint32> m_miniStream; // the root entry's chain, holding the small streams
+    quint32 m_miniStreamSize = 0;
+    quint32 m_workbookStart = kEndOfChain;
+    quint32 m_workbookSize = 0;
+    std::vector<quint32> m_workbookSectors;
+};
+
 } // namespace
 
 xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
@@ -205,79 +295,25 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
     Sectors sectors;
     if (const QString cause = sectors.load(file); !cause.isEmpty())
         return damaged(cause);
-    const qsizetype sectorSize = sectors.size();
 
-    std::vector<quint32> directory;
-    if (!sectors.chain(u32At(file, 0x30), directory) || directory.empty())
+    std::vector<quint32> directorySectors;
+    if (!sectors.chain(u32At(file, 0x30), directorySectors) || directorySectors.empty())
         return damaged(QStringLiteral("目录位置无效"));
-    const quint32 miniCutoff = u32At(file, 0x38);
-    std::vector<quint32> streamSectors;
-    std::vector<quint32> miniStream; // the root entry's chain, holding the small streams
-    quint32 miniStreamSize = 0;
-    quint32 workbookStart = kEndOfChain;
-    quint32 workbookSize = 0;
-    std::vector<quint32> workbookSectors;
-    for (quint32 id : directory) {
-        const QByteArrayView entries = sectors.sector(id);
-        for (qsizetype at = 0; at < entries.size(); at += kEntryBytes) {
-            const QByteArrayView entry = entries.sliced(at, kEntryBytes);
-            const quint16 nameBytes = u16At(entry, 64);
-            const auto type = static_cast<unsigned char>(entry[66]);
-            // FreeXL converts the name of every entry, unused ones included, trusting
-            // its length.
-            if (nameBytes > 64 || nameBytes % 2 != 0)
-                return damaged(QStringLiteral("目录项无效"));
-            if (type == 0)
-                continue; // unused entry
-            if (type != 1 && type != 2 && type != 5)
-                return damaged(QStringLiteral("目录项无效"));
-            const QString name = entryName(entry, nameBytes);
-            // The streams FreeXL reads (the workbook and the root's mini stream) must
-            // fit the chains that hold them.
-            const quint32 start = u32At(entry, 116);
-            const quint32 size = u32At(entry, 120);
-            // No stream is longer than the file holding it.
-            if ((type == 2 || type == 5) && qsizetype(size) > file.size())
-                return damaged(QStringLiteral("“%1”的长度超出了文件本身").arg(name));
-            const bool workbook =
-                type == 2 && size > 0 &&
-                (name.compare(QLatin1String("Workbook"), Qt::CaseInsensitive) == 0 ||
-                 name.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0);
-            const bool inOrdinarySectors = type == 5 || (workbook && size >= miniCutoff);
-            if (inOrdinarySectors && size > 0 &&
-                (start > kLastSpecial || !sectors.chain(start, streamSectors) ||
-                 qsizetype(streamSectors.size()) * sectorSize < qsizetype(size)))
-                return damaged(QStringLiteral("“%1”的扇区链无效").arg(name));
-            if (type == 5 && size > 0) {
-                miniStream = streamSectors;
-                miniStreamSize = size;
-            }
-            if (workbook && workbookSize == 0) {
-                workbookStart = start;
-                workbookSize = size;
-                workbookSectors = streamSectors;
-            }
-            result.streamNames << name;
-        }
-    }
-
-    // The workbook stream's bytes: whole sectors along its chain, or mini sectors in
-    // the root's mini stream.
-    const bool inMiniStream = workbookSize > 0 && workbookSize < miniCutoff;
-    if (!inMiniStream)
-        result.workbook = sectors.stream(workbookSectors, workbookSize);
-    else if (workbookSize <= miniStreamSize)
-        result.workbook = miniStreamBytes(file, sectors, miniStream, workbookStart, workbookSize);
+    Directory directory(file, sectors);
+    if (const QString what = directory.read(directorySectors); !what.isEmpty())
+        return damaged(what);
+    result.streamNames = directory.names();
+    result.workbook = directory.workbook();
 
     // The records checked later are the ones FreeXL will read: where its way of finding
     // the workbook leads to other bytes, the file is refused.
-    if (const auto seen = freexlStream(file, sectors, directory.front())) {
+    if (const auto seen = freexlStream(file, sectors, directorySectors.front())) {
         if (!seen->cause.isEmpty())
             return damaged(seen->cause);
         if (seen->bytes != result.workbook)
             return damaged(QStringLiteral("工作簿流的位置或长度前后不一"));
     }
-    if (inMiniStream && workbookSize > miniStreamSize)
+    if (directory.workbookBeyondMiniStream())
         return damaged(QStringLiteral("工作簿流超出了小流的范围"));
     return result;
 }
