@@ -380,12 +380,8 @@ Outcome appendToExisting(DocumentFiles& files, const QString& file, const QStrin
     }
 }
 
-// Writes a new document holding the pictures: built in memory, written to a
-// temporary file and renamed into place. Runs under the write lock.
-Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
-                 const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
-                 docx::Placement* placement) {
-    const QList<std::pair<QString, QByteArray>> parts = docx::newDocumentParts();
+// What appending sees of the parts of a new, empty document.
+docx::AppendInput newDocumentInput(const QList<std::pair<QString, QByteArray>>& parts) {
     docx::AppendInput input;
     input.mainPart = kMainPartFallback;
     input.relsPart = docx::relationshipsPartOf(kMainPartFallback);
@@ -398,6 +394,42 @@ Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
         else if (part == kContentTypesPart)
             input.contentTypes = bytes;
     }
+    return input;
+}
+
+// Puts a new document's bytes in place: written to a temporary file and
+// renamed to the document's name.
+Outcome placeNew(DocumentFiles& files, const QString& file, const QString& name,
+                 const QByteArray& bytes) {
+    QString cause;
+    const QString temporary = files.newTemporary();
+    QFile out(temporary);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) || out.write(bytes) != bytes.size() ||
+        !out.flush())
+        cause = out.errorString();
+    out.close();
+    // Another program may have made the document meanwhile; it is not
+    // replaced, the pictures go into it instead.
+    if (cause.isEmpty() && QFileInfo(file).size() > 0) {
+        QFile::remove(temporary);
+        return Outcome::failure(Kind::Busy,
+                                QStringLiteral("文档“%1”在写入时被其他程序新建。").arg(name));
+    }
+    if (cause.isEmpty())
+        cause = replaceWith(temporary, file);
+    QFile::remove(temporary);
+    if (!cause.isEmpty())
+        return writeFailure(name, QFileInfo(file).absolutePath(), bytes.size(), cause, true);
+    return Outcome::ok();
+}
+
+// Writes a new document holding the pictures: built in memory, then put in
+// place. Runs under the write lock.
+Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
+                 const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
+                 docx::Placement* placement) {
+    const QList<std::pair<QString, QByteArray>> parts = docx::newDocumentParts();
+    const docx::AppendInput input = newDocumentInput(parts);
     docx::AppendOutput output;
     DocxPackage package;
     QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
@@ -425,27 +457,60 @@ Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
     QByteArray bytes;
     if (cause.isEmpty())
         cause = package.commitToMemory(&bytes);
-    const QString folder = QFileInfo(file).absolutePath();
     if (!cause.isEmpty())
-        return writeFailure(name, folder, 0, cause, true);
-    const QString temporary = files.newTemporary();
-    QFile out(temporary);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) || out.write(bytes) != bytes.size() ||
-        !out.flush())
-        cause = out.errorString();
-    out.close();
-    // Another program may have made the document meanwhile; it is not
-    // replaced, the pictures go into it instead.
-    if (cause.isEmpty() && QFileInfo(file).size() > 0) {
-        QFile::remove(temporary);
-        return Outcome::failure(Kind::Busy,
-                                QStringLiteral("文档“%1”在写入时被其他程序新建。").arg(name));
-    }
-    if (cause.isEmpty())
-        cause = replaceWith(temporary, file);
-    QFile::remove(temporary);
-    if (!cause.isEmpty())
-        return writeFailure(name, folder, bytes.size(), cause, true);
+        return writeFailure(name, QFileInfo(file).absolutePath(), 0, cause, true);
+    return placeNew(files, file, name, bytes);
+}
+
+// Another office program's lock file beside the document: a success when
+// there is none.
+Outcome checkForeignLock(const QFileInfo& file, const QString& name) {
+    const auto lock = DocumentFiles(file.absoluteFilePath()).foreignLock();
+    if (!lock)
+        return Outcome::ok();
+    const bool word = QFileInfo(*lock).fileName().startsWith(u"~$");
+    return Outcome::failure(
+        Kind::Busy,
+        QStringLiteral("文档“%1”正被其他办公程序打开（有 %2“%3”）；"
+                       "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
+                       "请删除这个文件。")
+            .arg(name,
+                 word ? QStringLiteral("Word 所有者文件") : QStringLiteral("LibreOffice 锁定文件"),
+                 native(*lock)));
+}
+
+// Whether a document that does not exist yet may be created under its name
+// (the link's) in its folder (the link target's).
+Outcome checkCreatable(const QFileInfo& info, const QFileInfo& folder, const QString& name) {
+    if (info.suffix().compare(u"docx", Qt::CaseInsensitive) != 0)
+        return unusable(QStringLiteral("新文档“%1”的文件名必须以 .docx 结尾。").arg(name));
+    if (!isWritable(folder))
+        return Outcome::failure(
+            Kind::Lasting, QStringLiteral("无法在文件夹“%1”中新建文档“%2”：该文件夹不允许写入。")
+                               .arg(native(folder.filePath()), name));
+    return Outcome::ok();
+}
+
+// Whether an existing file can be read and then replaced by a new one
+// written beside it.
+Outcome checkReplaceable(const QFileInfo& real, const QFileInfo& folder, const QString& name) {
+    if (real.isDir())
+        return unusable(QStringLiteral("“%1”是一个文件夹，不是 Word 文档。").arg(name));
+    if (!real.isFile())
+        return unusable(QStringLiteral("“%1”不是普通文件，不能作为 Word 文档。").arg(name));
+    if (!real.isReadable())
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("无法读取文档“%1”：没有读取权限。").arg(name));
+    if (!isWritable(real))
+        return Outcome::failure(
+            Kind::Lasting,
+            QStringLiteral("文档“%1”是只读文件，无法写入；请去掉它的只读属性，或另选一个文档。")
+                .arg(name));
+    if (!isWritable(folder))
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("无法保存文档“%1”：所在文件夹“%2”不允许写入"
+                                               "（保存时要在其中创建临时文件）。")
+                                    .arg(name, native(folder.filePath())));
     return Outcome::ok();
 }
 
@@ -474,52 +539,22 @@ Outcome ReportDocument::checkTarget(Target* target) const {
     QFileInfo real = info;
     if (info.isSymLink())
         real = QFileInfo(info.exists() ? info.canonicalFilePath() : info.symLinkTarget());
-    for (const QFileInfo& file : {info, real}) {
-        if (const auto lock = DocumentFiles(file.absoluteFilePath()).foreignLock()) {
-            const bool word = QFileInfo(*lock).fileName().startsWith(u"~$");
-            return Outcome::failure(
-                Kind::Busy, QStringLiteral("文档“%1”正被其他办公程序打开（有 %2“%3”）；"
-                                           "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
-                                           "请删除这个文件。")
-                                .arg(name,
-                                     word ? QStringLiteral("Word 所有者文件")
-                                          : QStringLiteral("LibreOffice 锁定文件"),
-                                     native(*lock)));
-        }
-    }
+    for (const QFileInfo& file : {info, real})
+        if (Outcome unlocked = checkForeignLock(file, name); !unlocked.isOk())
+            return unlocked;
 
     target->file = real.absoluteFilePath();
     const QFileInfo realFolder(real.absolutePath());
     if (!real.exists()) {
-        if (info.suffix().compare(u"docx", Qt::CaseInsensitive) != 0)
-            return unusable(QStringLiteral("新文档“%1”的文件名必须以 .docx 结尾。").arg(name));
-        if (!isWritable(realFolder))
-            return Outcome::failure(
-                Kind::Lasting,
-                QStringLiteral("无法在文件夹“%1”中新建文档“%2”：该文件夹不允许写入。")
-                    .arg(native(realFolder.filePath()), name));
-        target->kind = Target::Missing;
-        return Outcome::ok();
+        Outcome creatable = checkCreatable(info, realFolder, name);
+        if (creatable.isOk())
+            target->kind = Target::Missing;
+        return creatable;
     }
-    if (real.isDir())
-        return unusable(QStringLiteral("“%1”是一个文件夹，不是 Word 文档。").arg(name));
-    if (!real.isFile())
-        return unusable(QStringLiteral("“%1”不是普通文件，不能作为 Word 文档。").arg(name));
-    if (!real.isReadable())
-        return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("无法读取文档“%1”：没有读取权限。").arg(name));
-    if (!isWritable(real))
-        return Outcome::failure(
-            Kind::Lasting,
-            QStringLiteral("文档“%1”是只读文件，无法写入；请去掉它的只读属性，或另选一个文档。")
-                .arg(name));
-    if (!isWritable(realFolder))
-        return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("无法保存文档“%1”：所在文件夹“%2”不允许写入"
-                                               "（保存时要在其中创建临时文件）。")
-                                    .arg(name, native(realFolder.filePath())));
-    target->kind = real.size() == 0 ? Target::Empty : Target::Existing;
-    return Outcome::ok();
+    Outcome replaceable = checkReplaceable(real, realFolder, name);
+    if (replaceable.isOk())
+        target->kind = real.size() == 0 ? Target::Empty : Target::Existing;
+    return replaceable;
 }
 
 Outcome ReportDocument::open() {
