@@ -35,48 +35,50 @@ void printAt(Canvas& canvas, double x, double y, const QString& text) {
     canvas.Print(text);
 }
 
-} // namespace
-
-QString cycs(Canvas& canvas, const FieldReader& fields) {
-    canvas.Cls();
-    // x from -12 (left) to 112 (right), y from 140 (top) down to -60 (bottom):
-    // the plot area is the square 0..100 in both directions.
-    canvas.Scale(-12, 140, 112, -60);
-
-    // Major VSWR lines, overhanging the left edge by one unit as the tick, each
-    // labelled a little above where it ends: 1.0 at y = 0 up to 1.5 at y = 100.
+// Major VSWR lines, overhanging the left edge by one unit as the tick, each
+// labelled a little above where it ends: 1.0 at y = 0 up to 1.5 at y = 100.
+void drawVswrLines(Canvas& canvas) {
     for (int k = 0; k <= 5; ++k) {
         canvas.Line(-1, 20 * k, 100, 20 * k);
         canvas.setCurrentX(-5);
         canvas.setCurrentY(canvas.CurrentY() + 4);
         canvas.Print(QStringLiteral("1.") + QString::number(k));
     }
+}
 
-    // Major distance lines, overhanging the bottom edge by three units.
+// Major distance lines, overhanging the bottom edge by three units.
+void drawDistanceLines(Canvas& canvas) {
     for (int k = 0; k <= 8; ++k) {
         const double x = 100.0 * k / 8;
         canvas.Line(x, -3, x, 100);
     }
+}
 
-    // Minor ticks: every 0.02 VSWR inside the left edge, every D/40 metres
-    // inside the bottom edge.
+// Minor ticks: every 0.02 VSWR inside the left edge, every D/40 metres
+// inside the bottom edge.
+void drawMinorTicks(Canvas& canvas) {
     for (int k = 1; k <= 25; ++k)
         canvas.Line(0, 4 * k, 1.2, 4 * k);
     for (int k = 1; k <= 40; ++k) {
         const double x = 2.5 * k;
         canvas.Line(x, 0, x, 4.5);
     }
+}
 
-    // Instrument header: each label's caption runs straight into its value.
+// Instrument header: each label's caption runs straight into its value.
+void printHeader(Canvas& canvas, const FieldReader& fields) {
     for (const HeaderEntry& entry : kHeader)
         printAt(canvas, entry.x, entry.y, fields.caption(entry.field) + fields.text(entry.field));
+}
 
+// The distance axis: its title, then its labels. The labels hold the only
+// number this routine converts: a text that is not a number ends the frame
+// here, before the first label, and the failure is returned.
+QString labelDistanceAxis(Canvas& canvas, const FieldReader& fields) {
     const QString distanceText = fields.text(Field::TestDistance);
     printAt(canvas, 36, -15,
             QStringLiteral("Distance(0.00-") + distanceText + QStringLiteral(".00Meter)"));
 
-    // Distance labels: the only number this routine converts. A text that is
-    // not a number ends the frame here, before the first label.
     const std::optional<double> distance = numbers::parse(distanceText);
     if (!distance)
         return fielderrors::notANumber(fields, Field::TestDistance, distanceText);
@@ -88,14 +90,21 @@ QString cycs(Canvas& canvas, const FieldReader& fields) {
                      fielderrors::quoted(distanceText));
         printAt(canvas, 12.5 * k - 2, -6, numbers::format(value, 2));
     }
+    return QString();
+}
 
+// The marker read-out above the plot, under a double rule one unit apart
+// whose lower line is on the read-out's top edge.
+void drawReadout(Canvas& canvas, const FieldReader& fields) {
     printAt(canvas, 4, 111,
             QStringLiteral("M1:") + fields.text(Field::Vswr) + QStringLiteral(" @ ") +
                 fields.text(Field::FeederLength) + QStringLiteral("Meter"));
-    // Double rule one unit apart, the lower line on the read-out's top edge.
     canvas.Line(8, 111, 20, 111);
     canvas.Line(8, 112, 20, 112);
+}
 
+// The site as the title, in bold, and the segment name under it.
+void printTitles(Canvas& canvas, const FieldReader& fields) {
     canvas.setCurrentX(40);
     canvas.setCurrentY(130);
     canvas.setFontSize(10);
@@ -105,5 +114,22 @@ QString cycs(Canvas& canvas, const FieldReader& fields) {
     canvas.setFontSize(8);
 
     printAt(canvas, 42, 120, fields.text(Field::Segment));
+}
+
+} // namespace
+
+QString cycs(Canvas& canvas, const FieldReader& fields) {
+    canvas.Cls();
+    // x from -12 (left) to 112 (right), y from 140 (top) down to -60 (bottom):
+    // the plot area is the square 0..100 in both directions.
+    canvas.Scale(-12, 140, 112, -60);
+    drawVswrLines(canvas);
+    drawDistanceLines(canvas);
+    drawMinorTicks(canvas);
+    printHeader(canvas, fields);
+    if (const QString failure = labelDistanceAxis(canvas, fields); !failure.isEmpty())
+        return failure;
+    drawReadout(canvas, fields);
+    printTitles(canvas, fields);
     return QString();
 }
