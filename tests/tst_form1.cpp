@@ -404,7 +404,7 @@ void TestForm1::drawingRepaintsAtMostOnceAFrame() {
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     PaintCounter counter;
-    m_form->findChild<QWidget*>(QStringLiteral("p1"))->installEventFilter(&counter);
+    controls::plot(*m_form)->installEventFilter(&counter);
     m_fakes->yield.onYield = [](int) { QCoreApplication::processEvents(); };
     QVERIFY(m_form->generate());
     // Seventeen yields in a few milliseconds are not seventeen repaints, and
