@@ -83,7 +83,7 @@ bool Canvas::setPixelRatio(int ratio) {
 }
 
 void Canvas::Cls() {
-    m_pixels.modify().fill(m_background);
+    m_pixels.fill(m_background);
     if (m_record)
         m_record->clear();
     vectorstate::clearUpper(); // the fill leaves it dirty

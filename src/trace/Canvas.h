@@ -166,6 +166,18 @@ private:
         }
         // For looking at, without keeping a copy.
         const QImage& view() const { return m_image; }
+        // Every pixel one colour. A picture handed out keeps its pixels
+        // without the buffer copying them first.
+        void fill(QRgb color) {
+            if (!m_image.isDetached()) {
+                QImage fresh(m_image.size(), m_image.format());
+                fresh.setDevicePixelRatio(m_image.devicePixelRatio());
+                fresh.setDotsPerMeterX(m_image.dotsPerMeterX());
+                fresh.setDotsPerMeterY(m_image.dotsPerMeterY());
+                m_image = std::move(fresh);
+            }
+            modify().fill(color);
+        }
         // For drawing through Qt.
         QImage& modify() {
             m_stale = true;

@@ -5,7 +5,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstring>
 #include <numeric>
+#include <type_traits>
 
 namespace {
 
@@ -17,7 +19,9 @@ CanvasRecord::CanvasRecord(int width, int height)
     : m_width(width), m_height(height), m_pixels(std::size_t(width) * std::size_t(height)) {}
 
 void CanvasRecord::clear() {
-    std::fill(m_pixels.begin(), m_pixels.end(), Pixel());
+    static_assert(std::is_trivially_copyable_v<Pixel>);
+    // An unset pixel is all zeros.
+    std::memset(static_cast<void*>(m_pixels.data()), 0, m_pixels.size() * sizeof(Pixel));
     m_texts.clear();
 }
 
