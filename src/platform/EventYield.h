@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QElapsedTimer>
+
 // Lets the window's pending events (repaints, timers, clicks) run, then returns.
 class EventYield {
 public:
@@ -10,7 +12,13 @@ public:
     virtual bool abandoned() const { return false; }
 };
 
+// Runs the pending events at most once a frame: work that yields thousands of
+// times a second (a batch) still answers every click within a frame, but the
+// window is repainted and shown no more often than a screen can show it.
 class QtEventYield : public EventYield {
 public:
     void yieldEvents() override;
+
+private:
+    QElapsedTimer m_sinceEvents;
 };
