@@ -1,7 +1,10 @@
 // The report session without a window: when it writes during a batch.
 #include "batch/ReportSession.h"
+#include "platform/EventYield.h"
 #include "support/Fakes.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
@@ -11,6 +14,7 @@ class TestBatch : public QObject {
     Q_OBJECT
 private slots:
     void writesOnTheBatchInterval();
+    void eventsRunAtMostOnceAFrame();
 };
 
 void TestBatch::writesOnTheBatchInterval() {
@@ -54,4 +58,28 @@ void TestBatch::writesOnTheBatchInterval() {
 }
 
 QTEST_MAIN(TestBatch)
+// A drawing yields after every bump: the events run at the first yield, not
+// again within the same frame, and again once a frame has passed.
+void TestBatch::eventsRunAtMostOnceAFrame() {
+    QtEventYield yield;
+    int ran = 0;
+    const auto post = [&] {
+        QMetaObject::invokeMethod(
+            qApp, [&] { ++ran; }, Qt::QueuedConnection);
+    };
+    post();
+    QElapsedTimer sinceFirst;
+    sinceFirst.start();
+    yield.yieldEvents();
+    QCOMPARE(ran, 1);
+    post();
+    yield.yieldEvents();
+    // Only when this thread was not held up for most of a frame in between.
+    if (sinceFirst.elapsed() < 10)
+        QCOMPARE(ran, 1);
+    QTest::qSleep(20);
+    yield.yieldEvents();
+    QCOMPARE(ran, 2);
+}
+
 #include "tst_batch.moc"
