@@ -4,7 +4,11 @@
 #include <QList>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <limits>
+#include <numeric>
+#include <vector>
 
 #include <libdeflate.h>
 
@@ -16,42 +20,85 @@ const int kPaletteSize = 256;
 // same size; level 8 saves 2 % in twice the time.
 const int kCompressionLevel = 7;
 
-struct Shade {
-    QRgb colour;
-    qsizetype pixels;
+// A stretch of equal pixels along a row: its colour's place in the order the
+// colours were met, and its length.
+struct Run {
+    quint32 colour;
+    quint32 length;
 };
 
-// Calls run(row, column, length, colour) for each run of equal pixels of a
-// 32-bit image, row by row: a plot is mostly long runs of its background, so
-// colours are looked up once a run rather than once a pixel.
-template <typename Run> void forEachRun(const QImage& image, Run run) {
+// Where each pixel after `column` stops equalling line[column]. Eight pixels
+// are compared at once while they all match: a plot is mostly long runs of
+// its background, and the fixed-size test compiles to vector compares.
+int runEnd(const QRgb* line, int column, int width) {
+    const QRgb colour = line[column];
+    int end = column + 1;
+    for (; end + 8 <= width; end += 8) {
+        QRgb differ = 0;
+        for (int k = 0; k < 8; ++k)
+            differ |= line[end + k] ^ colour;
+        if (differ != 0)
+            break;
+    }
+    while (end < width && line[end] == colour)
+        ++end;
+    return end;
+}
+
+// The picture as runs of equal pixels, row after row, and its colours in the
+// order they were met, each with its pixel count.
+struct Runs {
+    std::vector<Run> runs;
+    std::vector<QRgb> colours;
+    std::vector<qsizetype> counts;
+};
+
+Runs scanRuns(const QImage& image) {
+    Runs result;
+    result.runs.reserve(std::size_t(image.height()) * 64);
+    QHash<QRgb, quint32> places;
+    // The place of each colour met so far; the last few looked up are kept
+    // by a cheap hash of the colour, which finds most of them.
+    std::array<std::pair<QRgb, quint32>, 64> recent{};
+    recent.fill({0, quint32(-1)});
+    const auto placeOf = [&](QRgb colour) {
+        auto& slot = recent[(colour ^ (colour >> 8) ^ (colour >> 17)) % recent.size()];
+        if (slot.first == colour && slot.second != quint32(-1))
+            return slot.second;
+        auto it = places.constFind(colour);
+        if (it == places.cend()) {
+            it = places.insert(colour, quint32(result.colours.size()));
+            result.colours.push_back(colour);
+            result.counts.push_back(0);
+        }
+        slot = {colour, *it};
+        return *it;
+    };
     const int width = image.width();
     for (int row = 0; row < image.height(); ++row) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
-        int column = 0;
-        while (column < width) {
-            const QRgb colour = line[column];
-            int end = column + 1;
-            while (end < width && line[end] == colour)
-                ++end;
-            run(row, column, end - column, colour);
+        for (int column = 0; column < width;) {
+            const int end = runEnd(line, column, width);
+            const quint32 colour = placeOf(line[column]);
+            result.runs.push_back({colour, quint32(end - column)});
+            result.counts[colour] += end - column;
             column = end;
         }
     }
+    return result;
 }
 
-// The image's colours, most frequent first, equal counts in colour order.
-QList<Shade> shadesByFrequency(const QImage& image) {
-    QHash<QRgb, qsizetype> counts;
-    forEachRun(image, [&](int, int, int length, QRgb colour) { counts[colour] += length; });
-    QList<Shade> shades;
-    shades.reserve(counts.size());
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        shades.append({it.key(), it.value()});
-    std::sort(shades.begin(), shades.end(), [](const Shade& a, const Shade& b) {
-        return a.pixels != b.pixels ? a.pixels > b.pixels : a.colour < b.colour;
+// The colours' places in the order they were met, most frequent first, equal
+// counts in colour order.
+std::vector<quint32> byFrequency(const Runs& runs) {
+    std::vector<quint32> order(std::size_t(runs.colours.size()));
+    std::iota(order.begin(), order.end(), 0u);
+    std::sort(order.begin(), order.end(), [&runs](quint32 a, quint32 b) {
+        const qsizetype countA = runs.counts[a];
+        const qsizetype countB = runs.counts[b];
+        return countA != countB ? countA > countB : runs.colours[a] < runs.colours[b];
     });
-    return shades;
+    return order;
 }
 
 int squaredDistance(QRgb a, QRgb b) {
@@ -65,11 +112,16 @@ int squaredDistance(QRgb a, QRgb b) {
 // Index of the palette colour nearest to `colour`; of equally near ones, the
 // most frequent.
 uchar nearest(QRgb colour, const QList<QRgb>& palette) {
-    const auto closest =
-        std::min_element(palette.cbegin(), palette.cend(), [colour](QRgb a, QRgb b) {
-            return squaredDistance(colour, a) < squaredDistance(colour, b);
-        });
-    return static_cast<uchar>(closest - palette.cbegin());
+    qsizetype best = 0;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (qsizetype i = 0; i < palette.size(); ++i) {
+        const int distance = squaredDistance(colour, palette[i]);
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return static_cast<uchar>(best);
 }
 
 } // namespace
@@ -77,14 +129,16 @@ uchar nearest(QRgb colour, const QList<QRgb>& palette) {
 QImage palettepng::indexed(const QImage& picture) {
     const QImage source = picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32
                                                                             : QImage::Format_RGB32);
+    const Runs runs = scanRuns(source);
     QList<QRgb> palette;
-    QHash<QRgb, uchar> indexOf;
-    for (const Shade& shade : shadesByFrequency(source)) {
+    std::vector<uchar> indexOf(std::size_t(runs.colours.size()));
+    for (const quint32 place : byFrequency(runs)) {
+        const QRgb colour = runs.colours[place];
         if (palette.size() < kPaletteSize) {
-            indexOf.insert(shade.colour, static_cast<uchar>(palette.size()));
-            palette.append(shade.colour);
+            indexOf[place] = static_cast<uchar>(palette.size());
+            palette.append(colour);
         } else {
-            indexOf.insert(shade.colour, nearest(shade.colour, palette));
+            indexOf[place] = nearest(colour, palette);
         }
     }
     QImage result(source.size(), QImage::Format_Indexed8);
@@ -93,11 +147,15 @@ QImage palettepng::indexed(const QImage& picture) {
     result.setColorTable(palette);
     result.setDotsPerMeterX(source.dotsPerMeterX());
     result.setDotsPerMeterY(source.dotsPerMeterY());
-    uchar* bits = result.bits();
-    const qsizetype stride = result.bytesPerLine();
-    forEachRun(source, [&](int row, int column, int length, QRgb colour) {
-        std::memset(bits + row * stride + column, indexOf.value(colour), length);
-    });
+    const int width = result.width();
+    auto run = runs.runs.cbegin();
+    for (int row = 0; row < result.height(); ++row) {
+        uchar* line = result.scanLine(row);
+        for (int column = 0; column < width; ++run) {
+            std::memset(line + column, indexOf[run->colour], run->length);
+            column += int(run->length);
+        }
+    }
     return result;
 }
 
