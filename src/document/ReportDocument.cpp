@@ -11,9 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
-#include <QThreadPool>
+#include <QThread>
 #include <QUrl>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -28,9 +29,10 @@ struct ReportDocument::PendingPicture {
         : image(picture), pixels(picture.deviceIndependentSize().toSize()), segmentName(segment),
           png(promise.get_future()) {}
 
-    void encode() {
+    // False when another thread has taken it on.
+    bool encode() {
         if (claimed.exchange(true))
-            return;
+            return false;
         QImage picture = std::move(image);
         // The picture is shown at 96 dpi, times its pixel ratio when drawn
         // finer; say so in the file as well.
@@ -38,6 +40,7 @@ struct ReportDocument::PendingPicture {
         picture.setDotsPerMeterX(dotsPerMetre);
         picture.setDotsPerMeterY(dotsPerMetre);
         promise.set_value(palettepng::encode(picture));
+        return true;
     }
 
     QByteArray result() {
@@ -516,11 +519,17 @@ Outcome checkReplaceable(const QFileInfo& real, const QFileInfo& folder, const Q
 
 } // namespace
 
-ReportDocument::ReportDocument(const QString& path) : m_path(path) {}
+ReportDocument::ReportDocument(const QString& path) : m_path(path) {
+    // The thread that pastes keeps a core of its own; it encodes as well
+    // when the encoders fall behind.
+    m_encoders.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+}
 
 ReportDocument::~ReportDocument() {
     // A write still running uses this object; let it end.
     finishBackgroundWrite(true);
+    // Nobody waits for the pictures not yet begun any more.
+    m_encoders.clear();
 }
 
 QString ReportDocument::displayName() const {
@@ -583,23 +592,34 @@ void ReportDocument::paste(const QImage& picture, const QString& segmentName) {
     auto pending = std::make_shared<PendingPicture>(picture, segmentName);
     m_pending.push_back(pending);
     ++m_pendingPictures;
-    QThreadPool::globalInstance()->start([pending] { pending->encode(); });
+    m_encoders.start([pending] { pending->encode(); });
     limitEncoding(pending);
 }
 
 // Pictures are pasted faster than the encoders keep up when a batch draws
-// on one core and encodes on the other: past a few, the oldest is encoded
-// (or waited for) here, so the images waiting stay a few, not hundreds.
+// on one core and encodes on the others: past a few waiting, this thread
+// encodes one that no encoder has begun (the newest, which they would reach
+// last), and waits only when they have begun them all. So the images waiting
+// stay a few, not hundreds, and no core idles while one waits.
 void ReportDocument::limitEncoding(const std::shared_ptr<PendingPicture>& pasted) {
     constexpr size_t kMaxWaitingImages = 8;
     m_encoding.push_back(pasted);
-    while (!m_encoding.empty()) {
-        const std::shared_ptr<PendingPicture> oldest = m_encoding.front().lock();
-        if (oldest && !oldest->encoded()) {
-            if (m_encoding.size() <= kMaxWaitingImages)
-                return;
-            oldest->result();
+    std::erase_if(m_encoding, [](const std::weak_ptr<PendingPicture>& waiting) {
+        const auto picture = waiting.lock();
+        return !picture || picture->encoded();
+    });
+    while (m_encoding.size() > kMaxWaitingImages) {
+        const auto unclaimed =
+            std::find_if(m_encoding.rbegin(), m_encoding.rend(), [](const auto& waiting) {
+                const auto picture = waiting.lock();
+                return picture && !picture->claimed;
+            });
+        if (unclaimed != m_encoding.rend() && unclaimed->lock()->encode()) {
+            m_encoding.erase(std::next(unclaimed).base());
+            continue;
         }
+        if (const auto oldest = m_encoding.front().lock())
+            oldest->result();
         m_encoding.pop_front();
     }
 }

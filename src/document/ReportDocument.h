@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QThreadPool>
 
 #include <atomic>
 #include <deque>
@@ -141,6 +142,10 @@ private:
     // Pictures handed to the encoders and perhaps not yet encoded, oldest
     // first: each holds its whole image until it is.
     std::deque<std::weak_ptr<PendingPicture>> m_encoding;
+    // The encoders' own threads: Qt draws some images in parallel on its
+    // global pool, and the window's painting would otherwise queue behind
+    // the pictures waiting there.
+    QThreadPool m_encoders;
     std::unique_ptr<InFlight> m_inFlight;
     docx::Placement m_placement;
     // Whether the document was found on disk or written by this object, so a
