@@ -1,6 +1,7 @@
 #include "trace/Canvas.h"
 
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QTest>
 
 #include <algorithm>
@@ -77,6 +78,8 @@ private slots:
     void copiesKeepTheirPixels();
     void picturesAtEachRatio_data();
     void picturesAtEachRatio();
+    void printDrawsAsThePainterDoes_data();
+    void printDrawsAsThePainterDoes();
 };
 
 void TestCanvas::pointMapping_data() {
@@ -333,6 +336,44 @@ void TestCanvas::picturesAtEachRatio() {
     QCOMPARE(image.deviceIndependentSize(), QSizeF(601, 289));
     QCOMPARE(image.dotsPerMeterX(), 3780 * expected);
     QCOMPARE(canvas.drawing(), sceneAt(nowAt).drawing());
+}
+
+void TestCanvas::printDrawsAsThePainterDoes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("ratio");
+    for (const int ratio : {1, 3}) {
+        const QByteArray at = " at " + QByteArray::number(ratio);
+        QTest::newRow("latin" + at) << QStringLiteral("Distance(0.00-20.00Meter)") << ratio;
+        QTest::newRow("chinese" + at) << QStringLiteral("主馈线-1F--天线") << ratio;
+        QTest::newRow("arabic and latin" + at) << QStringLiteral("مرحبا T1-B1F") << ratio;
+        QTest::newRow("line separator" + at) << QStringLiteral("T1\u2028B1F") << ratio;
+        QTest::newRow("tab and newline" + at) << QStringLiteral("T1\tB1\nF") << ratio;
+    }
+}
+
+// Texts are shaped once and drawn again from that: the first drawing and the
+// next, in another size, are exactly what the painter draws at the baseline.
+void TestCanvas::printDrawsAsThePainterDoes() {
+    QFETCH(QString, text);
+    QFETCH(int, ratio);
+    Canvas canvas = plotFramed(ratio);
+    for (const double size : {8.25, 8.25, 10.0}) {
+        canvas.Cls();
+        canvas.setFontSize(size);
+        canvas.setCurrentX(10.3);
+        canvas.setCurrentY(53.1);
+        canvas.Print(text);
+        QImage expected = plotFramed(ratio).drawing();
+        QFont font(QStringLiteral("Arial"));
+        font.setPointSizeF(size);
+        const QPoint topLeft = canvas.printedTexts().constFirst().pixel;
+        QPainter painter(&expected);
+        painter.setFont(font);
+        painter.drawText(
+            QPointF(topLeft.x(), topLeft.y() + QFontMetricsF(font, &expected).ascent()), text);
+        painter.end();
+        QCOMPARE(canvas.drawing(), expected);
+    }
 }
 
 QTEST_MAIN(TestCanvas)

@@ -55,8 +55,9 @@ Canvas Canvas::plotCanvas(int ratio, Record record) {
 }
 
 QImage Canvas::Image() const {
-    QImage image =
-        m_pictureRatio == m_ratio ? m_pixels.image() : m_record->draw(m_pictureRatio, m_background);
+    QImage image = m_pictureRatio == m_ratio
+                       ? m_pixels.image()
+                       : m_record->draw(m_pictureRatio, m_background, m_texts);
     // The texts were drawn at 96 dpi scaled by the ratio; the picture says
     // how finely it is drawn.
     if (m_pictureRatio != 1) {
@@ -77,7 +78,7 @@ bool Canvas::setPixelRatio(int ratio) {
     if (!canDrawAt(ratio))
         return false;
     if (ratio != m_ratio)
-        m_pixels = PixelBuffer(m_record->draw(ratio, m_background));
+        m_pixels = PixelBuffer(m_record->draw(ratio, m_background, m_texts));
     m_ratio = ratio;
     return true;
 }
@@ -204,7 +205,7 @@ void Canvas::Print(const QString& text) {
         // In logical pixels; the painter scales them to the ratio.
         const CanvasRecord::Text drawn{text, m_font, QPointF(topLeft.x(), topLeft.y() + m_ascent),
                                        m_foreColor};
-        CanvasRecord::drawText(m_pixels.modify(), drawn);
+        m_texts.draw(m_pixels.modify(), drawn.text, drawn.font, drawn.baseline, drawn.color);
         if (m_record)
             m_record->addText(drawn);
         vectorstate::clearUpper(); // the painter leaves it dirty

@@ -210,6 +210,8 @@ private:
     int m_ratio;
     int m_pictureRatio;
     std::optional<CanvasRecord> m_record;
+    // Pictures at another ratio are drawn on demand, by const Image() too.
+    mutable ShapedTexts m_texts;
     QRgb m_background;
     QRgb m_foreColor;
     QFont m_font;

@@ -2,8 +2,6 @@
 
 #include "trace/VectorState.h"
 
-#include <QPainter>
-
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -25,14 +23,7 @@ void CanvasRecord::clear() {
     m_texts.clear();
 }
 
-void CanvasRecord::drawText(QImage& image, const Text& text) {
-    QPainter painter(&image);
-    painter.setFont(text.font);
-    painter.setPen(QColor::fromRgb(text.color));
-    painter.drawText(text.baseline, text.text);
-}
-
-QImage CanvasRecord::draw(int ratio, QRgb background) const {
+QImage CanvasRecord::draw(int ratio, QRgb background, ShapedTexts& texts) const {
     QImage image(m_width * ratio, m_height * ratio, QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     image.setDotsPerMeterX(kDotsPerMetreAt96Dpi);
@@ -62,8 +53,10 @@ QImage CanvasRecord::draw(int ratio, QRgb background) const {
             for (int y = 0; y < ratio; ++y)
                 std::fill_n(bits + (row + y) * stride + column, ratio, m_pixels[index].color);
         }
-        if (group + 1 < groups)
-            drawText(image, m_texts[qsizetype(group)]);
+        if (group + 1 < groups) {
+            const Text& text = m_texts[qsizetype(group)];
+            texts.draw(image, text.text, text.font, text.baseline, text.color);
+        }
     }
     vectorstate::clearUpper(); // painting leaves it dirty
     return image;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "trace/ShapedTexts.h"
+
 #include <QFont>
 #include <QImage>
 #include <QList>
@@ -38,12 +40,9 @@ public:
     void addText(const Text& text) { m_texts.append(text); }
 
     // Everything again, on `background`, at `ratio` device pixels to a logical
-    // one: an image with that device pixel ratio, its resolution 96 dpi.
-    QImage draw(int ratio, QRgb background) const;
-
-    // Draws the text onto an image whose resolution is 96 dpi, at the image's
-    // device pixel ratio.
-    static void drawText(QImage& image, const Text& text);
+    // one: an image with that device pixel ratio, its resolution 96 dpi. The
+    // texts are drawn through `texts`, as the canvas draws them.
+    QImage draw(int ratio, QRgb background, ShapedTexts& texts) const;
 
 private:
     int m_width;
