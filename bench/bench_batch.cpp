@@ -4,6 +4,7 @@
 // the window is drawn by the window system; otherwise by Qt's offscreen
 // platform, which still paints every shown widget.
 #include "mainwindow/Form1.h"
+#include "platform/MemoryReuse.h"
 #include "platform/Platform.h"
 #include "support/Fakes.h"
 
@@ -96,6 +97,7 @@ BENCHMARK(BM_Batch)
 } // namespace
 
 int main(int argc, char** argv) {
+    memoryreuse::keepFreedBlocks();
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "platform/MemoryReuse.h"
 
 #include <QGuiApplication>
 
@@ -18,6 +19,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
 } // namespace
 
 int main(int argc, char* argv[]) {
+    memoryreuse::keepFreedBlocks();
     qInstallMessageHandler(quietMessages);
     // Drawing text needs a GUI application, but never a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -1,5 +1,6 @@
 #include "mainwindow/Form1.h"
 #include "platform/AppIcon.h"
+#include "platform/MemoryReuse.h"
 #include "platform/UiLanguage.h"
 #include "startup/Form2.h"
 
@@ -7,6 +8,7 @@
 #include <QScreen>
 
 int main(int argc, char* argv[]) {
+    memoryreuse::keepFreedBlocks();
     QApplication app(argc, argv);
     // Names the settings file: ~/.config/Veltrace/Veltrace.conf.
     QApplication::setOrganizationName(QStringLiteral("Veltrace"));
