@@ -48,6 +48,8 @@ class TestPalettePng : public QObject {
 private slots:
     void decodesToTheDrawnPlot_data();
     void decodesToTheDrawnPlot();
+    void keepsEveryRun_data();
+    void keepsEveryRun();
 };
 
 void TestPalettePng::decodesToTheDrawnPlot_data() {
@@ -121,6 +123,39 @@ void TestPalettePng::decodesToTheDrawnPlot() {
     QVERIFY2(differing <= drawn.width() * drawn.height() / 1000,
              qPrintable(QString::number(differing)));
     QVERIFY2(largest <= kMaxChannelDifference, qPrintable(QString::number(largest)));
+}
+
+void TestPalettePng::keepsEveryRun_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("run"); // pixels of one colour side by side
+    QTest::addColumn<bool>("alpha");
+    QTest::newRow("one pixel wide") << 1 << 1 << false;
+    QTest::newRow("runs of 1") << 19 << 1 << false;
+    QTest::newRow("runs of 7") << 17 << 7 << false;
+    QTest::newRow("runs of 8") << 24 << 8 << false;
+    QTest::newRow("runs of 9") << 601 << 9 << false;
+    QTest::newRow("one run a row") << 601 << 601 << false;
+    QTest::newRow("translucent runs of 3") << 20 << 3 << true;
+}
+
+// Runs of each length, ending anywhere in a row, with a lone pixel of another
+// colour moving along the rows: at most 256 colours, so every pixel is kept.
+void TestPalettePng::keepsEveryRun() {
+    QFETCH(int, width);
+    QFETCH(int, run);
+    QFETCH(bool, alpha);
+    QImage picture(width, 12, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    for (int row = 0; row < picture.height(); ++row)
+        for (int column = 0; column < width; ++column) {
+            const int shade = (column / run + row) % 5 * 60;
+            picture.setPixel(column, row,
+                             column == row * 3 % width
+                                 ? qRgb(0, 0, 255)
+                                 : qRgba(shade, 255 - shade, 0, alpha ? 40 + shade : 255));
+        }
+    const QImage decoded = QImage::fromData(palettepng::encode(picture), "PNG");
+    QCOMPARE(decoded.format(), QImage::Format_Indexed8);
+    QCOMPARE(decoded.convertToFormat(picture.format()), picture);
 }
 
 QTEST_MAIN(TestPalettePng)
