@@ -20,8 +20,7 @@ std::optional<ShapedTexts::Shaped> ShapedTexts::shape(const QString& text, const
     layout.beginLayout();
     QTextLine line = layout.createLine();
     line.setLineWidth(1e9);
-    const bool whole =
-        line.isValid() && line.textLength() == text.size() && !layout.createLine().isValid();
+    const bool whole = line.isValid() && line.textLength() == text.size();
     layout.endLayout();
     if (!whole)
         return std::nullopt;
