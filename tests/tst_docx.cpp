@@ -698,6 +698,13 @@ void TestDocx::findsTheInsertionPoint_data() {
             "</w:body></w:document>")
                .toUtf8()
         << "text pic empty sectPr";
+    // Qt's reader lets a control character pass in a declared prefix, but not
+    // in an element's name: the pictures must not be written with it.
+    QTest::newRow("drawing namespace under a malformed prefix")
+        << ("<w:document xmlns:w=\"" + kW + "\" xmlns:w\x12=\"" + docxinspect::kWp + "\"><w:body>" +
+            text + sect + "</w:body></w:document>")
+               .toUtf8()
+        << "text pic empty sectPr";
 }
 
 void TestDocx::findsTheInsertionPoint() {

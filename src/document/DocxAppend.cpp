@@ -5,6 +5,7 @@
 #include "document/DocxXml.h"
 
 #include <QHash>
+#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <cmath>
@@ -33,14 +34,24 @@ struct Prefixes {
     QString w, wp, a, pic, r;
 };
 
-// A prefix bound to uri inside the body; when there is none, a free one that
-// is declared on the root element.
+// Whether elements can be named with the prefix. Qt's reader lets some
+// malformed prefixes pass in a namespace declaration (a control character,
+// say) that it refuses in an element's name, so the reader itself is asked.
+bool namesElements(const QString& prefix) {
+    QXmlStreamReader reader(QStringLiteral("<%1:x xmlns:%1=\"urn:x\"/>").arg(prefix));
+    while (!reader.atEnd())
+        reader.readNext();
+    return !reader.hasError();
+}
+
+// A prefix bound to uri inside the body; when there is none that can name
+// elements, a free one that is declared on the root element.
 QString prefixFor(const DocumentScan& scan, QLatin1String uri, const QString& preferred,
                   QList<std::pair<QString, QString>>* declarations) {
     if (scan.namespaces.value(preferred) == uri)
         return preferred;
     for (auto it = scan.namespaces.cbegin(); it != scan.namespaces.cend(); ++it) {
-        if (!it.key().isEmpty() && it.value() == uri)
+        if (!it.key().isEmpty() && it.value() == uri && namesElements(it.key()))
             return it.key();
     }
     QString candidate = preferred;
