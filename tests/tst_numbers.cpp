@@ -42,6 +42,11 @@ void TestNumbers::parse_data() {
     QTest::newRow("ideographic space") << QStringLiteral("\u30001.5") << true << 1.5 << true;
     QTest::newRow("full-width sign only") << QStringLiteral("－") << false << 0.0 << true;
     QTest::newRow("full-width letter") << QStringLiteral("１ａ") << false << 0.0 << false;
+    // Look-alikes of digits are not digits.
+    QTest::newRow("superscript") << QStringLiteral("1.1²") << false << 0.0 << false;
+    QTest::newRow("subscript") << QStringLiteral("1.1₂") << false << 0.0 << false;
+    QTest::newRow("circled") << QStringLiteral("①.②") << false << 0.0 << false;
+    QTest::newRow("arabic-indic") << QStringLiteral("١.٥") << false << 0.0 << false;
 }
 
 void TestNumbers::parse() {

@@ -53,14 +53,26 @@ std::string scaledDigits(double value, int decimals) {
 
 namespace {
 
-// Full-width forms to their plain ones: the compatibility normalisation maps
-// digits, "．", "－", "，" and the ideographic space; the ideographic full stop
-// and the minus sign are a point and a hyphen-minus to a user typing a number.
+// Full-width forms to their plain ones, as a Chinese input method types a
+// number: the full-width block mirrors ASCII, and the ideographic space, the
+// minus sign and (where the point is the decimal separator) the ideographic
+// full stop are a blank, a hyphen-minus and a point to the user. Other
+// look-alikes (superscripts, subscripts, circled digits) stay what they are,
+// so "1.1²" is no number.
 QString plainForms(const QString& text, const QLocale& locale) {
-    QString plain = text.normalized(QString::NormalizationForm_KC);
-    plain.replace(QChar(0x2212), u'-');
-    if (locale.decimalPoint() == QStringLiteral("."))
-        plain.replace(QChar(0x3002), u'.');
+    const bool pointIsDecimal = locale.decimalPoint() == QStringLiteral(".");
+    QString plain = text;
+    for (QChar& c : plain) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF01 && u <= 0xFF5E)
+            c = QChar(u - 0xFEE0);
+        else if (u == 0x3000)
+            c = u' ';
+        else if (u == 0x2212)
+            c = u'-';
+        else if (u == 0x3002 && pointIsDecimal)
+            c = u'.';
+    }
     return plain;
 }
 
