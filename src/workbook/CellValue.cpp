@@ -115,6 +115,19 @@ CellValue CellValue::fromText(const QString& text) {
     return cell;
 }
 
+CellValue CellValue::numberAsText(double value) {
+    CellValue cell = fromText(cellNumberText(value));
+    cell.number = value;
+    cell.wasNumber = true;
+    return cell;
+}
+
+std::optional<double> CellValue::numberValue() const {
+    if (kind == Kind::Number || (kind == Kind::Text && wasNumber))
+        return number;
+    return std::nullopt;
+}
+
 std::optional<CellValue> CellValue::fromSerial(double serial, DateParts parts, bool date1904) {
     if (!std::isfinite(serial))
         return std::nullopt;

@@ -16,6 +16,9 @@ struct CellValue {
     double number = 0;
     // Text: the text. DateTime: the display text ("2026-12-07", "14:05:09" or both).
     QString text;
+    // A number read as text because its column mixes numbers and texts: the text
+    // is the number's spreadsheet form and `number` still holds the value.
+    bool wasNumber = false;
 
     bool isEmpty() const { return kind == Kind::Empty; }
 
@@ -27,6 +30,10 @@ struct CellValue {
     static CellValue fromNumber(double value);
     // An empty text is an empty cell: a user cannot tell them apart.
     static CellValue fromText(const QString& text);
+    // A number read as text (its column mixes kinds), keeping its value.
+    static CellValue numberAsText(double value);
+    // The value of a number, or of a number read as text.
+    std::optional<double> numberValue() const;
     // A serial day number shown through a date or time format. Serials of the 1904
     // date system count from 1904-01-01. Empty when the serial is outside the dates
     // a spreadsheet can show (before 1900 or after 9999-12-31).

@@ -101,9 +101,13 @@ void WorkbookGrid::textForMixedColumns(int firstRow) {
         const unsigned bits = kinds[column];
         return (bits & (bits - 1)) != 0;
     };
-    for (auto it = from; it != m_cells.end(); ++it)
-        if (it->value.kind != CellValue::Kind::Text && mixed(it->column))
-            it->value = CellValue::fromText(it->value.toText());
+    for (auto it = from; it != m_cells.end(); ++it) {
+        if (it->value.kind == CellValue::Kind::Text || !mixed(it->column))
+            continue;
+        it->value = it->value.kind == CellValue::Kind::Number
+                        ? CellValue::numberAsText(it->value.number)
+                        : CellValue::fromText(it->value.toText());
+    }
 }
 
 int workbookgrid::findSheet(const QStringList& names, const QString& wanted) {

@@ -148,16 +148,17 @@ def sheet_xml(sheet_data, extra=""):
 
 
 # cellXfs: 0 general, 1 built-in date (14), 2 built-in time (21), 3 custom date-time,
-# 4 custom text with a quoted "d" and a bracketed colour (no date), 5 built-in 46 ([h]:mm:ss)
+# 4 custom text with a quoted "d" and a bracketed colour (no date), 5 built-in 46 ([h]:mm:ss),
+# 6 built-in 22 (date and time)
 STYLES = """<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <styleSheet xmlns="%s">
 <numFmts count="2">
 <numFmt numFmtId="164" formatCode="yyyy/m/d\\ h:mm:ss"/>
 <numFmt numFmtId="165" formatCode="[Red]0.00&quot; dB&quot;"/>
 </numFmts>
-<cellXfs count="6">
+<cellXfs count="7">
 <xf numFmtId="0"/><xf numFmtId="14" applyNumberFormat="1"/><xf numFmtId="21"/>
-<xf numFmtId="164"/><xf numFmtId="165"/><xf numFmtId="46"/>
+<xf numFmtId="164"/><xf numFmtId="165"/><xf numFmtId="46"/><xf numFmtId="22"/>
 </cellXfs>
 </styleSheet>""" % NS_MAIN
 
@@ -182,7 +183,8 @@ FEATURES_SHEET = (
     '<c r="E3" s="3"><v>46363.586909722222</v></c></row>'
     '<row><c r="A4" t="s"><v>3</v></c><c r="B4" s="4"><v>25</v></c><c r="C4" t="b"><v>0</v></c>'
     '<c r="E4" s="5"><v>0.5</v></c></row>'
-    '<row r="6" spans="1:5"><c r="A6" s="1"/><c r="B6"><v>-0.5</v></c></row>'
+    '<row r="6" spans="1:5"><c r="A6" s="1"/><c r="B6"><v>-0.5</v></c>'
+    '<c r="E6" s="6"><v>46363.586909722222</v></c></row>'
     '<row r="7"><c r="A7" t="d"><v>2026-12-07T14:05:09</v></c><c r="J7"><v>99</v></c></row>'
 )
 
