@@ -1,6 +1,8 @@
 #include "trace/FieldRules.h"
 
 #include "platform/Random.h"
+#include "trace/FieldDefaults.h"
+#include "trace/FieldErrors.h"
 #include "trace/Numbers.h"
 
 #include <cmath>
@@ -24,6 +26,43 @@ std::optional<QString> derivedTestDistance(const QString& feederLength, bool cen
 
 QString fieldrules::refusalMessage() {
     return QStringLiteral("您的输入有错！请输入纯数字数据！");
+}
+
+QString fieldrules::refusalMessage(Field field, Refusal refusal, const QString& text) {
+    const QString quoted = fielderrors::quoted(text.trimmed());
+    switch (refusal) {
+    case Refusal::NotANumber:
+        break;
+    case Refusal::BelowOne:
+        return QStringLiteral("驻波比“%1”小于1！驻波比不能小于1，请重新输入！").arg(quoted);
+    case Refusal::NotPositive:
+        return QStringLiteral("%1“%2”不大于0！%1必须大于0，请重新输入！")
+            .arg(fielddefaults::caption(field), quoted);
+    }
+    return refusalMessage();
+}
+
+std::optional<fieldrules::Refusal> fieldrules::outOfBounds(Field field, double value) {
+    switch (field) {
+    case Field::Vswr:
+        return value < 1 ? std::optional(Refusal::BelowOne) : std::nullopt;
+    case Field::FeederLength:
+    case Field::TestDistance:
+        return value <= 0 ? std::optional(Refusal::NotPositive) : std::nullopt;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<fieldrules::Refusal> fieldrules::check(Field field, const QString& text) {
+    const bool checked =
+        field == Field::FeederLength || field == Field::Vswr || field == Field::TestDistance;
+    if (!checked || text.isEmpty())
+        return std::nullopt;
+    const auto value = numbers::parse(text);
+    if (!value)
+        return Refusal::NotANumber;
+    return outOfBounds(field, *value);
 }
 
 fieldrules::Edit fieldrules::afterEdit(Field field, const QString& text, bool centred,
