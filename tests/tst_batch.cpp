@@ -1,7 +1,17 @@
-// The report session without a window: when it writes during a batch.
+// The batch without a window: what a row becomes, what a run counts, and
+// when the report session writes.
+#include "batch/BatchController.h"
+#include "batch/BatchReport.h"
+#include "batch/BatchRow.h"
 #include "batch/ReportSession.h"
 #include "platform/EventYield.h"
+#include "support/DocxInspect.h"
 #include "support/Fakes.h"
+#include "support/TestData.h"
+#include "trace/Canvas.h"
+#include "trace/FieldSet.h"
+#include "trace/MapFields.h"
+#include "workbook/Workbook.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -10,12 +20,194 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+Q_DECLARE_METATYPE(batchrow::Row)
+
+namespace {
+
+CellValue num(double value) {
+    return CellValue::fromNumber(value);
+}
+CellValue txt(const QString& text) {
+    return CellValue::fromText(text);
+}
+const CellValue none;
+
+// A plan in one line: "plot 0=1扇区 2=1.18 …", "refuse B:not a number:abc",
+// "skip"; values taken from above follow as "carried B:1.25".
+QString describe(const batchrow::Plan& plan) {
+    using Cause = batchrow::CellFault::Cause;
+    static const QHash<Cause, QString> causes{{Cause::Empty, "empty"},
+                                              {Cause::NoLength, "no length"},
+                                              {Cause::NotANumber, "not a number"},
+                                              {Cause::TooLarge, "too large"},
+                                              {Cause::BelowOne, "below one"},
+                                              {Cause::NotPositive, "not positive"}};
+    QStringList parts;
+    switch (plan.fate) {
+    case batchrow::Plan::Fate::Skip:
+        return QStringLiteral("skip");
+    case batchrow::Plan::Fate::Plot:
+        parts << QStringLiteral("plot");
+        for (const FieldWrite& write : plan.writes)
+            parts << QStringLiteral("%1=%2").arg(indexOf(write.field)).arg(write.text);
+        break;
+    case batchrow::Plan::Fate::Refuse:
+        parts << QStringLiteral("refuse");
+        for (const batchrow::CellFault& fault : plan.faults)
+            parts << QStringLiteral("%1:%2:%3")
+                         .arg(QChar(u'A' + fault.column))
+                         .arg(causes.value(fault.cause), fault.text);
+        break;
+    }
+    for (const batchrow::Carried& carried : plan.carried)
+        parts << QStringLiteral("carried %1:%2").arg(QChar(u'A' + carried.column), carried.value);
+    return parts.join(u' ');
+}
+
+} // namespace
+
 class TestBatch : public QObject {
     Q_OBJECT
 private slots:
+    void rowRules_data();
+    void rowRules();
+    void runCountsEveryRow();
     void writesOnTheBatchInterval();
     void eventsRunAtMostOnceAFrame();
 };
+
+void TestBatch::rowRules_data() {
+    QTest::addColumn<batchrow::Row>("row");
+    QTest::addColumn<QString>("options");    // "time": column E is read; "carry": empty cells carry
+    QTest::addColumn<QString>("above");      // the segment of the rows above
+    QTest::addColumn<QStringList>("fields"); // "N=TEXT": the fields as the rows above left them
+    QTest::addColumn<QString>("plan");
+    const QString time = QStringLiteral("time");
+    const QString carry = QStringLiteral("carry");
+    const QString thin = QStringLiteral(" 5=0.070dB/m 6=0.880 1=");
+    const QString thick = QStringLiteral(" 5=0.110dB/m 6=0.880 1=");
+    const auto row = [](CellValue a, CellValue b, CellValue c, CellValue d, CellValue e = {}) {
+        return batchrow::Row{a, b, c, d, e};
+    };
+    const auto add = [](const char* name, batchrow::Row cells, const QString& options,
+                        const QString& above, const QStringList& fields, const QString& plan) {
+        QTest::newRow(name) << cells << options << above << fields << plan;
+    };
+    // The columns as they are written.
+    add("thin feeder", row(txt("1扇区"), num(1.18), none, num(25.36)), {}, {}, {},
+        "plot 0=1扇区 2=1.18" + thin + "25.4");
+    add("thick feeder, whatever D holds", row(txt("2扇区"), num(1.25), num(8), num(30)), {}, {}, {},
+        "plot 0=2扇区 2=1.25" + thick + "8.0");
+    add("time from E", row(txt("1"), num(1.3), num(8), none, txt("14:05:09")), time, {}, {},
+        "plot 0=1 2=1.3 11=14:05:09" + thick + "8.0");
+    add("no time in E: none on the plot", row(txt("1"), num(1.3), num(8), none), time, {}, {},
+        "plot 0=1 2=1.3 11=" + thick + "8.0");
+    add("VSWR as typed in full width", row(txt("1"), txt("１．１８"), num(8), none), {}, {}, {},
+        "plot 0=1 2=１．１８" + thick + "8.0");
+    add("a number of a mixed column", row(txt("1"), CellValue::numberAsText(1.2), num(8), none), {},
+        {}, {}, "plot 0=1 2=1.2" + thick + "8.0");
+    add("VSWR of exactly 1", row(txt("1"), num(1), num(8), none), {}, {}, {},
+        "plot 0=1 2=1" + thick + "8.0");
+    add("a long feeder has no bound", row(txt("1"), num(1.2), num(99999), none), {}, {}, {},
+        "plot 0=1 2=1.2" + thick + "99999.0");
+    add("empty row", row(none, none, none, none), carry, "1扇区", {}, "skip");
+    // Values that are not in the workbook are never drawn.
+    add("empty VSWR", row(txt("3扇区"), none, num(12.5), none), {}, {}, {}, "refuse B:empty:");
+    add("text VSWR", row(txt("1"), txt("abc"), num(8), none), {}, {}, {},
+        "refuse B:not a number:abc");
+    add("VSWR with a trailing letter", row(txt("1"), txt("1.3x"), num(8), none), {}, {}, {},
+        "refuse B:not a number:1.3x");
+    add("superscript digit", row(txt("1"), txt("1.1²"), num(8), none), {}, {}, {},
+        "refuse B:not a number:1.1²");
+    add("VSWR beyond a double", row(txt("1"), txt("1e400"), num(8), none), {}, {}, {},
+        "refuse B:too large:1e400");
+    add("date as VSWR", row(txt("1"), *CellValue::fromIsoText("2026-12-07"), num(8), none), {}, {},
+        {}, "refuse B:not a number:2026-12-07");
+    add("VSWR below 1", row(txt("1"), num(0.5), num(8), none), {}, {}, {},
+        "refuse B:below one:0.5");
+    add("no feeder length", row(txt("1"), num(1.2), none, none), {}, {}, {}, "refuse C:no length:");
+    add("negative length", row(txt("1"), num(1.2), none, num(-5)), {}, {}, {},
+        "refuse D:not positive:-5");
+    add("length that rounds to 0", row(txt("1"), num(1.2), num(0.04), none), {}, {}, {},
+        "refuse C:not positive:0.04");
+    add("text length", row(txt("1"), num(1.2), txt("abc"), num(3)), {}, {}, {},
+        "refuse C:not a number:abc");
+    add("every fault listed", row(txt("1"), txt("x"), none, none), {}, {}, {},
+        "refuse B:not a number:x C:no length:");
+    // An empty segment takes the one above, as merged cells leave it.
+    add("segment from above", row(none, num(1.2), num(8), none), {}, "2扇区", {},
+        "plot 0=2扇区 2=1.2" + thick + "8.0 carried A:2扇区");
+    add("no segment above", row(none, num(1.2), num(8), none), {}, {}, {}, "refuse A:empty:");
+    // With carry, an empty cell keeps what the field holds, when it can be drawn.
+    add("carried VSWR", row(txt("3扇区"), none, num(12.5), none), carry, {}, {"2=1.25"},
+        "plot 0=3扇区" + thick + "12.5 carried B:1.25");
+    add("nothing to carry", row(txt("3扇区"), none, num(12.5), none), carry, {}, {"2="},
+        "refuse B:empty:");
+    add("impossible value not carried", row(txt("3扇区"), none, num(12.5), none), carry, {},
+        {"2=0.5"}, "refuse B:empty:");
+    add("carried length and time", row(txt("3扇区"), num(1.2), none, none), carry + time, {},
+        {"11=09:00:00"},
+        "plot 0=3扇区 2=1.2 5=0.070dB/m 6=0.880 carried E:09:00:00 carried D:13.5");
+    add("carried segment", row(none, num(1.2), num(8), none), carry, "2扇区", {},
+        "plot 2=1.2" + thick + "8.0 carried A:T1-B1F--T2-B1F");
+}
+
+void TestBatch::rowRules() {
+    QFETCH(batchrow::Row, row);
+    QFETCH(QString, options);
+    QFETCH(QString, above);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, plan);
+    MapFields held = MapFields::defaults();
+    for (const QString& field : fields)
+        held.texts[*fieldAt(field.section(u'=', 0, 0).toInt())] = field.section(u'=', 1);
+    const batchrow::Options rules{options.contains(QStringLiteral("time")),
+                                  options.contains(QStringLiteral("carry"))};
+    QCOMPARE(describe(batchrow::plan(row, held, above, rules)), plan);
+}
+
+// One run of a workbook with every kind of row, without a window: the counts,
+// the list, the document and the clipboard.
+void TestBatch::runCountsEveryRow() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    FakeClock clock;
+    ReportSession session(clock);
+    QCOMPARE(session.setTarget(path).message(), QString());
+    MersenneRandom random(3);
+    FieldSet fields(random);
+    Canvas canvas = Canvas::plotCanvas();
+    FakeClipboard clipboard;
+    struct FrontEnd : BatchFrontEnd {
+        void progress(int read, int) override { progressed.append(read); }
+        void rowRefused(const RowReport& report) override { refused.append(report.sheetRow); }
+        QList<int> progressed;
+        QList<int> refused;
+    } frontEnd;
+    BatchController controller(fields, canvas, random, session, frontEnd);
+    controller.setClipboard(&clipboard);
+    const BatchSummary summary =
+        controller.run(workbookData(QStringLiteral("basic.xlsx")), 5, {false, false});
+
+    QCOMPARE(frontEnd.progressed, (QList<int>{1, 2, 3, 4, 5}));
+    QCOMPARE(frontEnd.refused, QList<int>{5});
+    QCOMPARE((QList<int>{summary.read, summary.plotted, summary.skipped, summary.refused,
+                         summary.carried, summary.written, summary.waiting}),
+             (QList<int>{5, 3, 1, 1, 0, 3, 0}));
+    QVERIFY(!summary.complete());
+    QCOMPARE(batchreport::lines(summary),
+             (QStringList{QStringLiteral("第4行：空行，已跳过"),
+                          QStringLiteral("第5行（3扇区）：B列（驻波比）为空，该行未生成驻波图")}));
+    const QStringList descriptions = docxinspect::pictureDescriptions(path);
+    QCOMPARE(descriptions.size(), 3);
+    QVERIFY(descriptions[2].contains(QStringLiteral("4扇区")));
+    // The fields and the canvas keep the last plotted row, and the clipboard
+    // got its plot once, at the end.
+    QCOMPARE(fields.text(Field::Segment), QStringLiteral("4扇区"));
+    QCOMPARE(clipboard.sets, 1);
+    QCOMPARE(clipboard.image, canvas.Image());
+    QVERIFY(summary.lastPlotQueued);
+}
 
 void TestBatch::writesOnTheBatchInterval() {
     QTemporaryDir dir;

@@ -79,6 +79,8 @@ private slots:
     void nonNumericInputIsRefused_data();
     void nonNumericInputIsRefused();
     void emptyingIsSilent();
+    void boundsCheckedWhenLeftAndBeforeDrawing_data();
+    void boundsCheckedWhenLeftAndBeforeDrawing();
     void specifiedTimeWarning();
     void generateDrawsTheWholePlot();
     void altCGenerates();
@@ -140,7 +142,7 @@ void TestForm1::fieldsStartFromTheirDefaults() {
     QVERIFY(label && field(*m_form, index));
     QCOMPARE(label->text(), caption);
     QCOMPARE(field(*m_form, index)->text(), text);
-    QCOMPARE(m_form->caption(*fieldAt(index)), caption);
+    QCOMPARE(m_form->fields().caption(*fieldAt(index)), caption);
 }
 
 void TestForm1::windowLayout() {
@@ -346,6 +348,9 @@ void TestForm1::nonNumericInputIsRefused_data() {
     QTest::newRow("vswr of a point alone") << 2 << "." << true;
     QTest::newRow("length with an unfinished exponent") << 1 << "1e" << true;
     QTest::newRow("full-width length with a letter") << 1 << QStringLiteral("１３．５ａ") << false;
+    // Look-alikes of digits are not digits.
+    QTest::newRow("vswr with a superscript") << 2 << QStringLiteral("1.1²") << false;
+    QTest::newRow("vswr with a circled digit") << 2 << QStringLiteral("1.①") << false;
 }
 
 void TestForm1::nonNumericInputIsRefused() {
@@ -376,6 +381,36 @@ void TestForm1::emptyingIsSilent() {
     // Toggling the centring option alone leaves the distance as it is.
     controls::check(*m_form, 1)->click();
     QCOMPARE(field(*m_form, 3)->text(), distance);
+}
+
+void TestForm1::boundsCheckedWhenLeftAndBeforeDrawing_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message");
+    // Typing 0.5 passes through 0 without a word.
+    QTest::newRow("VSWR below 1") << 2 << "0.5"
+                                  << "驻波比“0.5”小于1！驻波比不能小于1，请重新输入！";
+    QTest::newRow("negative length") << 1 << "-5"
+                                     << "馈线长“-5”不大于0！馈线长必须大于0，请重新输入！";
+    QTest::newRow("zero distance") << 3 << "0"
+                                   << "测试距离“0”不大于0！测试距离必须大于0，请重新输入！";
+}
+
+void TestForm1::boundsCheckedWhenLeftAndBeforeDrawing() {
+    QFETCH(int, index);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    field(*m_form, index)->clear();
+    typeText(field(*m_form, index), typed);
+    QVERIFY(m_fakes->dialogs.messages.isEmpty());
+    // Leaving the field says the bound and keeps the text for the user to mend.
+    QTest::keyClick(field(*m_form, index), Qt::Key_Return);
+    QCOMPARE(m_fakes->dialogs.criticalTexts(), QStringList{message});
+    QCOMPARE(field(*m_form, index)->text(), typed);
+    // No plot is drawn from it.
+    QVERIFY(!m_form->generate());
+    QCOMPARE(m_fakes->dialogs.criticalTexts(), (QStringList{message, message}));
+    QVERIFY(!printed(m_form->canvas(), QStringLiteral("M1")));
 }
 
 void TestForm1::specifiedTimeWarning() {

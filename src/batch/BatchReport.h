@@ -1,57 +1,32 @@
 #pragma once
 
+#include "batch/BatchSummary.h"
 #include "batch/PicturePlaces.h"
 
-#include <QList>
 #include <QString>
 #include <QStringList>
 
-// What went wrong in the rows of one batch run, one entry per affected row in
-// the order the rows were processed; problems of the document itself (a write
-// that failed) have row 0.
-class BatchProblems {
-public:
-    struct Entry {
-        int sheetRow;
-        QString segment;
-        QStringList descriptions;
-    };
-
-    // Adds a problem; one already noted for the same row is not repeated.
-    void add(int sheetRow, const QString& segment, const QString& description);
-    bool isEmpty() const { return m_entries.isEmpty(); }
-    // Rows with a problem (the document's own problems not counted).
-    int rowCount() const;
-    const QList<Entry>& entries() const { return m_entries; }
-    // One line per entry: "第5行（1扇区）：驻波比“abc”不是数字，已清空".
-    QStringList lines() const;
-
-private:
-    QList<Entry> m_entries;
-};
-
-// What one batch run did, for its completion report.
-struct BatchSummary {
-    int processed = 0;
-    int total = 0; // rows of the import, for "stopped after N of M rows"
-    // The user stopped the run before its last row.
-    bool stopped = false;
-    // A failure that ended the run early (writing the document cannot go on).
-    QString abortCause;
-    // Rows whose picture is not in the document, and why.
-    int unwritten = 0;
-    QString writeFailure;
-    BatchProblems problems;
-    // Where the written pictures went, and what the document's placeholders
-    // and bookmark could not do.
-    PicturePlaces places;
-    QStringList templateNotices;
-};
-
+// The words of a batch's report: the rows that gave no plot of their own
+// values, the counts, the report label and the completion message.
 namespace batchreport {
 
+// A workbook column as a message names it: "B列（驻波比）".
+QString columnName(int column);
+
+// One line for a row: "第5行（3扇区）：B列（驻波比）为空，该行未生成驻波图",
+// "第4行：空行，已跳过", "第5行 驻波比为空，沿用上一行的 1.25".
+QString line(const RowReport& report);
+QStringList lines(const BatchSummary& summary);
+
+// The message shown when a row is refused while the batch runs.
+QString refusalMessage(const RowReport& report);
+
+// The counts: rows read, plotted, skipped, refused, carried; plots written
+// and not written.
+QString countsLine(const BatchSummary& summary);
+
 // The report label: what happened, how many plots, the time and, when some
-// rows had problems, how many.
+// rows gave no plot or some plots were not written, how many.
 QString label(const BatchSummary& summary, const QString& now);
 
 // The completion message: the document, how many plots went to its

@@ -8,6 +8,7 @@
 
 #include <array>
 
+class FieldReader;
 class Workbook;
 
 // What one workbook row writes into the parameter fields, in writing order.
@@ -17,6 +18,8 @@ struct FieldWrite {
     bool operator==(const FieldWrite&) const = default;
 };
 
+// The rules that turn one workbook row into field writes, or say why it
+// gives no plot.
 namespace batchrow {
 
 constexpr int kSegment = 0;     // column A
@@ -29,12 +32,61 @@ constexpr int kTestTime = 4;    // column E
 using Row = std::array<CellValue, 5>;
 Row currentRow(const Workbook& workbook);
 
-// The writes for one row. A cell without a value writes nothing, so its field
-// keeps what it held. The time is written only when specifiedTime is set.
-QList<FieldWrite> writes(const Row& row, bool specifiedTime);
+// A cell that keeps its row from being plotted.
+struct CellFault {
+    enum class Cause {
+        Empty,
+        // Columns C and D are both empty: the row has no feeder length.
+        NoLength,
+        NotANumber,
+        TooLarge,
+        BelowOne,
+        NotPositive,
+    };
+    int column;
+    Cause cause;
+    // The cell's text as it stands in the workbook.
+    QString text;
+    bool operator==(const CellFault&) const = default;
+};
 
-// A feeder length as written: one decimal place (in the locale's form, as
-// the field reads it) when it reads as a number, the text unchanged otherwise.
-QString lengthText(const QString& text);
+// An empty cell whose value was taken from the row above.
+struct Carried {
+    int column;
+    QString value;
+    bool operator==(const Carried&) const = default;
+};
+
+struct Options {
+    // The test time is taken from column E.
+    bool specifiedTime = false;
+    // An empty cell keeps the field's value, as the previous row left it,
+    // instead of keeping the row from being plotted.
+    bool carryEmpty = false;
+};
+
+struct Plan {
+    enum class Fate { Plot, Skip, Refuse };
+    Fate fate = Fate::Plot;
+    // The segment the row stands for.
+    QString segment;
+    // For a plot: the writes, in order.
+    QList<FieldWrite> writes;
+    // For a refusal: every cell that keeps the row from a plot.
+    QList<CellFault> faults;
+    // Values taken from above.
+    QList<Carried> carried;
+};
+
+// The plan for one row. fields: the parameter fields as the rows above left
+// them (what an empty cell keeps with carryEmpty). segmentAbove: the last
+// segment the rows above named, which an empty segment cell takes.
+//
+// A row empty in columns A to E is skipped. A row whose VSWR cell, or both
+// feeder-length cells, are empty, not numbers, or impossible (a VSWR below
+// 1, a length not above 0) is refused, and so is one without a segment of
+// its own or above it.
+Plan plan(const Row& row, const FieldReader& fields, const QString& segmentAbove,
+          const Options& options);
 
 } // namespace batchrow

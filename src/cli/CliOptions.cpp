@@ -94,9 +94,12 @@ QList<OptionRow> optionRows() {
          "size on the page. Default 1."_s},
         {{u"specified-time"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::specifiedTime>,
          u"The test time comes from column E."_s},
+        {{u"carry-empty"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::carryEmpty>,
+         u"An empty cell takes the value of the row above instead of keeping its row from "
+         "a plot; each value taken is listed."_s},
         {{u"max-rows"_s}, u"N"_s, kBatch, 0, storeNumber<&CliOptions::maxRows>,
-         u"Processes a workbook of at most N data rows, empty ones included (default 10000); "
-         "a longer one is refused before anything is written."_s},
+         u"Processes a workbook of at most N rows with values (default 10000; empty rows are "
+         "skipped); a longer one is refused before anything is written."_s},
     };
 }
 // clang-format on
@@ -131,8 +134,8 @@ QList<CommandRow> commandRows() {
 }
 
 QString exitStatus() {
-    return u"\n\nExit status: 0 all went through, 1 some row reported a failure, 2 a usage\n"
-           "error or an unreadable workbook or document (nothing written)."_s;
+    return u"\n\nExit status: 0 all went through, 1 some row gave no plot or some plot was not\n"
+           "written, 2 a usage error or an unreadable workbook or document (nothing written)."_s;
 }
 
 QString overview() {

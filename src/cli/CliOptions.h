@@ -16,11 +16,12 @@ struct CliOptions {
     QList<QPair<int, QString>> fields;
     bool centred = false;
     bool specifiedTime = false;
+    // batch: an empty cell takes the value of the row above.
+    bool carryEmpty = false;
     std::optional<std::uint32_t> seed;
     QString output;
     QString into;
-    // batch: more data rows than this are refused (a sheet whose used range
-    // reaches far down would otherwise ask for a plot per empty row).
+    // batch: more rows with values than this are refused.
     std::uint32_t maxRows = 10000;
     int pixelRatio = 1; // device pixels to a logical pixel in the pictures drawn
 };

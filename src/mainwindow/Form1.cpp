@@ -80,10 +80,12 @@ Form1::Form1(Platform platform, QWidget* parent)
         m_platform.settings = &m_services->settings;
     if (!m_platform.desktop)
         m_platform.desktop = &m_services->desktop;
+    m_fieldSet = std::make_unique<FieldSet>(*m_platform.random);
     m_report = std::make_unique<ReportSession>(*m_platform.clock);
 
     buildWindow();
     connectSignals();
+    bindFields();
     setTabOrder();
 
     // Load: the date of the day the window opens, month/day/year without
@@ -191,12 +193,21 @@ void Form1::buildBatchConsole() {
     // A long workbook path shows its start and its file name; the tooltip has it all.
     m_workbookLabel =
         place(new ElidedLabel(console), QStringLiteral("Label3"), twips(240, 960, 2295, 495));
-    m_list = place(new QListWidget(console), QStringLiteral("List1"), twips(120, 1440, 2535, 3660));
+    m_list = place(new QListWidget(console), QStringLiteral("List1"), twips(120, 1440, 2535, 3390));
     // Every line is one text line high; lists of a hundred thousand rows then
     // show at once.
     m_list->setUniformItemSizes(true);
     m_list->setItemDelegate(new ListLineDelegate(m_list));
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Off at start: an empty cell keeps its row from a plot unless the user
+    // wants the row above to fill it. Kept between runs.
+    m_carryEmpty = place(new QCheckBox(QStringLiteral("空单元格沿用上一行"), console),
+                         QStringLiteral("Check3"), twips(120, 4890, 2535, 255));
+    m_carryEmpty->setChecked(
+        m_platform.settings->value(QStringLiteral("batch/carryEmpty"), false).toBool());
+    connect(m_carryEmpty, &QCheckBox::toggled, this, [this](bool ticked) {
+        m_platform.settings->setValue(QStringLiteral("batch/carryEmpty"), ticked);
+    });
     m_batchButton = place(new QPushButton(QStringLiteral("处理以上数据"), console),
                           QStringLiteral("Command4"), twips(120, 5280, 2535, 495));
     m_batchButton->setEnabled(false);
@@ -225,17 +236,12 @@ void Form1::setTabOrder() {
     for (QLineEdit* field : m_fields)
         order.append(field);
     order << m_generateButton << m_saveButton << m_saveLocation << m_check1 << m_importButton
-          << m_list << m_batchButton << m_check2 << m_copyButton;
+          << m_list << m_carryEmpty << m_batchButton << m_check2 << m_copyButton;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void Form1::connectSignals() {
-    for (const Field field : allFields()) {
-        QLineEdit* edit = m_fields[indexOf(field)];
-        connect(edit, &QLineEdit::textChanged, this, [this, field] { fieldChanged(field); });
-        connect(edit, &QLineEdit::editingFinished, this, [this, field] { fieldFinished(field); });
-    }
     connect(m_check2, &QCheckBox::clicked, this, &Form1::specifiedTimeClicked);
     connect(m_clock, &QTimer::timeout, this, &Form1::clockTick);
     connect(m_generateButton, &QPushButton::clicked, this, &Form1::generate);
@@ -253,26 +259,33 @@ void Form1::connectSignals() {
     });
 }
 
-QString Form1::text(Field field) const {
-    return m_fields[indexOf(field)]->text();
+// The line edits show the field set. What the user types goes to it as an
+// edit (a number still being typed is let be), leaving a field checks it,
+// and whatever the set changes (a refusal, a derived test distance, a
+// batch row) shows in the edits.
+void Form1::bindFields() {
+    for (const Field field : allFields()) {
+        QLineEdit* edit = m_fields[indexOf(field)];
+        connect(edit, &QLineEdit::textChanged, this, [this, field](const QString& text) {
+            if (!m_showingField)
+                showRefusal(m_fieldSet->type(field, text));
+        });
+        connect(edit, &QLineEdit::editingFinished, this,
+                [this, field] { showRefusal(m_fieldSet->leave(field)); });
+    }
+    connect(m_fieldSet.get(), &FieldSet::changed, this, &Form1::showField);
+    connect(m_check1, &QCheckBox::toggled, this,
+            [this](bool ticked) { m_fieldSet->setCentred(ticked); });
 }
 
-QString Form1::caption(Field field) const {
-    return m_captions[indexOf(field)]->text();
+void Form1::showField(Field field) {
+    QLineEdit* edit = m_fields[indexOf(field)];
+    if (edit->text() == m_fieldSet->text(field))
+        return;
+    QScopedValueRollback showing(m_showingField, true);
+    edit->setText(m_fieldSet->text(field));
 }
 
 void Form1::setFieldText(Field field, const QString& text) {
-    QScopedValueRollback programWrite(m_programWrite, true);
-    m_fields[indexOf(field)]->setText(text);
-}
-
-void Form1::writeField(Field field, const QString& text) {
-    // Writing the text a field holds already changes nothing in the field,
-    // but the rules run all the same: each row derives its test distance anew.
-    if (m_fields[indexOf(field)]->text() != text) {
-        setFieldText(field, text);
-        return;
-    }
-    QScopedValueRollback programWrite(m_programWrite, true);
-    fieldChanged(field);
+    showRefusal(m_fieldSet->write(field, text));
 }

@@ -1,10 +1,8 @@
 #pragma once
 
-#include "batch/BatchReport.h"
-#include "batch/PicturePlaces.h"
 #include "platform/Platform.h"
 #include "trace/Canvas.h"
-#include "trace/FieldReader.h"
+#include "trace/FieldSet.h"
 
 #include <QWidget>
 
@@ -21,32 +19,32 @@ class QTimer;
 class Outcome;
 class PlotView;
 class ReportSession;
+struct BatchSummary;
 struct MessageBox;
 
 // The main window: the fourteen parameter fields, the plot canvas p1, the
 // manual console (generate, save, copy) and the batch console (import, batch).
-// Services missing from the platform given are provided by the real (Qt)
-// implementations.
-class Form1 : public QWidget, public FieldReader {
+// Its line edits show the field set, which holds the fields; a batch is run
+// by the batch controller and shown here. Services missing from the platform
+// given are provided by the real (Qt) implementations.
+class Form1 : public QWidget {
     Q_OBJECT
 public:
     explicit Form1(Platform platform = {}, QWidget* parent = nullptr);
     ~Form1() override;
 
-    QString text(Field field) const override;
-    QString caption(Field field) const override;
+    const FieldSet& fields() const { return *m_fieldSet; }
+    QString text(Field field) const { return m_fieldSet->text(field); }
     // Writes the field as the program writes it: the rules run at once.
     void setFieldText(Field field, const QString& text);
-    // Writes the field for a batch row: the rules run even when the text is
-    // the one the field holds.
-    void writeField(Field field, const QString& text);
 
     const Canvas& canvas() const { return m_canvas; }
     bool isDrawing() const { return m_drawing; }
     bool isBatchRunning() const { return m_batch != nullptr; }
 
 public slots:
-    // Draws a plot from the fields; false when the frame could not be drawn.
+    // Draws a plot from the fields; false when a number lies beyond its bounds
+    // or the frame could not be drawn.
     bool generate();
     void copy();
     void save();
@@ -60,21 +58,18 @@ protected:
 
 private:
     struct Services;
-    class BatchRows;
-    // A running batch: its progress, the problems met so far and what the
-    // user asked for while it ran.
+    class BatchWindow;
+    // A running batch: what the user asked for while it ran.
     struct BatchState {
-        int processed = 0;
-        int sheetRow = 0;
-        int writtenBefore = 0;
-        PicturePlaces placesBefore;
+        int read = 0;
         bool quiet = false;
         bool stopRequested = false;
-        QString abortCause;
-        QString lastWriteFailure;
-        QStringList writeFailuresShown;
-        BatchProblems problems;
     };
+    // What the picture area holds: nothing yet, a plot, or a plot that was
+    // handed to the document (written or waiting).
+    enum class PlotState { Blank, Drawn, Queued };
+    // What the user chose when pictures wait for the old target.
+    enum class Switch { Done, KeepOld };
 
     void buildWindow();
     void buildManualConsole();
@@ -84,44 +79,44 @@ private:
     void buildStatusLine();
     void setTabOrder();
     void connectSignals();
+    void bindFields();
 
-    void fieldChanged(Field field);
-    void fieldFinished(Field field);
-    void refuseField(Field field);
+    void showField(Field field);
+    void showRefusal(const std::optional<FieldSet::Refusal>& refusal);
     void specifiedTimeClicked();
     QString dateTimeText() const;
 
-    bool drawPlot(bool reportFrameFailure);
-    bool drawFrameAndTrace(bool reportFrameFailure);
+    bool drawPlot();
+    bool drawFrameAndTrace();
     // Enables the commands that cannot run while a plot is drawn or a batch
     // runs; the batch button then offers to stop the batch.
     void updateCommands();
-    void saveOperation(bool duringBatch);
+    void saveOperation();
+    void writeWaiting();
     QString chooseTarget();
-    bool switchTarget(const QString& path);
-    void showSaveResult(const Outcome& outcome);
+    Switch switchTarget(const QString& path, const QString& keptWhat);
+    void showSaveResult(const Outcome& outcome, const QString& headline = {});
     // What the document's placeholders and bookmark could not do, once.
     void showTemplateNotices();
     // The document in the desktop's program for it, and the link that offers it.
     void openDocument();
     void showOpenLink();
-    // A problem met while the window works. During a batch it is kept for the
-    // batch's report, and the box (if any) is shown until the user asks for
-    // quiet; otherwise the box is shown.
-    void reportProblem(const QString& description, const MessageBox* box);
-    void documentProblem(const Outcome& outcome);
+    // A problem met during a batch: shown until the user asks for quiet.
+    void batchProblem(const QString& text);
     bool askToStopBatch(bool closing);
     void readxsl();
     bool confirmLargeBatch();
+    bool prepareBatchTarget();
     void processBatch();
-    void finishBatch(const Outcome& readFailure);
-    void markProblemRows();
+    void finishBatch(const BatchSummary& summary);
+    void markProblemRows(const BatchSummary& summary);
     QString pendingHint() const;
     bool confirmCloseWithUnwritten(const Outcome& failure);
 
     std::unique_ptr<Services> m_services;
     Platform m_platform;
     Canvas m_canvas;
+    std::unique_ptr<FieldSet> m_fieldSet;
     std::unique_ptr<ReportSession> m_report;
 
     std::array<QLineEdit*, 14> m_fields{};
@@ -129,6 +124,7 @@ private:
     PlotView* m_plot = nullptr;
     QCheckBox* m_check1 = nullptr;
     QCheckBox* m_check2 = nullptr;
+    QCheckBox* m_carryEmpty = nullptr;
     QPushButton* m_generateButton = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_copyButton = nullptr;
@@ -144,17 +140,16 @@ private:
     QShortcut* m_stopShortcut = nullptr;
 
     bool m_drawing = false;
-    // Set while the program writes a field, so its rules do not wait for
-    // the editing to end.
-    bool m_programWrite = false;
-    // The last drawing was abandoned part-way: a close or a batch stop was
-    // asked for during a long one.
-    bool m_drawingAbandoned = false;
+    // Set while a line edit is brought in line with the field set, so the
+    // change is not taken for the user's.
+    bool m_showingField = false;
+    PlotState m_plotState = PlotState::Blank;
     // An import found rows, so the batch can run.
     bool m_batchAvailable = false;
+    QString m_importedPath;
     int m_importedRows = 0;
     int m_importedEmptyRows = 0;
-    // Batches of more rows than this are confirmed first.
+    // Batches of more rows with values than this are confirmed first.
     static constexpr int kConfirmRowsAbove = 10000;
     // Non-null while a batch runs.
     std::unique_ptr<BatchState> m_batch;

@@ -3,6 +3,7 @@
 
 #include "batch/ReportSession.h"
 #include "mainwindow/PlotView.h"
+#include "mainwindow/RepaintingYield.h"
 #include "platform/Clipboard.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorReport.h"
@@ -16,63 +17,41 @@
 #include <QShortcut>
 #include <QTimer>
 
-#include <functional>
-
-namespace {
-
-// Lets pending events run with the plot shown as drawn so far.
-// A long drawing is abandoned when the window is to close or the batch to
-// stop.
-class RepaintingYield : public EventYield {
-public:
-    RepaintingYield(PlotView* view, EventYield& inner, std::function<bool()> stop)
-        : m_view(view), m_inner(inner), m_stop(std::move(stop)) {}
-    void yieldEvents() override {
-        m_view->showDrawing();
-        m_inner.yieldEvents();
-    }
-    bool abandoned() const override {
-        m_abandoned = m_abandoned || m_stop();
-        return m_abandoned;
-    }
-    // Whether the drawing was told to stop (only a long one asks).
-    bool wasAbandoned() const { return m_abandoned; }
-
-private:
-    PlotView* m_view;
-    EventYield& m_inner;
-    std::function<bool()> m_stop;
-    mutable bool m_abandoned = false;
-};
-
-} // namespace
-
 bool Form1::generate() {
     // The batch draws every row itself; a click in between must not interleave.
     if (isBatchRunning())
         return false;
-    const bool drawn = drawPlot(true);
+    // A number beyond its bounds gives no plot: the plot would draw through
+    // its labels or reverse its axis.
+    if (!m_drawing) {
+        if (const auto refusal = m_fieldSet->checkBounds()) {
+            showRefusal(refusal);
+            return false;
+        }
+    }
+    const bool drawn = drawPlot();
     // A close asked for while the plot was drawn happens now that it is done.
     if (m_closeRequested && !m_drawing)
         close();
     return drawn;
 }
 
-bool Form1::drawPlot(bool reportFrameFailure) {
+bool Form1::drawPlot() {
     // A generate asked for while a plot is being drawn is ignored: two
     // drawings must never interleave on one canvas.
     if (m_drawing)
         return false;
     m_drawing = true;
     updateCommands();
-    const bool drawn = drawFrameAndTrace(reportFrameFailure);
+    const bool drawn = drawFrameAndTrace();
+    m_plotState = PlotState::Drawn;
     m_drawing = false;
     updateCommands();
     return drawn;
 }
 
-bool Form1::drawFrameAndTrace(bool reportFrameFailure) {
-    const QString frameFailure = cycs(m_canvas, *this);
+bool Form1::drawFrameAndTrace() {
+    const QString frameFailure = cycs(m_canvas, *m_fieldSet);
     m_plot->showDrawing();
     if (!frameFailure.isEmpty()) {
         // A number too large for the scale gets other advice than a text.
@@ -80,21 +59,15 @@ bool Form1::drawFrameAndTrace(bool reportFrameFailure) {
         const QString advice = numbers::isNumeric(distance) || numbers::isOutOfRange(distance)
                                    ? QStringLiteral("。请在“测试距离”中填写较小的数字！")
                                    : QStringLiteral("。请在“测试距离”中填写数字！");
-        const QString text = QStringLiteral("无法生成驻波图：") + frameFailure + advice;
-        const MessageBox box{MessageBox::Icon::Critical, text, {}, {}, 0, {}};
-        reportProblem(frameFailure, reportFrameFailure ? &box : nullptr);
+        m_platform.dialogs->critical(QStringLiteral("无法生成驻波图：") + frameFailure + advice);
         return false;
     }
-    RepaintingYield yield(m_plot, *m_platform.yield, [this] {
-        return m_closeRequested || (m_batch && m_batch->stopRequested);
-    });
-    const QString failure = mainwave(m_canvas, *this, *m_platform.random, yield);
+    RepaintingYield yield(m_plot, *m_platform.yield, [this] { return m_closeRequested; });
+    const QString failure = mainwave(m_canvas, *m_fieldSet, *m_platform.random, yield);
     m_plot->showDrawing();
-    m_drawingAbandoned = yield.wasAbandoned();
-    if (!failure.isEmpty() && !m_drawingAbandoned) {
-        const MessageBox box{MessageBox::Icon::Critical, errorreport::text(failure), {}, {}, 0, {}};
-        reportProblem(failure, &box);
-    }
+    // A drawing cut short for a close reports nothing.
+    if (!failure.isEmpty() && !m_closeRequested)
+        m_platform.dialogs->critical(errorreport::text(failure));
     return true;
 }
 

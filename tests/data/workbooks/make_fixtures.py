@@ -42,6 +42,15 @@ BASIC_ROWS = [
     ["4扇区", 1.3, None, 40, datetime.time(9, 30, 0)],
 ]
 
+# Every row complete: a segment, a VSWR, a feeder length and a time.
+COMPLETE_ROWS = [
+    ["1扇区", 1.18, None, 25.36, datetime.time(14, 5, 9)],
+    ["2扇区", 1.25, 8, None, datetime.time(9, 30, 0)],
+    ["3扇区", 1.32, 12.5, None, datetime.time(10, 0, 0)],
+    ["4扇区", 1.3, None, 40, datetime.time(11, 15, 0)],
+    ["5扇区", 1.21, None, 18.2, datetime.time(12, 0, 0)],
+]
+
 # Column B mixes numbers and texts, C holds only numbers, D mixes a number with
 # empty cells and a text.
 MIXED_ROWS = [
@@ -599,6 +608,7 @@ def main():
     # Two rows of one feeder length: each derives its own test distance.
     write_xlsx(os.path.join(HERE, "equal-lengths.xlsx"),
                [("Sheet1", [HEADINGS, ["1扇区", 1.18, 8], ["2扇区", 1.25, 8]])])
+    write_xlsx(os.path.join(HERE, "complete.xlsx"), [("Sheet1", [HEADINGS] + COMPLETE_ROWS)])
     # Two rows with values and nine empty ones between them.
     write_xlsx(os.path.join(HERE, "mostly-empty.xlsx"),
                [("Sheet1", [HEADINGS, ["1扇区", 1.18, 8]] + [[]] * 9 + [["2扇区", 1.2, 10]])])
