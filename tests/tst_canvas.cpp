@@ -80,6 +80,8 @@ private slots:
     void picturesAtEachRatio();
     void printDrawsAsThePainterDoes_data();
     void printDrawsAsThePainterDoes();
+    void textWidthIsWhatPrintCovers_data();
+    void textWidthIsWhatPrintCovers();
 };
 
 void TestCanvas::pointMapping_data() {
@@ -374,6 +376,32 @@ void TestCanvas::printDrawsAsThePainterDoes() {
         painter.end();
         QCOMPARE(canvas.drawing(), expected);
     }
+}
+
+void TestCanvas::textWidthIsWhatPrintCovers_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("ratio");
+    for (const int ratio : {1, 3}) {
+        const QByteArray at = " at " + QByteArray::number(ratio);
+        QTest::newRow("latin" + at) << QStringLiteral("T1-B1F--T2-B1F North") << ratio;
+        QTest::newRow("chinese" + at) << QStringLiteral("主馈线-1F--天线") << ratio;
+    }
+}
+
+// At every ratio the ink of a printed text ends where its width says.
+void TestCanvas::textWidthIsWhatPrintCovers() {
+    QFETCH(QString, text);
+    QFETCH(int, ratio);
+    Canvas canvas = plotFramed(ratio);
+    canvas.setFontSize(6.5);
+    canvas.Print(text);
+    const double right = canvas.printedTexts().constFirst().pixel.x() + canvas.textWidth(text);
+    const QImage image = canvas.Image();
+    int lastInk = -1;
+    for (int column = 0; column < image.width(); ++column)
+        for (int row = 0; row < image.height(); ++row)
+            lastInk = image.pixel(column, row) != kWhite ? column : lastInk;
+    QVERIFY(lastInk / double(ratio) < right + 1 && lastInk / double(ratio) > right - 2);
 }
 
 QTEST_MAIN(TestCanvas)

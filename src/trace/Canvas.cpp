@@ -183,9 +183,22 @@ void Canvas::setFontBold(bool bold) {
     m_metricsValid = false;
 }
 
-void Canvas::updateMetrics() {
+QFontMetricsF Canvas::fontMetrics() const {
     // At 96 dpi whatever the ratio: the layout is in logical pixels.
-    const QFontMetricsF metrics(m_font, &m_pixels.view());
+    return QFontMetricsF(m_font, &m_pixels.view());
+}
+
+double Canvas::textWidth(const QString& text) const {
+    return fontMetrics().horizontalAdvance(text);
+}
+
+QString Canvas::elidedText(const QString& text, double width) const {
+    // Without the flag Qt would take U+009C as a separator of alternative texts.
+    return fontMetrics().elidedText(text, Qt::ElideMiddle, width, Qt::TextLongestVariant);
+}
+
+void Canvas::updateMetrics() {
+    const QFontMetricsF metrics = fontMetrics();
     m_ascent = metrics.ascent();
     m_lineHeight = metrics.height();
     m_metricsValid = true;

@@ -13,6 +13,8 @@
 #include <optional>
 #include <utility>
 
+class QFontMetricsF;
+
 // A picture box: a persistent image with a user coordinate frame, a print
 // position, a fore colour and a font. Points map linearly from the frame to
 // pixels; whatever falls outside the image is clipped.
@@ -86,6 +88,12 @@ public:
     void setFontSize(double points);
     bool FontBold() const { return m_font.bold(); }
     void setFontBold(bool bold);
+    // How wide the text is in the current font, in logical pixels: the
+    // layout Print uses, at 96 dpi whatever the ratio.
+    double textWidth(const QString& text) const;
+    // The text in the current font with its middle replaced by an ellipsis
+    // so that it is at most `width` logical pixels wide; whole if it fits.
+    QString elidedText(const QString& text, double width) const;
 
     // The persistent picture: everything drawn since the last Cls, at the
     // picture ratio; its device pixel ratio and resolution (96 dpi times the
@@ -129,6 +137,7 @@ private:
     }
 
     void drawLine(double x1, double y1, double x2, double y2, QRgb color);
+    QFontMetricsF fontMetrics() const;
     void updateMetrics();
     bool canDrawAt(int ratio) const {
         return ratio == m_ratio || (m_record && ratio >= 1 && ratio <= kMaxPixelRatio);
