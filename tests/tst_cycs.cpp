@@ -2,6 +2,7 @@
 #include "trace/Frame.h"
 #include "trace/MapFields.h"
 
+#include <QFontMetricsF>
 #include <QTest>
 
 #include <cmath>
@@ -14,6 +15,17 @@ const QRgb kWhite = qRgb(255, 255, 255);
 // Where the plot frame (-12..112 across 601 pixels, 140..-60 down 289) puts a point.
 QPoint plotPixel(double x, double y) {
     return {int(std::floor((x + 12) * 601 / 124)), int(std::floor((140 - y) * 289 / 200))};
+}
+
+// The segment name's right end stays this many pixels inside the picture.
+constexpr int kRightMargin = 2;
+
+// Logical pixels the text takes across in Arial at the size, at 96 dpi.
+double arialWidth(const QString& text, double points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    const QImage at96Dpi = Canvas::plotCanvas().Image();
+    return QFontMetricsF(font, &at96Dpi).horizontalAdvance(text);
 }
 
 struct Row {
@@ -40,6 +52,8 @@ private slots:
     void runningAgainLeavesOneFrame();
     void badDistanceStopsAtLabels_data();
     void badDistanceStopsAtLabels();
+    void segmentEndsInThePicture_data();
+    void segmentEndsInThePicture();
 };
 
 void TestCycs::grid_data() {
@@ -267,6 +281,76 @@ void TestCycs::badDistanceStopsAtLabels() {
     QCOMPARE(canvas.Image().pixel(plotPixel(50, 50)), kBlack);
     QCOMPARE(canvas.Image().pixel(plotPixel(8, 111)), kWhite);
     QCOMPARE(canvas.Image().pixel(plotPixel(20, 112)), kWhite);
+}
+
+void TestCycs::segmentEndsInThePicture_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("ratio");
+    QTest::addColumn<QString>("shown"); // "at 8 pt", "smaller" (and whole) or "elided"
+    const QString wide =
+        QStringLiteral("Main feeder T1-B1F--T2-B1F, north mast, sector 3, antenna 2, RRU jumper");
+    const QString longName = QStringLiteral("START ") + wide.repeated(3) + QStringLiteral(" END");
+    for (const int ratio : {1, 2}) {
+        const QByteArray at = " at " + QByteArray::number(ratio);
+        QTest::newRow("fits" + at) << QStringLiteral("T1-B1F--T2-B1F") << ratio << "at 8 pt";
+        QTest::newRow("too wide" + at) << wide << ratio << "smaller";
+        QTest::newRow("too long" + at) << longName << ratio << "elided";
+    }
+    const QString chinese =
+        QStringLiteral("起点主馈线-1F--天线-2F，北塔第三扇区射频拉远单元跳线，共四十米终点");
+    QTest::newRow("chinese too wide") << chinese << 1 << "smaller";
+    QTest::newRow("chinese too long") << chinese + chinese << 1 << "elided";
+    QTest::newRow("4 million characters")
+        << QStringLiteral("Head") + QString(4'000'000, u'W') + QStringLiteral("Tail") << 1
+        << "elided";
+    // Cut anywhere, a pair would be split at one of its ends.
+    QTest::newRow("surrogate pairs")
+        << QStringLiteral("Head") + QStringLiteral("\U0001F4E1").repeated(2'000'001) +
+               QStringLiteral("Tail")
+        << 1 << "elided";
+}
+
+void TestCycs::segmentEndsInThePicture() {
+    QFETCH(QString, name);
+    QFETCH(int, ratio);
+    QFETCH(QString, shown);
+    MapFields fields = MapFields::defaults();
+    fields.texts[Field::Segment] = name;
+    Canvas canvas = Canvas::plotCanvas(ratio);
+    QVERIFY(cycs(canvas, fields).isEmpty());
+    QCOMPARE(canvas.printedTexts().size(), 28);
+    const Canvas::PrintedText printed = canvas.printedTexts()[27];
+    QCOMPARE(printed.pixel, plotPixel(42, 120));
+    QVERIFY(!printed.bold);
+    QVERIFY(canvas.FontSize() == 8 && !canvas.FontBold());
+
+    const double size = printed.fontSize;
+    QCOMPARE(size == 8, shown == "at 8 pt");
+    QCOMPARE(printed.text == name, shown != "elided");
+    QVERIFY(size >= 6);
+    if (shown == "smaller") // the largest half-point size that fits
+        QVERIFY(printed.pixel.x() + arialWidth(name, size + 0.5) > 601 - kRightMargin);
+    if (shown == "elided") {
+        QCOMPARE(size, 6.0);
+        QVERIFY(printed.text.startsWith(name.left(4)) && printed.text.endsWith(name.right(4)));
+        QVERIFY(printed.text.contains(QChar(0x2026)) && printed.text.isValidUtf16());
+    }
+    QVERIFY(printed.pixel.x() + arialWidth(printed.text, size) <= 601 - kRightMargin);
+
+    // Exactly the recorded text is drawn, and no ink reaches the margin.
+    MapFields unnamed = MapFields::defaults();
+    unnamed.texts[Field::Segment].clear();
+    Canvas expected = Canvas::plotCanvas(ratio);
+    cycs(expected, unnamed);
+    expected.setFontSize(size);
+    expected.setCurrentX(42);
+    expected.setCurrentY(120);
+    expected.Print(printed.text);
+    QCOMPARE(canvas.drawing(), expected.drawing());
+    const QImage image = canvas.Image();
+    for (int row = printed.pixel.y() * ratio; row < plotPixel(0, 111).y() * ratio; ++row)
+        for (int column = (601 - kRightMargin) * ratio; column < 601 * ratio; ++column)
+            QCOMPARE(image.pixel(column, row), kWhite);
 }
 
 QTEST_MAIN(TestCycs)

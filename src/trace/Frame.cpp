@@ -29,6 +29,43 @@ constexpr HeaderEntry kHeader[] = {
     {Field::PropagationVelocity, 80, -45},
 };
 
+// More UTF-16 units than the picture's 601 pixels can show of one text at
+// the smallest size the frame prints: a longer segment name is cut down before
+// it is measured or drawn, so that its length costs nothing.
+constexpr qsizetype kMostShown = 1024;
+
+// The segment name: 8 pt where it fits, stepped down to 6 pt if need be, and
+// at 6 pt elided in the middle; its right end stays this far inside the picture.
+constexpr double kSegmentSize = 8;
+constexpr double kSmallestSegmentSize = 6;
+constexpr double kSegmentSizeStep = 0.5;
+constexpr int kRightMargin = 2;
+
+// The first `count` units of the text, one fewer where the last would be the
+// first half of a surrogate pair.
+QString headOf(const QString& text, qsizetype count) {
+    if (text.size() <= count)
+        return text;
+    return text.left(text.at(count - 1).isHighSurrogate() ? count - 1 : count);
+}
+
+// The last `count` units of the text, one fewer where the first would be the
+// second half of a surrogate pair.
+QString tailOf(const QString& text, qsizetype count) {
+    if (text.size() <= count)
+        return text;
+    const qsizetype start = text.size() - count;
+    return text.mid(text.at(start).isLowSurrogate() ? start + 1 : start);
+}
+
+// A field text as printed whole or elided in the middle: its start and its end
+// around an ellipsis where it is too long to show.
+QString shownEnds(const QString& text) {
+    if (text.size() <= kMostShown)
+        return text;
+    return headOf(text, kMostShown / 2) + QChar(0x2026) + tailOf(text, kMostShown / 2);
+}
+
 void printAt(Canvas& canvas, double x, double y, const QString& text) {
     canvas.setCurrentX(x);
     canvas.setCurrentY(y);
@@ -103,6 +140,22 @@ void drawReadout(Canvas& canvas, const FieldReader& fields) {
     canvas.Line(8, 112, 20, 112);
 }
 
+// The segment name at (x, y), ending within the picture: the canvas font
+// steps down until it fits, and the name is elided at the smallest size if it
+// still does not. The font is left at the segment size.
+void printSegment(Canvas& canvas, double x, double y, const QString& name) {
+    const double room = canvas.imageWidth() - kRightMargin - canvas.pixelColumn(x);
+    bool fits = canvas.textWidth(name) <= room;
+    for (double size = kSegmentSize; !fits && size > kSmallestSegmentSize;) {
+        size -= kSegmentSizeStep;
+        canvas.setFontSize(size);
+        fits = canvas.textWidth(name) <= room;
+    }
+    printAt(canvas, x, y, fits ? name : canvas.elidedText(name, room));
+    if (canvas.FontSize() != kSegmentSize)
+        canvas.setFontSize(kSegmentSize);
+}
+
 // The site as the title, in bold, and the segment name under it.
 void printTitles(Canvas& canvas, const FieldReader& fields) {
     canvas.setCurrentX(40);
@@ -111,9 +164,9 @@ void printTitles(Canvas& canvas, const FieldReader& fields) {
     canvas.setFontBold(true);
     canvas.Print(fields.text(Field::Site));
     canvas.setFontBold(false);
-    canvas.setFontSize(8);
+    canvas.setFontSize(kSegmentSize);
 
-    printAt(canvas, 42, 120, fields.text(Field::Segment));
+    printSegment(canvas, 42, 120, shownEnds(fields.text(Field::Segment)));
 }
 
 } // namespace
