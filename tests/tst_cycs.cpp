@@ -54,6 +54,8 @@ private slots:
     void badDistanceStopsAtLabels();
     void segmentEndsInThePicture_data();
     void segmentEndsInThePicture();
+    void hugeFieldTextsDraw_data();
+    void hugeFieldTextsDraw();
 };
 
 void TestCycs::grid_data() {
@@ -185,6 +187,8 @@ void TestCycs::fieldTextsVerbatim_data() {
     QTest::newRow("segment") << false << 0 << "A  B" << 27 << "A  B";
     QTest::newRow("caption read at run time") << true << 7 << "Res " << 6 << "Res 517";
     QTest::newRow("empty caption") << true << 5 << "" << 13 << "0.040dB/m";
+    const QString wideTitle(300, u'W');
+    QTest::newRow("title past the edge") << false << 4 << wideTitle << 26 << wideTitle;
 }
 
 void TestCycs::fieldTextsVerbatim() {
@@ -351,6 +355,36 @@ void TestCycs::segmentEndsInThePicture() {
     for (int row = printed.pixel.y() * ratio; row < plotPixel(0, 111).y() * ratio; ++row)
         for (int column = (601 - kRightMargin) * ratio; column < 601 * ratio; ++column)
             QCOMPARE(image.pixel(column, row), kWhite);
+}
+
+void TestCycs::hugeFieldTextsDraw_data() {
+    QTest::addColumn<bool>("caption"); // make the caption huge instead of the text
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QString>("before"); // what the printed text shows before it
+    QTest::newRow("title") << false << 4 << 26 << "";
+    QTest::newRow("header value") << false << 7 << 6 << "Resolution:";
+    QTest::newRow("header caption") << true << 13 << 12 << "";
+    QTest::newRow("read-out VSWR") << false << 2 << 25 << "M1:";
+    QTest::newRow("read-out feeder") << false << 1 << 25 << "M1:1.18 @ ";
+    QTest::newRow("distance legend") << false << 3 << 15 << "Distance(0.00-";
+}
+
+// Millions of characters in a field draw no slower than a few: only what can
+// show is printed, and no surrogate pair is split where the text is cut.
+void TestCycs::hugeFieldTextsDraw() {
+    QFETCH(bool, caption);
+    QFETCH(int, index);
+    QFETCH(int, order);
+    QFETCH(QString, before);
+    const QString huge = QStringLiteral("x") + QStringLiteral("\U0001F4E1").repeated(2'000'000);
+    MapFields fields = MapFields::defaults();
+    (caption ? fields.captions : fields.texts)[*fieldAt(index)] = huge;
+    Canvas canvas = Canvas::plotCanvas();
+    cycs(canvas, fields);
+    const QString printed = canvas.printedTexts().value(order).text;
+    QVERIFY(printed.startsWith(before + huge.left(21)));
+    QVERIFY(printed.isValidUtf16());
 }
 
 QTEST_MAIN(TestCycs)

@@ -30,7 +30,7 @@ constexpr HeaderEntry kHeader[] = {
 };
 
 // More UTF-16 units than the picture's 601 pixels can show of one text at
-// the smallest size the frame prints: a longer segment name is cut down before
+// the smallest size the frame prints: a longer field text is cut down before
 // it is measured or drawn, so that its length costs nothing.
 constexpr qsizetype kMostShown = 1024;
 
@@ -56,6 +56,11 @@ QString tailOf(const QString& text, qsizetype count) {
         return text;
     const qsizetype start = text.size() - count;
     return text.mid(text.at(start).isLowSurrogate() ? start + 1 : start);
+}
+
+// A field text as printed on its own line: whole unless it is too long to show.
+QString shown(const QString& text) {
+    return headOf(text, kMostShown);
 }
 
 // A field text as printed whole or elided in the middle: its start and its end
@@ -105,7 +110,8 @@ void drawMinorTicks(Canvas& canvas) {
 // Instrument header: each label's caption runs straight into its value.
 void printHeader(Canvas& canvas, const FieldReader& fields) {
     for (const HeaderEntry& entry : kHeader)
-        printAt(canvas, entry.x, entry.y, fields.caption(entry.field) + fields.text(entry.field));
+        printAt(canvas, entry.x, entry.y,
+                shown(fields.caption(entry.field)) + shown(fields.text(entry.field)));
 }
 
 // The distance axis: its title, then its labels. The labels hold the only
@@ -114,7 +120,7 @@ void printHeader(Canvas& canvas, const FieldReader& fields) {
 QString labelDistanceAxis(Canvas& canvas, const FieldReader& fields) {
     const QString distanceText = fields.text(Field::TestDistance);
     printAt(canvas, 36, -15,
-            QStringLiteral("Distance(0.00-") + distanceText + QStringLiteral(".00Meter)"));
+            QStringLiteral("Distance(0.00-") + shown(distanceText) + QStringLiteral(".00Meter)"));
 
     const std::optional<double> distance = numbers::parse(distanceText);
     if (!distance)
@@ -134,8 +140,8 @@ QString labelDistanceAxis(Canvas& canvas, const FieldReader& fields) {
 // whose lower line is on the read-out's top edge.
 void drawReadout(Canvas& canvas, const FieldReader& fields) {
     printAt(canvas, 4, 111,
-            QStringLiteral("M1:") + fields.text(Field::Vswr) + QStringLiteral(" @ ") +
-                fields.text(Field::FeederLength) + QStringLiteral("Meter"));
+            QStringLiteral("M1:") + shown(fields.text(Field::Vswr)) + QStringLiteral(" @ ") +
+                shown(fields.text(Field::FeederLength)) + QStringLiteral("Meter"));
     canvas.Line(8, 111, 20, 111);
     canvas.Line(8, 112, 20, 112);
 }
@@ -162,7 +168,7 @@ void printTitles(Canvas& canvas, const FieldReader& fields) {
     canvas.setCurrentY(130);
     canvas.setFontSize(10);
     canvas.setFontBold(true);
-    canvas.Print(fields.text(Field::Site));
+    canvas.Print(shown(fields.text(Field::Site)));
     canvas.setFontBold(false);
     canvas.setFontSize(kSegmentSize);
 
