@@ -1,7 +1,7 @@
 // Time to draw one plot with the window's default fields: the frame routine
 // and the trace routine together (at each pixel ratio), and the trace
-// routine alone; then the trace routine for long feeders, whose ripple has
-// about one bump per metre.
+// routine alone; the frame routine for segment names of any length; then the
+// trace routine for long feeders, whose ripple has about one bump per metre.
 
 #include "platform/Random.h"
 #include "support/Fakes.h"
@@ -44,6 +44,16 @@ void BM_MainWave(benchmark::State& state) {
         benchmark::DoNotOptimize(mainwave(canvas, fields, random, yield));
 }
 
+// The frame alone, the segment name as many characters as the argument: a
+// name that fits, one elided at the smallest size, and one of a huge cell.
+void BM_FrameSegment(benchmark::State& state) {
+    Canvas canvas = Canvas::plotCanvas();
+    MapFields fields = MapFields::defaults();
+    fields.texts[Field::Segment] = QString(static_cast<qsizetype>(state.range(0)), u'W');
+    for (auto _ : state)
+        benchmark::DoNotOptimize(cycs(canvas, fields));
+}
+
 // The feeder length in metres is the argument; the test distance is 1.5 times
 // it (within the range the derived distance takes), so the lobe is in view.
 void BM_MainWaveFeeder(benchmark::State& state) {
@@ -82,6 +92,13 @@ BENCHMARK(BM_Generate)
     ->Arg(2)
     ->Arg(3)
     ->Arg(-1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(10)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_FrameSegment)
+    ->Arg(14)
+    ->Arg(200)
+    ->Arg(4000000)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(10)
     ->ReportAggregatesOnly(true);
