@@ -29,6 +29,7 @@ private slots:
     void cancelledFirstSaveChangesNothing();
     void savesAppendInOrder();
     void emptiedTargetAsksAgain();
+    void longSegmentNameStaysWhole();
     void unavailableClipboardStillSaves();
     void refusedDocumentKeepsThePlotOnTheClipboard_data();
     void refusedDocumentKeepsThePlotOnTheClipboard();
@@ -206,6 +207,21 @@ void TestReportCommands::emptiedTargetAsksAgain() {
     QCOMPARE(m_fakes->dialogs.dialogsShown, 2);
     QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 1);
     QCOMPARE(docxinspect::pictureDescriptions(second).size(), 1);
+}
+
+// The plot shows a long name shortened in its middle; the document's
+// alternative text keeps it whole.
+void TestReportCommands::longSegmentNameStaysWhole() {
+    const QString name =
+        QStringLiteral("馈线T1-B1F至T2-B1F第") + QString(120, u'段') + QStringLiteral("末尾");
+    m_form->setFieldText(Field::Segment, name);
+    m_form->generate();
+    m_fakes->dialogs.fileAnswers = {m_docx};
+    m_form->save();
+    const Canvas::PrintedText shown = m_form->canvas().printedTexts().at(27);
+    QVERIFY(shown.text.startsWith(QStringLiteral("馈线T1")) &&
+            shown.text.endsWith(QStringLiteral("末尾")) && shown.text.contains(QChar(0x2026)));
+    QVERIFY(docxinspect::pictureDescriptions(m_docx).value(0).contains(name));
 }
 
 void TestReportCommands::unavailableClipboardStillSaves() {
