@@ -12,6 +12,10 @@ if [[ "${1:-}" == "--tests" ]]; then
     packages+=(libbenchmark-dev clang-format python3-docx python3-xlwt python3-openpyxl
                libreoffice-writer-nogui poppler-utils time lintian appstream
                desktop-file-utils man-db)
+    # Node.js for the OOXML validator: Debian's, unless the machine has one
+    # with its npm already (a newer nodejs package that brings its own npm
+    # conflicts with Debian's npm).
+    command -v npm >/dev/null || packages+=(nodejs npm)
 fi
 
 missing=()
@@ -19,10 +23,22 @@ for p in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$p")
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
+if [[ ${#missing[@]} -gt 0 ]]; then
+    sudo=""
+    [[ $(id -u) -eq 0 ]] || sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
 
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The OOXML validator the tests check written documents with, from the npm
+# registry into the checkout's .tools/ (ignored by git).
+if [[ "${1:-}" == "--tests" ]]; then
+    root=$(cd "$(dirname "$0")/.." && pwd)
+    validator=$root/.tools/ooxml
+    if [[ ! -d "$validator/node_modules/@ooxml-tools/validate" ]]; then
+        mkdir -p "$validator"
+        npm install --prefix "$validator" --no-audit --no-fund --loglevel=error \
+            @ooxml-tools/validate@0.4.6 >/dev/null
+    fi
+fi

@@ -375,15 +375,31 @@ QStringList templateSequence(const QString& body) {
     return sequence;
 }
 
+// The name a kept sample of the current test row goes by.
+QString sampleName() {
+    QString name = QString::fromUtf8(QTest::currentTestFunction()) + u'-' +
+                   QString::fromUtf8(QTest::currentDataTag());
+    return name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+}
+
+// Keeps the document a sample starts from, beside the sample: a schema
+// check holds the sample to what its source already was.
+void keepSource(const QByteArray& source) {
+    const QString keep = qEnvironmentVariable("VELTRACE_KEEP_DIR");
+    if (keep.isEmpty() || source.isEmpty())
+        return;
+    QFile file(keep + u'/' + sampleName() + QStringLiteral(".docx.source"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(source);
+}
+
 // Keeps a produced document for the checks with independent readers, with
 // what they should find in it.
 void keepSample(const QString& path, const QJsonObject& expectation) {
     const QString keep = qEnvironmentVariable("VELTRACE_KEEP_DIR");
     if (keep.isEmpty())
         return;
-    QString name = QString::fromUtf8(QTest::currentTestFunction()) + u'-' +
-                   QString::fromUtf8(QTest::currentDataTag());
-    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+    const QString name = sampleName();
     QFile::remove(keep + u'/' + name + QStringLiteral(".docx"));
     QVERIFY(QFile::copy(path, keep + u'/' + name + QStringLiteral(".docx")));
     QFile file(keep + u'/' + name + QStringLiteral(".json"));
@@ -468,6 +484,7 @@ void TestDocx::appendsPicturesInOrder() {
     }
     const Inspection before = inspect(path);
     const QByteArray bytesBefore = fileBytes(path);
+    keepSource(bytesBefore);
 
     ReportDocument document(path);
     QCOMPARE(document.open().message(), QString());
@@ -890,6 +907,8 @@ void TestDocx::fillsTemplates() {
         const QString path =
             dir.filePath(oneByOne ? QStringLiteral("b.docx") : QStringLiteral("a.docx"));
         writeZip(path, package);
+        if (!oneByOne)
+            keepSource(fileBytes(path));
         ReportDocument report(path);
         QCOMPARE(report.open().message(), QString());
         for (int i = 0; i < segments.size(); ++i) {
