@@ -19,6 +19,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 Q_DECLARE_METATYPE(batchrow::Row)
 
@@ -73,6 +74,7 @@ private slots:
     void rowRules();
     void runCountsEveryRow();
     void writesOnTheBatchInterval();
+    void slowWritesHoldTheBatchBack();
     void eventsRunAtMostOnceAFrame();
 };
 
@@ -247,6 +249,49 @@ void TestBatch::writesOnTheBatchInterval() {
     QCOMPARE(written(), 3);
     QCOMPARE(session.flush().message(), QString());
     QCOMPARE(session.writtenPictures(), 4);
+}
+
+// A write still running when the most pictures wait is waited for, however
+// slow; only writes that fail stop the pictures from being taken.
+void TestBatch::slowWritesHoldTheBatchBack() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    FakeClock clock;
+    ReportSession session(clock);
+    session.setMaxPendingPictures(2);
+    session.setBeforeCommit([] { QThread::msleep(30); });
+    QCOMPARE(session.setTarget(path).message(), QString());
+    QImage picture(601, 289, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    CountingYield yield;
+    const auto appendOne = [&] {
+        const Outcome room = session.waitForRoom(yield);
+        if (!room.isOk())
+            return room;
+        const Outcome appended = session.append(picture, QStringLiteral("段"));
+        clock.current = clock.current.addMSecs(ReportSession::kBatchWriteIntervalMs);
+        return appended.isOk() ? session.flushIfDue() : appended;
+    };
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(appendOne().message(), QString());
+    QVERIFY(yield.count > 0);
+    QCOMPARE(session.flush().message(), QString());
+    QCOMPARE(docxinspect::pictureDescriptions(path).size(), 8);
+
+    // The document held by an office program: the writes fail, and once the
+    // most pictures wait, the next is refused with the reason.
+    QFile lock(dir.filePath(QStringLiteral(".~lock.report.docx#")));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write(",someone,host,07.03.2026 14:05,file:///home/someone/.config/libreoffice/4;");
+    lock.close();
+    Outcome outcome;
+    int accepted = 0;
+    while ((outcome = appendOne()).isOk() || outcome.kind() == Outcome::Kind::Busy)
+        ++accepted;
+    QCOMPARE(accepted, 2);
+    QCOMPARE(outcome.kind(), Outcome::Kind::Lasting);
+    QVERIFY2(outcome.message().contains(QStringLiteral("一直无法写入")),
+             qPrintable(outcome.message()));
 }
 
 QTEST_MAIN(TestBatch)

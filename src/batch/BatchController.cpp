@@ -39,6 +39,16 @@ private:
     mutable bool m_told = false;
 };
 
+// Lets the front end's events run while the controller waits.
+class FrontEndYield : public EventYield {
+public:
+    explicit FrontEndYield(BatchFrontEnd& frontEnd) : m_frontEnd(frontEnd) {}
+    void yieldEvents() override { m_frontEnd.letEventsRun(); }
+
+private:
+    BatchFrontEnd& m_frontEnd;
+};
+
 // Empty rows cost nothing to skip; in a long sheet their progress is shown
 // now and then.
 constexpr int kSkippedProgressEvery = 1024;
@@ -178,7 +188,11 @@ BatchController::Drawn BatchController::draw() {
 
 void BatchController::append() {
     m_lastPlot = m_canvas.Image();
-    Outcome outcome = m_report.append(m_lastPlot, m_fields.text(Field::Segment));
+    // A slow write holds the batch back rather than stop it.
+    FrontEndYield yield(m_frontEnd);
+    Outcome outcome = m_report.waitForRoom(yield);
+    if (outcome.isOk())
+        outcome = m_report.append(m_lastPlot, m_fields.text(Field::Segment));
     m_summary.lastPlotQueued = outcome.isOk();
     if (outcome.isOk()) {
         ++m_appended;
@@ -210,11 +224,7 @@ void BatchController::takeWriteOutcome(const Outcome& outcome) {
 
 void BatchController::finish() {
     // Whatever the last rows appended is written before the report.
-    struct FrontEndYield : EventYield {
-        explicit FrontEndYield(BatchFrontEnd& frontEnd) : m_frontEnd(frontEnd) {}
-        void yieldEvents() override { m_frontEnd.letEventsRun(); }
-        BatchFrontEnd& m_frontEnd;
-    } yield(m_frontEnd);
+    FrontEndYield yield(m_frontEnd);
     const Outcome written = m_report.flushYielding(yield);
     m_report.endRun();
     if (written.isOk()) {

@@ -29,6 +29,8 @@ Outcome ReportSession::setTarget(const QString& path) {
                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
     if (!m_document || m_document->path() != path) {
         m_document = std::make_unique<ReportDocument>(path);
+        if (m_beforeCommit)
+            m_document->setBeforeCommit(m_beforeCommit);
         m_written = 0;
         m_told.clear();
         m_runNotices.clear();
@@ -57,12 +59,8 @@ Outcome ReportSession::append(const QImage& picture, const QString& segmentName)
         if (!opened.isOk() && opened.kind() != Outcome::Kind::Busy)
             return opened;
     }
-    if (pendingPictures() >= kMaxPendingPictures)
-        return Outcome::failure(
-            Outcome::Kind::Lasting,
-            QStringLiteral("已有 %1 张驻波图等待写入文档“%2”而一直无法写入，不再接收新的驻波图。")
-                .arg(pendingPictures())
-                .arg(QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath())));
+    if (pendingPictures() >= m_maxPending)
+        return capacityReached(QString());
     m_document->paste(picture, segmentName);
     m_document->typeParagraphBreak();
     if (m_running)
@@ -130,6 +128,41 @@ Outcome ReportSession::counted(Outcome outcome, int pendingBefore) {
         m_opened = true;
     }
     return outcome;
+}
+
+Outcome ReportSession::capacityReached(const QString& cause) const {
+    QString message =
+        QStringLiteral("已有 %1 张驻波图等待写入文档“%2”而一直无法写入，不再接收新的驻波图。")
+            .arg(pendingPictures())
+            .arg(QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath()));
+    if (!cause.isEmpty())
+        message += QStringLiteral("\r\n") + cause;
+    return Outcome::failure(Outcome::Kind::Lasting, message);
+}
+
+Outcome ReportSession::waitForRoom(EventYield& yield) {
+    while (m_document && pendingPictures() >= m_maxPending) {
+        if (!m_document->isWriting()) {
+            m_document->flushInBackground();
+            m_lastWrite = m_clock.now();
+        }
+        const int before = pendingPictures();
+        const std::optional<Outcome> done = m_document->finishBackgroundWrite(false);
+        if (!done) {
+            yield.yieldEvents();
+            QThread::msleep(2);
+            continue;
+        }
+        if (const Outcome outcome = counted(*done, before); !outcome.isOk())
+            return capacityReached(outcome.message());
+    }
+    return Outcome::ok();
+}
+
+void ReportSession::setBeforeCommit(std::function<void()> probe) {
+    m_beforeCommit = std::move(probe);
+    if (m_document)
+        m_document->setBeforeCommit(m_beforeCommit);
 }
 
 Outcome ReportSession::flush() {

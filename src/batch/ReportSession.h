@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class Clock;
@@ -46,7 +47,13 @@ public:
     // is long enough ago; reports the outcome of a background write that has
     // finished since the last call.
     Outcome flushIfDue();
-    // Pictures accepted for the target and not yet on disk.
+    // Waits, letting events run, until fewer pictures wait for the target
+    // than may wait in memory: a slow write is waited for, and the writes it
+    // takes are started. Fails only when the writes fail while that many
+    // wait (the target cannot take them).
+    Outcome waitForRoom(EventYield& yield);
+    // Pictures accepted for the target and not yet on disk, including those
+    // of a write still running.
     int pendingPictures() const;
     // Pictures this session has put into the current target's file.
     int writtenPictures() const { return m_written; }
@@ -74,10 +81,15 @@ public:
     // Pictures that may wait in memory while the target cannot be written;
     // beyond them no picture is accepted.
     static constexpr int kMaxPendingPictures = 2000;
+    void setMaxPendingPictures(int count) { m_maxPending = count; }
+    // Runs on the writing thread just before each write of the target is put
+    // in place: where a test makes a write slow or changes the document.
+    void setBeforeCommit(std::function<void()> probe);
 
 private:
     Outcome openTarget();
     Outcome counted(Outcome outcome, int pendingBefore);
+    Outcome capacityReached(const QString& cause) const;
     void noteUnusedPlaceholders();
 
     std::unique_ptr<ReportDocument> m_document;
@@ -92,6 +104,8 @@ private:
     bool m_running = false;
     int m_writtenAtRun = 0;
     const Clock& m_clock;
+    int m_maxPending = kMaxPendingPictures;
+    std::function<void()> m_beforeCommit;
     // When the last write started; invalid before the target was opened.
     QDateTime m_lastWrite;
 };
