@@ -1,5 +1,6 @@
 #include "trace/Canvas.h"
 
+#include "trace/PlotStyle.h"
 #include "trace/VectorState.h"
 
 #include <QFontMetricsF>
@@ -49,9 +50,10 @@ Canvas::Canvas(int width, int height, QColor background, QColor foreground, cons
 }
 
 Canvas Canvas::plotCanvas(int ratio, Record record) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(8.25);
-    return Canvas(601, 289, Qt::white, Qt::black, font, ratio, record);
+    QFont font(plotstyle::fontFamily());
+    font.setPointSizeF(plotstyle::kDesignFontSize);
+    return Canvas(plotstyle::kWidth, plotstyle::kHeight, QColor::fromRgb(plotstyle::kBackground),
+                  QColor::fromRgb(plotstyle::kText), font, ratio, record);
 }
 
 QImage Canvas::Image() const {

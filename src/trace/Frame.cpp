@@ -4,6 +4,7 @@
 #include "trace/FieldErrors.h"
 #include "trace/FieldReader.h"
 #include "trace/Numbers.h"
+#include "trace/PlotStyle.h"
 
 #include <cmath>
 
@@ -36,9 +37,6 @@ constexpr qsizetype kMostShown = 1024;
 
 // The segment name: 8 pt where it fits, stepped down to 6 pt if need be, and
 // at 6 pt elided in the middle; its right end stays this far inside the picture.
-constexpr double kSegmentSize = 8;
-constexpr double kSmallestSegmentSize = 6;
-constexpr double kSegmentSizeStep = 0.5;
 constexpr int kRightMargin = 2;
 
 // The first `count` units of the text, one fewer where the last would be the
@@ -81,7 +79,7 @@ void printAt(Canvas& canvas, double x, double y, const QString& text) {
 // labelled a little above where it ends: 1.0 at y = 0 up to 1.5 at y = 100.
 void drawVswrLines(Canvas& canvas) {
     for (int k = 0; k <= 5; ++k) {
-        canvas.Line(-1, 20 * k, 100, 20 * k);
+        canvas.Line(-1, 20 * k, 100, 20 * k, plotstyle::kGrid);
         canvas.setCurrentX(-5);
         canvas.setCurrentY(canvas.CurrentY() + 4);
         canvas.Print(QStringLiteral("1.") + QString::number(k));
@@ -92,7 +90,7 @@ void drawVswrLines(Canvas& canvas) {
 void drawDistanceLines(Canvas& canvas) {
     for (int k = 0; k <= 8; ++k) {
         const double x = 100.0 * k / 8;
-        canvas.Line(x, -3, x, 100);
+        canvas.Line(x, -3, x, 100, plotstyle::kGrid);
     }
 }
 
@@ -100,10 +98,10 @@ void drawDistanceLines(Canvas& canvas) {
 // inside the bottom edge.
 void drawMinorTicks(Canvas& canvas) {
     for (int k = 1; k <= 25; ++k)
-        canvas.Line(0, 4 * k, 1.2, 4 * k);
+        canvas.Line(0, 4 * k, 1.2, 4 * k, plotstyle::kGrid);
     for (int k = 1; k <= 40; ++k) {
         const double x = 2.5 * k;
-        canvas.Line(x, 0, x, 4.5);
+        canvas.Line(x, 0, x, 4.5, plotstyle::kGrid);
     }
 }
 
@@ -142,8 +140,8 @@ void drawReadout(Canvas& canvas, const FieldReader& fields) {
     printAt(canvas, 4, 111,
             QStringLiteral("M1:") + shown(fields.text(Field::Vswr)) + QStringLiteral(" @ ") +
                 shown(fields.text(Field::FeederLength)) + QStringLiteral("Meter"));
-    canvas.Line(8, 111, 20, 111);
-    canvas.Line(8, 112, 20, 112);
+    canvas.Line(8, 111, 20, 111, plotstyle::kGrid);
+    canvas.Line(8, 112, 20, 112, plotstyle::kGrid);
 }
 
 // The segment name at (x, y), ending within the picture: the canvas font
@@ -152,25 +150,25 @@ void drawReadout(Canvas& canvas, const FieldReader& fields) {
 void printSegment(Canvas& canvas, double x, double y, const QString& name) {
     const double room = canvas.imageWidth() - kRightMargin - canvas.pixelColumn(x);
     bool fits = canvas.textWidth(name) <= room;
-    for (double size = kSegmentSize; !fits && size > kSmallestSegmentSize;) {
-        size -= kSegmentSizeStep;
+    for (double size = plotstyle::kTextSize; !fits && size > plotstyle::kSmallestSegmentSize;) {
+        size -= plotstyle::kSegmentSizeStep;
         canvas.setFontSize(size);
         fits = canvas.textWidth(name) <= room;
     }
     printAt(canvas, x, y, fits ? name : canvas.elidedText(name, room));
-    if (canvas.FontSize() != kSegmentSize)
-        canvas.setFontSize(kSegmentSize);
+    if (canvas.FontSize() != plotstyle::kTextSize)
+        canvas.setFontSize(plotstyle::kTextSize);
 }
 
 // The site as the title, in bold, and the segment name under it.
 void printTitles(Canvas& canvas, const FieldReader& fields) {
     canvas.setCurrentX(40);
     canvas.setCurrentY(130);
-    canvas.setFontSize(10);
+    canvas.setFontSize(plotstyle::kTitleSize);
     canvas.setFontBold(true);
     canvas.Print(shown(fields.text(Field::Site)));
     canvas.setFontBold(false);
-    canvas.setFontSize(kSegmentSize);
+    canvas.setFontSize(plotstyle::kTextSize);
 
     printSegment(canvas, 42, 120, shownEnds(fields.text(Field::Segment)));
 }

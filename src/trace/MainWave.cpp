@@ -4,6 +4,7 @@
 #include "trace/FieldErrors.h"
 #include "trace/FieldReader.h"
 #include "trace/Numbers.h"
+#include "trace/PlotStyle.h"
 #include "trace/SamplingLoop.h"
 #include "trace/VectorState.h"
 
@@ -13,10 +14,6 @@
 namespace {
 
 using sampling::kPi;
-
-constexpr QRgb kTraceColour = qRgb(0, 117, 0);
-constexpr QRgb kMarkerColour = qRgb(0, 0, 200);
-constexpr QRgb kCaptionColour = qRgb(0, 0, 0);
 
 // One call of the trace routine. Every step runs under its own guard: a step
 // that fails records why and leaves the values it would have set unchanged,
@@ -32,7 +29,7 @@ public:
         lobePosition();
         mainLobe();
         // The marker line through the lobe's peak, not clamped to the plot area.
-        m_canvas.Line(m_p, 0, m_p, 100, kMarkerColour);
+        m_canvas.Line(m_p, 0, m_p, 100, plotstyle::kMarker);
         markerLabel();
         lobeFeet();
         // A drawing of very many bumps that the events abandon ends where it
@@ -126,7 +123,7 @@ private:
             if (y > 100)
                 y = 100;
             const double x = x0 < 0 ? 0 : (x0 > 100 ? 100 : x0);
-            m_canvas.PSet(x, y, kTraceColour);
+            m_canvas.PSet(x, y, plotstyle::kTrace);
         }
     }
 
@@ -136,11 +133,11 @@ private:
     void markerLabel() {
         m_canvas.setCurrentX(m_p - 1);
         m_canvas.setCurrentY(-0.1);
-        m_canvas.setForeColor(kMarkerColour);
-        m_canvas.setFontSize(7);
+        m_canvas.setForeColor(plotstyle::kMarker);
+        m_canvas.setFontSize(plotstyle::kMarkerLabelSize);
         m_canvas.Print(QStringLiteral("M1"));
-        m_canvas.setFontSize(8);
-        m_canvas.setForeColor(kCaptionColour);
+        m_canvas.setFontSize(plotstyle::kTextSize);
+        m_canvas.setForeColor(plotstyle::kCaption);
     }
 
     void lobeFeet() {
@@ -166,8 +163,8 @@ private:
         if (m_n == 0)
             m_n = 1;
         bumpWidth(left ? m_l : 100 - m_r, left ? u"左侧波纹宽度" : u"右侧波纹宽度");
-        const RippleResult drawn =
-            drawRipple(m_canvas, m_random, m_yield, {left, m_n, m_s, m_r}, kTraceColour, m_drawing);
+        const RippleResult drawn = drawRipple(m_canvas, m_random, m_yield, {left, m_n, m_s, m_r},
+                                              plotstyle::kTrace, m_drawing);
         if (drawn.overflowed)
             overflow(left ? u"左侧波纹" : u"右侧波纹");
         return !drawn.abandoned;
