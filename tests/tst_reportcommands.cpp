@@ -1,4 +1,5 @@
 // Save, import and batch driven through the main window with fake services.
+#include "batch/ReportSession.h"
 #include "mainwindow/Form1.h"
 #include "support/Controls.h"
 #include "support/DocxInspect.h"
@@ -55,6 +56,7 @@ private slots:
     void stopDuringBatchKeepsACleanPrefix_data();
     void stopDuringBatchKeepsACleanPrefix();
     void carryEmptyIsAChoiceKeptBetweenRuns();
+    void batchWritesWhileABoxIsOpen();
     void batchProblemsAreListed_data();
     void batchProblemsAreListed();
     void documentChangesDuringBatch_data();
@@ -560,6 +562,24 @@ void TestReportCommands::carryEmptyIsAChoiceKeptBetweenRuns() {
     // The next window starts with the choice made here.
     Form1 next(m_fakes->platform());
     QVERIFY(controls::check(next, 3)->isChecked());
+}
+
+// The writes due every two seconds go on while a box holds the batch up.
+void TestReportCommands::batchWritesWhileABoxIsOpen() {
+    prepareBatch(workbookData(QStringLiteral("basic.xlsx")));
+    int whileOpen = -1;
+    m_fakes->dialogs.onMessage = [&](const FakeDialogs::Message& message) {
+        if (whileOpen >= 0 || !message.text.startsWith(QStringLiteral("第5行")))
+            return;
+        m_fakes->clock.current = m_fakes->clock.current.addSecs(3);
+        // The manual save's plot, then rows 2 and 3.
+        QTRY_COMPARE_WITH_TIMEOUT(docxinspect::pictureDescriptions(m_docx).size(), 3,
+                                  int(ReportSession::kBatchWriteIntervalMs) * 3);
+        whileOpen = 3;
+    };
+    m_form->runBatch();
+    QCOMPARE(whileOpen, 3);
+    QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 4);
 }
 
 void TestReportCommands::batchProblemsAreListed_data() {

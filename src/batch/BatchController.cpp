@@ -9,10 +9,10 @@
 #include "trace/MainWave.h"
 #include "workbook/Workbook.h"
 
-#include <QThread>
+#include <QCoreApplication>
 
 #include <algorithm>
-#include <chrono>
+#include <atomic>
 #include <future>
 
 namespace {
@@ -39,16 +39,6 @@ private:
     mutable bool m_told = false;
 };
 
-// Lets the front end's events run while the controller waits.
-class FrontEndYield : public EventYield {
-public:
-    explicit FrontEndYield(BatchFrontEnd& frontEnd) : m_frontEnd(frontEnd) {}
-    void yieldEvents() override { m_frontEnd.letEventsRun(); }
-
-private:
-    BatchFrontEnd& m_frontEnd;
-};
-
 // Empty rows cost nothing to skip; in a long sheet their progress is shown
 // now and then.
 constexpr int kSkippedProgressEvery = 1024;
@@ -62,11 +52,18 @@ BatchController::BatchController(FieldSet& fields, Canvas& canvas, Random& rando
 
 BatchSummary BatchController::run(const QString& workbookPath, int total,
                                   const batchrow::Options& options) {
+    // Read on a worker thread; its end is posted to this thread, which wakes
+    // the wait while events run.
     Workbook workbook;
-    std::future<Outcome> opened =
-        std::async(std::launch::async, [&] { return workbook.open(workbookPath); });
-    while (opened.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
-        m_frontEnd.letEventsRun();
+    std::atomic<bool> read = false;
+    std::future<Outcome> opened = std::async(std::launch::async, [&] {
+        Outcome outcome = workbook.open(workbookPath);
+        read = true;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] {}, Qt::QueuedConnection);
+        return outcome;
+    });
+    m_frontEnd.events().waitUntil([&] { return read.load(); });
     const Outcome outcome = opened.get();
     if (outcome.isOk())
         return run(workbook, total, options);
@@ -189,8 +186,7 @@ BatchController::Drawn BatchController::draw() {
 void BatchController::append() {
     m_lastPlot = m_canvas.Image();
     // A slow write holds the batch back rather than stop it.
-    FrontEndYield yield(m_frontEnd);
-    Outcome outcome = m_report.waitForRoom(yield);
+    Outcome outcome = m_report.waitForRoom(m_frontEnd.events());
     if (outcome.isOk())
         outcome = m_report.append(m_lastPlot, m_fields.text(Field::Segment));
     m_summary.lastPlotQueued = outcome.isOk();
@@ -224,8 +220,7 @@ void BatchController::takeWriteOutcome(const Outcome& outcome) {
 
 void BatchController::finish() {
     // Whatever the last rows appended is written before the report.
-    FrontEndYield yield(m_frontEnd);
-    const Outcome written = m_report.flushYielding(yield);
+    const Outcome written = m_report.flushYielding(m_frontEnd.events());
     m_report.endRun();
     if (written.isOk()) {
         m_summary.writeFailure.clear();

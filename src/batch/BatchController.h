@@ -30,8 +30,9 @@ public:
     virtual void writeDelayed(const QString& description) { (void)description; }
     // Checked before each row; true ends the batch there.
     virtual bool stopRequested() const { return false; }
-    // Lets events run while the workbook is read or the document written.
-    virtual void letEventsRun() {}
+    // What lets events run while the workbook is read or the document
+    // written.
+    virtual EventYield& events() = 0;
 };
 
 // A row's whole road, for every row of a workbook: cells to field writes,

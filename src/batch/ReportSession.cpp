@@ -7,11 +7,17 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QThread>
 
-ReportSession::ReportSession(const Clock& clock) : m_clock(clock) {}
+ReportSession::ReportSession(const Clock& clock, QObject* parent)
+    : QObject(parent), m_clock(clock) {
+    m_interval.setInterval(kBatchWriteIntervalMs);
+    connect(&m_interval, &QTimer::timeout, this, &ReportSession::writeIfDueNow);
+}
 
-ReportSession::~ReportSession() = default;
+// A write still running ends before the document goes.
+ReportSession::~ReportSession() {
+    m_document.reset();
+}
 
 QString ReportSession::targetPath() const {
     return m_document ? m_document->path() : QString();
@@ -70,6 +76,7 @@ Outcome ReportSession::append(const QImage& picture, const QString& segmentName)
 
 void ReportSession::beginRun() {
     m_running = true;
+    m_interval.start();
     m_runSegments.clear();
     m_writtenAtRun = m_written;
     if (m_document)
@@ -78,6 +85,7 @@ void ReportSession::beginRun() {
 
 void ReportSession::endRun() {
     m_running = false;
+    m_interval.stop();
     if (!m_document)
         return;
     m_document->holdInUse(false);
@@ -143,20 +151,27 @@ Outcome ReportSession::capacityReached(const QString& cause) const {
 Outcome ReportSession::waitForRoom(EventYield& yield) {
     while (m_document && pendingPictures() >= m_maxPending) {
         if (!m_document->isWriting()) {
-            m_document->flushInBackground();
+            startBackgroundWrite();
             m_lastWrite = m_clock.now();
         }
-        const int before = pendingPictures();
-        const std::optional<Outcome> done = m_document->finishBackgroundWrite(false);
-        if (!done) {
-            yield.yieldEvents();
-            QThread::msleep(2);
-            continue;
-        }
-        if (const Outcome outcome = counted(*done, before); !outcome.isOk())
+        if (const Outcome outcome = awaitBackgroundWrite(yield); !outcome.isOk())
             return capacityReached(outcome.message());
     }
     return Outcome::ok();
+}
+
+// The write runs on a worker thread; its end is posted to this object's
+// thread, which wakes whoever waits for it there.
+void ReportSession::startBackgroundWrite() {
+    m_document->flushInBackground([this] {
+        QMetaObject::invokeMethod(this, &ReportSession::backgroundWriteEnded, Qt::QueuedConnection);
+    });
+}
+
+Outcome ReportSession::awaitBackgroundWrite(EventYield& yield) {
+    yield.waitUntil([this] { return m_document->writeEnded(); });
+    const int before = pendingPictures();
+    return counted(*m_document->finishBackgroundWrite(true), before);
 }
 
 void ReportSession::setBeforeCommit(std::function<void()> probe) {
@@ -175,37 +190,43 @@ Outcome ReportSession::flush() {
 }
 
 Outcome ReportSession::flushIfDue() {
+    Outcome told = std::exchange(m_untold, Outcome::ok());
     if (!m_document)
-        return Outcome::ok();
+        return told;
     // The previous batch of pictures is written on a worker thread, so the
     // window keeps processing events while the archive is rewritten.
     const int before = pendingPictures();
     auto finished = m_document->finishBackgroundWrite(false);
     if (!finished)
-        return Outcome::ok();
-    Outcome outcome = counted(*finished, before);
+        return told;
+    const Outcome outcome = counted(*finished, before);
     const QDateTime now = m_clock.now();
     if (m_lastWrite.isValid() && m_lastWrite.msecsTo(now) >= kBatchWriteIntervalMs) {
-        m_document->flushInBackground();
+        startBackgroundWrite();
         m_lastWrite = now;
     }
+    // A failure outweighs a note, a note nothing.
+    if (!told.isOk() || (outcome.isOk() && outcome.note() == Outcome::Note::None))
+        return told;
     return outcome;
+}
+
+// The timer's write: what it comes to is kept for the run to take.
+void ReportSession::writeIfDueNow() {
+    const Outcome outcome = flushIfDue();
+    if (!outcome.isOk() || outcome.note() != Outcome::Note::None)
+        m_untold = outcome;
 }
 
 Outcome ReportSession::flushYielding(EventYield& yield) {
     if (!m_document)
         return Outcome::ok();
-    Outcome outcome;
-    Outcome::Note note = Outcome::Note::None;
+    Outcome outcome = std::exchange(m_untold, Outcome::ok());
+    Outcome::Note note = outcome.isOk() ? outcome.note() : Outcome::Note::None;
     do {
-        const int before = pendingPictures();
-        m_document->flushInBackground();
-        std::optional<Outcome> done;
-        while (!(done = m_document->finishBackgroundWrite(false))) {
-            yield.yieldEvents();
-            QThread::msleep(2);
-        }
-        outcome = counted(*done, before);
+        if (!m_document->isWriting())
+            startBackgroundWrite();
+        outcome = awaitBackgroundWrite(yield);
         if (outcome.note() != Outcome::Note::None)
             note = outcome.note();
     } while (outcome.isOk() && m_document->hasPending());

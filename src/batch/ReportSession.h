@@ -5,9 +5,11 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -20,12 +22,14 @@ class ReportDocument;
 // to the window's close. Appended pictures are written at once for a manual
 // save and in batches (at most every two seconds) during a batch run.
 // Pictures stay bound to the document they were accepted for: the target
-// cannot change while some of them wait to be written.
-class ReportSession {
+// cannot change while some of them wait to be written. During a batch run a
+// timer starts the writes that are due also while a dialog holds the run up.
+class ReportSession : public QObject {
+    Q_OBJECT
 public:
     // The clock times the writes of a batch.
-    explicit ReportSession(const Clock& clock);
-    ~ReportSession();
+    explicit ReportSession(const Clock& clock, QObject* parent = nullptr);
+    ~ReportSession() override;
 
     // Makes path the target and checks it. Refused while pictures wait for
     // another target (write or discard them first). A target that fails the
@@ -78,6 +82,13 @@ public:
     void release();
 
     static constexpr qint64 kBatchWriteIntervalMs = 2000;
+
+signals:
+    // A write running in the background has ended; its outcome is taken by
+    // the next flushIfDue, waitForRoom or flushYielding.
+    void backgroundWriteEnded();
+
+public:
     // Pictures that may wait in memory while the target cannot be written;
     // beyond them no picture is accepted.
     static constexpr int kMaxPendingPictures = 2000;
@@ -89,6 +100,10 @@ public:
 private:
     Outcome openTarget();
     Outcome counted(Outcome outcome, int pendingBefore);
+    void startBackgroundWrite();
+    // Lets events run until the background write ends, then takes it.
+    Outcome awaitBackgroundWrite(EventYield& yield);
+    void writeIfDueNow();
     Outcome capacityReached(const QString& cause) const;
     void noteUnusedPlaceholders();
 
@@ -106,6 +121,10 @@ private:
     const Clock& m_clock;
     int m_maxPending = kMaxPendingPictures;
     std::function<void()> m_beforeCommit;
+    // Starts the writes that are due while a batch runs.
+    QTimer m_interval;
+    // What a write the timer took came to, for the next flushIfDue to say.
+    Outcome m_untold;
     // When the last write started; invalid before the target was opened.
     QDateTime m_lastWrite;
 };

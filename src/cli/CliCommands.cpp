@@ -128,6 +128,8 @@ public:
                  << Qt::flush;
     }
 
+    EventYield& events() override { return m_run.yield; }
+
 private:
     Run& m_run;
     const CliOptions& m_options;

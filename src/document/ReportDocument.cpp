@@ -743,7 +743,7 @@ void ReportDocument::discardPending() {
     m_pendingPictures = 0;
 }
 
-void ReportDocument::flushInBackground() {
+void ReportDocument::flushInBackground(std::function<void()> ended) {
     if (m_inFlight || m_pending.empty())
         return;
     auto inFlight = std::make_unique<InFlight>();
@@ -754,16 +754,25 @@ void ReportDocument::flushInBackground() {
     // The worker only reads the snapshot and this object's path; pastes made
     // meanwhile go to the fresh pending list.
     inFlight->result =
-        std::async(std::launch::async, [this, items = inFlight->items, existed = m_existed] {
-            return write(items, existed);
+        std::async(std::launch::async, [this, items = inFlight->items, existed = m_existed,
+                                        flag = inFlight->ended, ended = std::move(ended)] {
+            Written result = write(items, existed);
+            flag->store(true);
+            if (ended)
+                ended();
+            return result;
         });
     m_inFlight = std::move(inFlight);
+}
+
+bool ReportDocument::writeEnded() const {
+    return !m_inFlight || m_inFlight->ended->load();
 }
 
 std::optional<Outcome> ReportDocument::finishBackgroundWrite(bool wait) {
     if (!m_inFlight)
         return Outcome::ok();
-    if (!wait && m_inFlight->result.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+    if (!wait && !writeEnded())
         return std::nullopt;
     Outcome outcome = written(m_inFlight->result.get());
     if (!outcome.isOk()) {

@@ -94,8 +94,12 @@ public:
 
     // Starts writing everything pending on a worker thread and returns at
     // once; pastes may go on meanwhile. Does nothing while a write runs.
-    void flushInBackground();
+    // `ended` runs on the worker thread once the write has ended.
+    void flushInBackground(std::function<void()> ended = {});
     bool isWriting() const { return m_inFlight != nullptr; }
+    // Whether the background write has ended, so that finishing it does not
+    // wait (true when none runs).
+    bool writeEnded() const;
     // The outcome of the background write (a success when there was none);
     // after a failure its pictures are pending again. Nothing while it still
     // runs and wait is false.
@@ -114,6 +118,9 @@ private:
         PendingList items;
         int pictures = 0;
         std::future<Written> result;
+        // Set on the worker when the write has ended, just before its
+        // result is handed over.
+        std::shared_ptr<std::atomic<bool>> ended = std::make_shared<std::atomic<bool>>(false);
     };
 
     // Writes the items to the file as it is on disk now; safe on any thread.

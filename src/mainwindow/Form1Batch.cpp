@@ -47,7 +47,7 @@ public:
         m_form.batchProblem(errorreport::text(description, errorreport::ContactLine::Save));
     }
     bool stopRequested() const override { return m_form.m_batch->stopRequested; }
-    void letEventsRun() override { m_form.m_platform.yield->yieldEvents(); }
+    EventYield& events() override { return *m_form.m_platform.yield; }
 
 private:
     Form1& m_form;

@@ -78,8 +78,14 @@ public:
 class CountingYield : public EventYield {
 public:
     void yieldEvents() override;
+    // Waits as the real one does, and counts it.
+    void waitUntil(const std::function<bool()>& done) override {
+        ++waits;
+        EventYield::waitUntil(done);
+    }
 
     int count = 0;
+    int waits = 0;
     std::function<void(int)> onYield;
 };
 
