@@ -138,9 +138,14 @@ void TestBatchDocument::batchIgnoresCommandsWhileRunning() {
         m_form->importData();
         m_form->save();
         QVERIFY(!m_form->generate());
+        m_form->openFiles({m_dir->filePath(QStringLiteral("other.docx"))});
     };
     m_form->runBatch();
     QCOMPARE(m_fakes->dialogs.dialogsShown, dialogsBefore);
+    // A file handed over meanwhile changes nothing, and says so.
+    QCOMPARE(target()->text(), m_docx);
+    QVERIFY(m_fakes->dialogs.criticalTexts().value(0).startsWith(
+        QStringLiteral("正在生成驻波图或进行批处理")));
     QCOMPARE(docxinspect::pictureDescriptions(m_docx).size(), 6);
     for (const QString& name : blocked)
         QVERIFY(button(name)->isEnabled());

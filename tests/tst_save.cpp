@@ -12,11 +12,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -39,6 +41,8 @@ private slots:
     void closeAsksEachTimePicturesWait();
     void switchingTargetKeepsWaitingPictures_data();
     void switchingTargetKeepsWaitingPictures();
+    void filesHandedToTheWindow_data();
+    void filesHandedToTheWindow();
 };
 
 void TestSave::cancelledFirstSaveChangesNothing() {
@@ -271,6 +275,71 @@ void TestSave::switchingTargetKeepsWaitingPictures() {
     } else {
         QCOMPARE(docxinspect::pictureDescriptions(other).size(), 1);
     }
+}
+
+void TestSave::filesHandedToTheWindow_data() {
+    QTest::addColumn<QString>("how"); // "argument", "window" or "save location": dropped there
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("said");   // the start of the one message, if any
+    QTest::addColumn<bool>("targetSet"); // the document given becomes the target
+    QTest::addColumn<bool>("imported");  // the workbook given is imported
+    const QStringList both{QStringLiteral("report.docx"), QStringLiteral("complete.xlsx")};
+    QTest::newRow("document and workbook named") << "argument" << both << "" << true << true;
+    QTest::newRow("dropped on the window") << "window" << both << "" << true << true;
+    QTest::newRow("document dropped on the save location")
+        << "save location" << QStringList{QStringLiteral("report.docx")} << "" << true << false;
+    // As the import command: a workbook wants a document first, and is
+    // imported right after the first save.
+    QTest::newRow("workbook before any document")
+        << "argument" << QStringList{QStringLiteral("complete.xlsx")} << "对不起，您必须先" << false
+        << true;
+    QTest::newRow("another kind of file") << "window" << QStringList{QStringLiteral("notes.txt")}
+                                          << "不能打开“notes.txt”" << false << false;
+}
+
+void TestSave::filesHandedToTheWindow() {
+    QFETCH(QString, how);
+    QFETCH(QStringList, files);
+    QFETCH(QString, said);
+    QFETCH(bool, targetSet);
+    QFETCH(bool, imported);
+    QStringList paths;
+    for (const QString& file : files)
+        paths.append(file.endsWith(u".xlsx") ? workbookData(file) : m_dir->filePath(file));
+    if (how == u"argument") {
+        m_form->openFiles(paths);
+    } else {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& path : paths)
+            urls.append(QUrl::fromLocalFile(path));
+        data.setUrls(urls);
+        // As a drag ends: it enters, is accepted, and drops.
+        QWidget* onto = how == u"window" ? static_cast<QWidget*>(m_form) : target();
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(onto, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(onto, &drop);
+    }
+    const QStringList messages = [this] {
+        QStringList texts;
+        for (const auto& message : m_fakes->dialogs.messages)
+            texts.append(message.text);
+        return texts;
+    }();
+    QCOMPARE(messages.size(), said.isEmpty() ? 0 : 1);
+    if (!said.isEmpty())
+        QVERIFY2(messages[0].startsWith(said), qPrintable(messages[0]));
+    QCOMPARE(target()->text(), targetSet ? m_docx : QString());
+    if (!targetSet && imported) {
+        QCOMPARE(listLines().size(), 0);
+        m_form->generate();
+        m_fakes->dialogs.fileAnswers = {m_docx};
+        m_form->save();
+    }
+    QCOMPARE(listLines().size(), imported ? 6 : 0);
+    QCOMPARE(m_fakes->dialogs.dialogsShown, !targetSet && imported ? 1 : 0);
 }
 
 QTEST_MAIN(TestSave)

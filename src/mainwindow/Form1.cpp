@@ -111,6 +111,10 @@ void Form1::buildWindow() {
     buildBatchConsole();
     buildStatusLine();
 
+    // Workbooks and documents may be dropped on the window.
+    setAcceptDrops(true);
+    m_saveLocation->installEventFilter(this);
+
     m_clock = new QTimer(this);
     m_clock->setObjectName(QStringLiteral("Timer1"));
     m_clock->setInterval(1000);

@@ -51,10 +51,17 @@ public slots:
     void importData();
     // Starts the batch; while it runs, asks whether to stop it.
     void runBatch();
+    // Files handed to the window (by the command line or dropped on it): a
+    // .docx becomes the target as if chosen for a save, a workbook is
+    // imported as if chosen for an import; anything else is refused.
+    void openFiles(const QStringList& paths);
     void clockTick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Services;
@@ -105,6 +112,9 @@ private:
     void batchProblem(const QString& text);
     bool askToStopBatch(bool closing);
     void readxsl();
+    void importWorkbook(QString path);
+    void importGiven(const QString& path);
+    void useDocument(const QString& path);
     bool confirmLargeBatch();
     bool prepareBatchTarget();
     void processBatch();
@@ -147,6 +157,9 @@ private:
     // An import found rows, so the batch can run.
     bool m_batchAvailable = false;
     QString m_importedPath;
+    // A workbook handed to the window before any document was chosen: it is
+    // imported once the first save has chosen one.
+    QString m_workbookAfterSave;
     int m_importedRows = 0;
     int m_importedEmptyRows = 0;
     // Batches of more rows with values than this are confirmed first.

@@ -75,8 +75,13 @@ void Form1::readxsl() {
     const QString path = m_platform.dialogs->openFileName(
         QStringLiteral("选择驻波数据工作簿"),
         QStringLiteral("Excel 工作簿 (*.xls *.xlsx);;所有文件 (*)"), false);
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        importWorkbook(path);
+}
+
+// By value: the path may be the waiting workbook that this forgets.
+void Form1::importWorkbook(QString path) {
+    m_workbookAfterSave.clear();
     m_importedPath = path;
     m_importedRows = 0;
     m_importedEmptyRows = 0;

@@ -118,6 +118,9 @@ void Form1::saveOperation() {
     }
     showSaveResult(outcome);
     showTemplateNotices();
+    // A workbook given before there was a document is imported now.
+    if (!m_workbookAfterSave.isEmpty())
+        importWorkbook(m_workbookAfterSave);
     const QString failure =
         !outcome.isOk() ? outcome.message()
         : onClipboard   ? QString()
