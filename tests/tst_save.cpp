@@ -41,6 +41,7 @@ private slots:
     void closeAsksEachTimePicturesWait();
     void switchingTargetKeepsWaitingPictures_data();
     void switchingTargetKeepsWaitingPictures();
+    void foldersUsedLastAreRemembered();
     void filesHandedToTheWindow_data();
     void filesHandedToTheWindow();
 };
@@ -275,6 +276,35 @@ void TestSave::switchingTargetKeepsWaitingPictures() {
     } else {
         QCOMPARE(docxinspect::pictureDescriptions(other).size(), 1);
     }
+}
+
+// Each kind of file dialog starts where a file of its kind was used last, and
+// offers the files used last, kept between runs.
+void TestSave::foldersUsedLastAreRemembered() {
+    using Kind = RecentFiles::Kind;
+    QDir(m_dir->path()).mkpath(QStringLiteral("books"));
+    const QString book = m_dir->filePath(QStringLiteral("books/a.xlsx"));
+    QVERIFY(QFile::copy(workbookData(QStringLiteral("complete.xlsx")), book));
+    m_fakes->dialogs.fileAnswers = {m_docx, book};
+    m_form->generate();
+    m_form->save();
+    m_form->importData();
+    QCOMPARE(m_fakes->dialogs.kindsAsked, (QList<Kind>{Kind::Document, Kind::Workbook}));
+    QCOMPARE(m_fakes->dialogs.used.size(), 2);
+
+    RecentFiles recent(m_fakes->settings);
+    for (const auto& [kind, path] : m_fakes->dialogs.used)
+        recent.remember(kind, path);
+    QCOMPARE(recent.folder(Kind::Workbook), m_dir->filePath(QStringLiteral("books")));
+    QCOMPARE(recent.folder(Kind::Document), m_dir->path());
+    // The latest first, each once, at most a few, and only those still there.
+    for (int i = 0; i < RecentFiles::kKept + 2; ++i)
+        recent.remember(Kind::Workbook, m_dir->filePath(QStringLiteral("gone%1.xlsx").arg(i)));
+    recent.remember(Kind::Workbook, book);
+    QCOMPARE(recent.files(Kind::Workbook), QStringList{book});
+    QCOMPARE(m_fakes->settings.value(QStringLiteral("recent/workbooks")).toStringList().size(),
+             RecentFiles::kKept);
+    QCOMPARE(recent.files(Kind::Document), QStringList{m_docx});
 }
 
 void TestSave::filesHandedToTheWindow_data() {

@@ -53,12 +53,12 @@ template <typename W> W* place(W* widget, const QString& name, const QRect& geom
 
 // The real services, used for whatever the caller did not provide.
 struct Form1::Services {
-    explicit Services(QWidget* window) : dialogs(window) {}
+    explicit Services(QWidget* window) : dialogs(window, settings) {}
+    QSettings settings;
     QtDialogs dialogs;
     SystemClock clock;
     QtClipboard clipboard;
     QtEventYield yield;
-    QSettings settings;
     QtDesktop desktop;
 };
 

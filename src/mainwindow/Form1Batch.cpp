@@ -74,7 +74,7 @@ void Form1::importData() {
 void Form1::readxsl() {
     const QString path = m_platform.dialogs->openFileName(
         QStringLiteral("选择驻波数据工作簿"),
-        QStringLiteral("Excel 工作簿 (*.xls *.xlsx);;所有文件 (*)"), false);
+        QStringLiteral("Excel 工作簿 (*.xls *.xlsx);;所有文件 (*)"), Dialogs::FileKind::Workbook);
     if (!path.isEmpty())
         importWorkbook(path);
 }
@@ -82,6 +82,7 @@ void Form1::readxsl() {
 // By value: the path may be the waiting workbook that this forgets.
 void Form1::importWorkbook(QString path) {
     m_workbookAfterSave.clear();
+    m_platform.dialogs->noteUsed(Dialogs::FileKind::Workbook, path);
     m_importedPath = path;
     m_importedRows = 0;
     m_importedEmptyRows = 0;
@@ -140,6 +141,7 @@ bool Form1::prepareBatchTarget() {
         return true;
     if (path == m_report->targetPath())
         return true;
+    m_platform.dialogs->noteUsed(Dialogs::FileKind::Document, path);
     const Outcome outcome = m_report->setTarget(path);
     if (outcome.isOk() || outcome.kind() == Outcome::Kind::Busy)
         return true;

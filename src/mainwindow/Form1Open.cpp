@@ -97,6 +97,7 @@ void Form1::useDocument(const QString& path) {
     if (switchTarget(path, QStringLiteral("以后保存的驻波图")) == Switch::KeepOld)
         return;
     m_saveLocation->setText(path);
+    m_platform.dialogs->noteUsed(Dialogs::FileKind::Document, path);
     const Outcome outcome = m_report->setTarget(path);
     if (!outcome.isOk() && outcome.kind() != Outcome::Kind::Busy) {
         m_platform.dialogs->critical(

@@ -39,9 +39,9 @@ void Form1::save() {
 }
 
 QString Form1::chooseTarget() {
-    QString chosen =
-        m_platform.dialogs->openFileName(QStringLiteral("选择要添加驻波图的报告文档"),
-                                         QStringLiteral("Word 文档 (*.docx);;所有文件 (*)"), true);
+    QString chosen = m_platform.dialogs->openFileName(
+        QStringLiteral("选择要添加驻波图的报告文档"),
+        QStringLiteral("Word 文档 (*.docx);;所有文件 (*)"), Dialogs::FileKind::Document);
     if (!chosen.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
         chosen += QStringLiteral(".docx");
     return chosen;
@@ -107,8 +107,10 @@ void Form1::saveOperation() {
     m_saveLocation->setText(path);
 
     Outcome outcome = Outcome::ok();
-    if (path != m_report->targetPath())
+    if (path != m_report->targetPath()) {
+        m_platform.dialogs->noteUsed(Dialogs::FileKind::Document, path);
         outcome = m_report->setTarget(path);
+    }
     if (outcome.isOk() || outcome.kind() == Outcome::Kind::Busy) {
         outcome = m_report->append(picture, text(Field::Segment));
         if (outcome.isOk()) {

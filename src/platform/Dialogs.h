@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/RecentFiles.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -36,10 +38,18 @@ public:
     virtual ~Dialogs() = default;
 
     virtual MessageAnswer show(const MessageBox& box) = 0;
-    // Asks for a file to open under the title saying what the file is for; with
-    // allowNew the user may also type a name that does not exist yet. Returns
-    // an empty string when the user cancels.
-    virtual QString openFileName(const QString& title, const QString& filter, bool allowNew) = 0;
+    // Asks for a file to open under the title saying what the file is for,
+    // starting in the folder used last for that kind; a document may also be
+    // a name that does not exist yet, a workbook must exist. Returns an
+    // empty string when the user cancels.
+    using FileKind = RecentFiles::Kind;
+    virtual QString openFileName(const QString& title, const QString& filter, FileKind kind) = 0;
+    // A file of the kind was used (chosen, named on the command line,
+    // dropped): the next dialog for that kind starts in its folder.
+    virtual void noteUsed(FileKind kind, const QString& path) {
+        (void)kind;
+        (void)path;
+    }
 
     // Input errors, warnings and error reports: critical (stop) icon, OK only.
     void critical(const QString& text) { show({MessageBox::Icon::Critical, text, {}, {}, 0, {}}); }

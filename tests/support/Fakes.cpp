@@ -9,8 +9,9 @@ MessageAnswer FakeDialogs::show(const MessageBox& box) {
     return asks && !answers.isEmpty() ? answers.takeFirst() : MessageAnswer{};
 }
 
-QString FakeDialogs::openFileName(const QString& title, const QString& filter, bool) {
+QString FakeDialogs::openFileName(const QString& title, const QString& filter, FileKind kind) {
     ++dialogsShown;
+    kindsAsked.append(kind);
     titlesAsked.append(title);
     filtersAsked.append(filter);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();

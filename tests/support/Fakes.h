@@ -27,7 +27,10 @@ public:
     };
 
     MessageAnswer show(const MessageBox& box) override;
-    QString openFileName(const QString& title, const QString& filter, bool allowNew) override;
+    QString openFileName(const QString& title, const QString& filter, FileKind kind) override;
+    void noteUsed(FileKind kind, const QString& path) override { used.append({kind, path}); }
+    QList<std::pair<FileKind, QString>> used;
+    QList<FileKind> kindsAsked;
 
     QList<Message> messages;
     QList<MessageBox> boxes; // every box shown, in full

@@ -4,8 +4,10 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace {
 
@@ -54,11 +56,31 @@ MessageAnswer QtDialogs::show(const MessageBox& box) {
             action && dialog.clickedButton() == action};
 }
 
-QString QtDialogs::openFileName(const QString& title, const QString& filter, bool allowNew) {
-    if (!allowNew)
-        return QFileDialog::getOpenFileName(m_parent, title, QString(), filter);
-    // A save-style dialog lets the user pick an existing file or type a new
-    // name; appending to an existing file is not an overwrite, so no prompt.
-    return QFileDialog::getSaveFileName(m_parent, title, QString(), filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+QString QtDialogs::openFileName(const QString& title, const QString& filter, FileKind kind) {
+    QFileDialog dialog(m_parent, title, m_recent.folder(kind), filter);
+    if (kind == FileKind::Document) {
+        // A save-style dialog lets the user pick an existing file or type a
+        // new name; appending to an existing file is not an overwrite.
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    QStringList folders;
+    for (const QString& file : m_recent.files(kind)) {
+        const QString folder = QFileInfo(file).absolutePath();
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
+    QList<QUrl> sidebar = dialog.sidebarUrls();
+    for (const QString& folder : folders)
+        if (!sidebar.contains(QUrl::fromLocalFile(folder)))
+            sidebar.append(QUrl::fromLocalFile(folder));
+    dialog.setSidebarUrls(sidebar);
+    dialog.setHistory(folders);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    const QString chosen = dialog.selectedFiles().first();
+    m_recent.remember(kind, chosen);
+    return chosen;
 }
