@@ -14,19 +14,7 @@ targets=("$@")
 build=${VELTRACE_FUZZ_BUILD_DIR:-$root/build-fuzz}
 
 # The project's own packages, and the compiler with its fuzzing runtime.
-bash "$root/scripts/setup.sh"
-missing=()
-for p in clang-14 libclang-rt-14-dev; do
-    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-    sudo=""
-    [[ $(id -u) -eq 0 ]] || sudo="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$root/scripts/setup.sh" --fuzz
 
 CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$build" -DVELTRACE_FUZZ=ON \
     -DVELTRACE_SANITIZE=ON -DBUILD_TESTING=OFF -DVELTRACE_BENCH=OFF >/dev/null
