@@ -1,0 +1,26 @@
+#pragma once
+
+#include "workbook/WorkbookGrid.h"
+#include "workbook/XlsxStyles.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace xlsxpackage {
+class Package;
+}
+
+// The cells of an .xlsx worksheet part.
+namespace xlsxsheet {
+
+struct SheetContext {
+    const QStringList& sharedStrings;
+    const xlsxstyles::Styles& styles;
+    bool date1904 = false;
+};
+
+// Reads the worksheet part `part` into `grid`; returns "" or the cause.
+QString read(xlsxpackage::Package& package, const QString& part, const SheetContext& context,
+             WorkbookGrid& grid);
+
+} // namespace xlsxsheet

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "workbook/CellValue.h"
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace xlsxpackage {
+class Package;
+}
+
+// The cell formats of an .xlsx workbook's styles part, as far as the reading of its
+// cells needs them: which parts of a date each one's number format shows.
+namespace xlsxstyles {
+
+using DateParts = CellValue::DateParts;
+
+struct Styles {
+    // Per cellXfs index: the date parts its number format shows, if any.
+    std::vector<std::optional<DateParts>> cellFormats;
+
+    std::optional<DateParts> partsOf(int styleIndex) const {
+        if (styleIndex < 0 || styleIndex >= static_cast<int>(cellFormats.size()))
+            return std::nullopt;
+        return cellFormats[styleIndex];
+    }
+};
+
+// Reads the styles part `part` into `styles`; returns "" or the cause.
+QString read(xlsxpackage::Package& package, const QString& part, Styles& styles);
+
+} // namespace xlsxstyles
