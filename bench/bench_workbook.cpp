@@ -27,6 +27,17 @@ QString largeWorkbook() {
     return path;
 }
 
+// A small workbook whose workbook part names its shared strings and styles `repeats`
+// times each (see make_repeated_parts.py).
+QString repeatedParts(int repeats) {
+    const QString path = QStringLiteral("/tmp/veltrace-bench-repeated-%1.xlsx").arg(repeats);
+    if (!QFile::exists(path))
+        QProcess::execute(QStringLiteral("/usr/bin/python3"),
+                          {QStringLiteral(VELTRACE_BENCH_DIR "/make_repeated_parts.py"),
+                           QString::number(repeats), path});
+    return path;
+}
+
 double peakResidentMegabytes() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
@@ -64,6 +75,10 @@ void registerAll() {
     add("BM_Open/large", largeWorkbook, false);
     add("BM_Open/descending-columns", hostile("descending-columns.xlsx"), false);
     add("BM_Open/long-format-many-styles", hostile("long-format-many-styles.xlsx"), false);
+    add(
+        "BM_Open/repeated-parts-100", [] { return repeatedParts(100); }, false);
+    add(
+        "BM_Open/repeated-parts-1000", [] { return repeatedParts(1000); }, false);
     add("BM_Open/large-doctype", hostile("large-doctype.xlsx"), true);
     add("BM_Open/ebcdic-doctype", hostile("ebcdic-doctype.xlsx"), true);
     add("BM_Open/mini-stream-loop", hostile("mini-stream-loop.xls"), true);

@@ -45,6 +45,25 @@ const Rows kBasicRows{
     {"4扇区", "1.3", "", "40", "09:30:00", ""},
 };
 
+// A zip of the given entries, stored uncompressed; its path, or "" when it could not
+// be written.
+QString writeZip(const QString& path, const QList<std::pair<const char*, QByteArray>>& entries) {
+    int error = 0;
+    zip_t* archive =
+        zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!archive)
+        return QString();
+    for (const auto& [name, data] : entries) {
+        const zip_int64_t index = zip_file_add(
+            archive, name, zip_source_buffer(archive, data.constData(), data.size(), 0), 0);
+        if (index < 0 || zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0)) {
+            zip_discard(archive);
+            return QString();
+        }
+    }
+    return zip_close(archive) == 0 ? path : QString();
+}
+
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -338,6 +357,11 @@ void TestWorkbook::readsRows_data() {
                 {"新", "乙", "丙", "", "", ""},
                 {"", "4", "", "", "", ""},
                 {"5", "", "", "", "", ""}};
+    // 13 KB whose workbook part names its shared strings (1.7 MB unpacked) and styles
+    // 1000 times each: read once per relationship, they ended in a failed allocation.
+    QTest::newRow("parts named by many relationships")
+        << workbookData(QStringLiteral("hostile/repeated-parts.xlsx"))
+        << Rows{{"1扇区", "1.18", "", "", "2026-12-07", ""}};
 }
 
 void TestWorkbook::readsRows() {
@@ -623,6 +647,37 @@ void TestWorkbook::refusesBadInput_data() {
                          zip_source_buffer(archive, sheets.constData(), sheets.size(), 0), 0) >= 0);
     QCOMPARE(zip_close(archive), 0);
     QTest::newRow("100000 sheets") << listed << QStringList{"“表0”、“表1”", "共 100000 个"};
+
+    // Styles and shared strings each within the limit of a part, 70 MiB together:
+    // what a package unpacks is limited as one part is.
+    const QByteArray rels =
+        "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"s.xml\"/>"
+        "<Relationship Id=\"rId2\" Type=\"x/styles\" Target=\"styles.xml\"/>"
+        "<Relationship Id=\"rId3\" Type=\"x/sharedStrings\" Target=\"strings.xml\"/>"
+        "</Relationships>";
+    const QByteArray book = "<workbook xmlns:r=\"urn:relationships\"><sheets>"
+                            "<sheet name=\"Sheet1\" r:id=\"rId1\"/></sheets></workbook>";
+    const QByteArray sheet = "<worksheet><sheetData/></worksheet>";
+    const QString large =
+        writeZip(m_dir.filePath("large-parts.xlsx"),
+                 {{"xl/workbook.xml", book},
+                  {"xl/_rels/workbook.xml.rels", rels},
+                  {"xl/s.xml", sheet},
+                  {"xl/styles.xml", "<styleSheet>" + QByteArray(40 << 20, ' ') + "</styleSheet>"},
+                  {"xl/strings.xml", "<sst>" + QByteArray(30 << 20, ' ') + "</sst>"}});
+    QVERIFY(!large.isEmpty());
+    QTest::newRow("parts past the limit of a package") << large << QStringList{"合计", "64 MiB"};
+    // A part named in two roles would be read twice.
+    const QByteArray twice =
+        "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"strings.xml\"/>"
+        "<Relationship Id=\"rId3\" Type=\"x/sharedStrings\" Target=\"strings.xml\"/>"
+        "</Relationships>";
+    const QString twoRoles = writeZip(m_dir.filePath("two-roles.xlsx"),
+                                      {{"xl/workbook.xml", book},
+                                       {"xl/_rels/workbook.xml.rels", twice},
+                                       {"xl/strings.xml", "<sst><si><t>1</t></si></sst>"}});
+    QVERIFY(!twoRoles.isEmpty());
+    QTest::newRow("part named in two roles") << twoRoles << QStringList{"xl/strings.xml", "重复"};
 }
 
 void TestWorkbook::refusesBadInput() {

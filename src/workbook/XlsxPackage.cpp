@@ -24,6 +24,11 @@ QString tooLarge(const QString& part) {
         .arg(part, QString::number(xlsxreader::kMaxPartBytes / (1024 * 1024)));
 }
 
+QString packageTooLarge(const QString& part) {
+    return QStringLiteral("工作簿各部件解压后合计超过 %1 MiB（读到部件“%2”时），拒绝读取")
+        .arg(QString::number(xlsxreader::kMaxPackageBytes / (1024 * 1024)), part);
+}
+
 QString doctype(const QString& part) {
     return QStringLiteral("部件“%1”含有文档类型声明（DTD），出于安全原因拒绝读取").arg(part);
 }
@@ -33,7 +38,9 @@ QString doctype(const QString& part) {
 // One part, unpacked as the XML reader asks for its bytes.
 class PartStream : public QIODevice {
 public:
-    PartStream(zip_file_t* file, const QString& part) : m_file(file), m_part(part) {
+    // `packageUnpacked` counts what is unpacked from every part of the package.
+    PartStream(zip_file_t* file, const QString& part, qint64& packageUnpacked)
+        : m_file(file), m_part(part), m_packageUnpacked(packageUnpacked) {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
     ~PartStream() override { zip_fclose(m_file); }
@@ -65,6 +72,7 @@ private:
     QString m_part;
     QString m_cause;
     qint64 m_unpacked = 0;
+    qint64& m_packageUnpacked;
     bool m_rootSeen = false;
     XmlPrologWatch m_prolog;
 };
@@ -78,8 +86,11 @@ qint64 PartStream::readData(char* data, qint64 maxSize) {
                         .arg(m_part, zipErrorDescription(zip_file_get_error(m_file))));
     // Never trust the size in the header: stop as soon as the limit is passed.
     m_unpacked += got;
+    m_packageUnpacked += got;
     if (m_unpacked > xlsxreader::kMaxPartBytes)
         return stop(tooLarge(m_part));
+    if (m_packageUnpacked > xlsxreader::kMaxPackageBytes)
+        return stop(packageTooLarge(m_part));
     if (!m_rootSeen) {
         if (m_prolog.feed(QByteArrayView(data, got)) == XmlPrologWatch::Verdict::Declaration)
             return stop(doctype(m_part));
@@ -115,14 +126,23 @@ bool Package::contains(const QString& name) const {
     return zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
 }
 
-namespace {
-
+bool Package::wasRead(const QString& name) const {
+    return m_read.contains(zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE));
+}
 // Opens a part for reading; null with `cause` set when it cannot be read.
-std::unique_ptr<PartStream> openPart(zip_t* archive, const QString& name, const QString& shown,
-                                     QString& cause) {
+std::unique_ptr<PartStream> PartReader::openPart(Package& package, const QString& name,
+                                                 QString& cause) {
+    zip_t* archive = package.m_archive;
+    const QString& shown = m_part;
     const zip_int64_t index = zip_name_locate(archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
     if (index < 0) {
         cause = QStringLiteral("缺少部件“%1”，文件不完整或不是 Excel 工作簿").arg(shown);
+        return nullptr;
+    }
+    if (package.m_read.contains(index)) {
+        cause = QStringLiteral("部件“%1”在工作簿中被当作不同的部件重复引用，"
+                               "文件已损坏或被篡改")
+                    .arg(shown);
         return nullptr;
     }
     zip_stat_t stat;
@@ -133,6 +153,11 @@ std::unique_ptr<PartStream> openPart(zip_t* archive, const QString& name, const 
     }
     if ((stat.valid & ZIP_STAT_SIZE) && stat.size > quint64(xlsxreader::kMaxPartBytes)) {
         cause = tooLarge(shown);
+        return nullptr;
+    }
+    if ((stat.valid & ZIP_STAT_SIZE) &&
+        stat.size > quint64(xlsxreader::kMaxPackageBytes - package.m_unpacked)) {
+        cause = packageTooLarge(shown);
         return nullptr;
     }
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
@@ -149,8 +174,11 @@ std::unique_ptr<PartStream> openPart(zip_t* archive, const QString& name, const 
                     : QStringLiteral("无法解压部件“%1”：%2").arg(shown, zipErrorDescription(code));
         return nullptr;
     }
-    return std::make_unique<PartStream>(file, shown);
+    package.m_read.insert(index);
+    return std::make_unique<PartStream>(file, shown, package.m_unpacked);
 }
+
+namespace {
 
 // Characters XML cannot carry are written as _xHHHH_.
 QString decodeEscapes(const QString& text) {
@@ -176,9 +204,9 @@ QString decodeEscapes(const QString& text) {
 
 } // namespace
 
-PartReader::PartReader(const Package& package, const QString& part) : m_part(shorttext::cut(part)) {
+PartReader::PartReader(Package& package, const QString& part) : m_part(shorttext::cut(part)) {
     QString cause;
-    m_stream = openPart(package.archive(), part, m_part, cause);
+    m_stream = openPart(package, part, cause);
     if (m_stream)
         setDevice(m_stream.get());
     else

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QXmlStreamReader>
 
+#include <QSet>
+
 #include <memory>
 
 typedef struct zip zip_t;
@@ -10,7 +12,9 @@ typedef struct zip zip_t;
 // The zip package of an .xlsx workbook and XML readers over its parts. A part is
 // unpacked while it is parsed, a piece at a time, so that a large sheet is never held
 // as a whole in memory; the size limits are applied as the bytes come, and a document
-// type declaration stops the reading where it begins.
+// type declaration stops the reading where it begins. Each part is read at most once,
+// and what is unpacked from all the parts of one package together is limited as one
+// part is, however often its relationships name a part.
 namespace xlsxpackage {
 
 class Package {
@@ -24,10 +28,15 @@ public:
     QString open(const QString& path);
     // Part names are compared without regard to letter case.
     bool contains(const QString& name) const;
-    zip_t* archive() const { return m_archive; }
+    // Whether the part `name` has been opened for reading already.
+    bool wasRead(const QString& name) const;
 
 private:
+    friend class PartReader;
+
     zip_t* m_archive = nullptr;
+    qint64 m_unpacked = 0; // from all the parts read so far
+    QSet<qint64> m_read;   // the entries opened for reading
 };
 
 class PartStream;
@@ -36,7 +45,8 @@ class PartStream;
 // them any entity definitions) and words its failures with the part's name.
 class PartReader : public QXmlStreamReader {
 public:
-    PartReader(const Package& package, const QString& part);
+    // A part that was read before is not read again: the reader fails with the cause.
+    PartReader(Package& package, const QString& part);
     ~PartReader();
 
     // Reads the next token; false at the end of the document or on failure.
@@ -60,6 +70,8 @@ public:
     const QString& part() const { return m_part; }
 
 private:
+    std::unique_ptr<PartStream> openPart(Package& package, const QString& name, QString& cause);
+
     std::unique_ptr<PartStream> m_stream;
     QString m_part;
     QString m_cause;

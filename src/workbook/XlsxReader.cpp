@@ -154,7 +154,8 @@ QString findSheetPart(const QHash<QString, Relationship>& rels, const QString& r
     return QString();
 }
 
-// The styles and shared strings the workbook's relationships lead to.
+// The styles and shared strings the workbook's relationships lead to, each part once
+// however many relationships name it.
 QString readSharedParts(Package& package, const QString& workbookPart,
                         const QHash<QString, Relationship>& rels, xlsxstyles::Styles& styles,
                         QStringList& sharedStrings) {
@@ -162,10 +163,12 @@ QString readSharedParts(Package& package, const QString& workbookPart,
         if (rel.external)
             continue;
         const QString part = resolveTarget(workbookPart, rel.target);
+        if (part.isEmpty() || package.wasRead(part))
+            continue;
         QString cause;
-        if (typeIs(rel, QLatin1String("styles")) && !part.isEmpty())
+        if (typeIs(rel, QLatin1String("styles")))
             cause = xlsxstyles::read(package, part, styles);
-        else if (typeIs(rel, QLatin1String("sharedStrings")) && !part.isEmpty())
+        else if (typeIs(rel, QLatin1String("sharedStrings")))
             cause = readSharedStrings(package, part, sharedStrings);
         if (!cause.isEmpty())
             return cause;

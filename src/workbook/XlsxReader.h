@@ -11,8 +11,10 @@
 // sheet's limits end the reading.
 namespace xlsxreader {
 
-// Unpacked size limit of one part, and the number of entries a package may hold.
+// Unpacked size limit of one part and of all the parts read from one package together,
+// and the number of entries a package may hold.
 constexpr qint64 kMaxPartBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxPackageBytes = kMaxPartBytes;
 constexpr qint64 kMaxEntries = 10000;
 
 // Fills `grid` with the cells of the sheet named `sheetName`. Returns "" on success,

@@ -360,6 +360,30 @@ def write_costly_packages():
         b'<?xml version="1.0" encoding="IBM037"?>'
         + ("<!DOCTYPE worksheet [<!--%s-->]>\n%s" % ("x" * 60000000, sheet)).encode("cp037"))
     write_hostile("ebcdic-doctype.xlsx", ebcdic)
+    write_repeated_parts()
+
+
+def write_repeated_parts():
+    """13 KB: a workbook part whose relationships name the shared strings and the styles
+    1000 times each. The strings unpack to 1.7 MB; read once per relationship they cost
+    1.7 GB of unpacking and ended in a failed allocation. Also a seed of the fuzzer."""
+    rels = [("rId1", "worksheet", "worksheets/sheet1.xml")]
+    for i in range(1000):
+        rels += [("rIdS%d" % i, "sharedStrings", "sharedStrings.xml"),
+                 ("rIdT%d" % i, "styles", "styles.xml")]
+    parts = single_sheet_package(
+        '<row r="1"><c r="A1" t="s"><v>0</v></c></row>'
+        '<row r="2"><c r="A2" t="s"><v>1</v></c><c r="B2"><v>1.18</v></c>'
+        '<c r="E2" s="1"><v>46363</v></c></row>')
+    parts["xl/_rels/workbook.xml.rels"] = rels_xml(rels)
+    parts["xl/sharedStrings.xml"] = (
+        '<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<sst xmlns="%s">'
+        '<si><t>驻波段</t></si><si><t>1扇区</t></si>%s</sst>'
+        % (NS_MAIN, "<si><t>x</t></si>" * 100000))
+    for path in (os.path.join("hostile", "repeated-parts.xlsx"),
+                 os.path.join("..", "..", "..", "fuzz", "corpus", "fuzz_xlsx",
+                              "hostile-repeated-parts.xlsx")):
+        write_zip(path, parts)
 
 
 def write_duplicate_entries():
