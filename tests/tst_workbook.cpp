@@ -544,6 +544,12 @@ void TestWorkbook::refusesBadInput_data() {
         << workbookData(QStringLiteral("protected.xlsx")) << QStringList{"密码"};
     QTest::newRow("password .xlsx named .xls")
         << copy("protected.xlsx", "protected-renamed.xls") << QStringList{"密码"};
+    // Compound files without a workbook stream, told apart before FreeXL reads them.
+    QTest::newRow("Word document named .xls")
+        << workbookData(QStringLiteral("word-document.xls")) << QStringList{"Word 文档"};
+    QTest::newRow("other compound file named .xls")
+        << workbookData(QStringLiteral("other-compound.xls"))
+        << QStringList{"复合文档", "没有 Excel 工作簿"};
 
     const auto hostile = [&](const char* name, QStringList mentions) {
         QTest::newRow(name) << workbookData(QStringLiteral("hostile/") + QLatin1String(name))

@@ -85,8 +85,21 @@ CellValue cellOf(const FreeXL_CellValue& value) {
     }
 }
 
+// A compound file without the stream FreeXL reads a workbook from: the cause, naming
+// what it is where its streams tell; "" when the stream is there.
+QString missingWorkbookCause(const QStringList& streamNames) {
+    if (streamNames.contains(QLatin1String("Workbook")) ||
+        streamNames.contains(QLatin1String("Book")))
+        return QString();
+    if (streamNames.contains(QLatin1String("WordDocument")))
+        return QStringLiteral("这是 Word 文档，不是 Excel 工作簿；请选择 .xls 或 .xlsx 工作簿");
+    return QStringLiteral("这是一个复合文档文件，但其中没有 Excel 工作簿"
+                          "（可能是其他 Office 文件，或只是改了扩展名）");
+}
+
 // What the compound structure tells before FreeXL reads the workbook: that it
-// is encrypted, that it is damaged, or that its records cannot be trusted.
+// is encrypted, that it is damaged, that it holds no workbook, or that its records
+// cannot be trusted.
 QString checkStructure(const xlsreader::CompoundFile& structure) {
     // What Excel writes for a password-protected .xlsx.
     const bool encryptedPackage =
@@ -96,6 +109,11 @@ QString checkStructure(const xlsreader::CompoundFile& structure) {
         return protectedCause();
     if (!structure.cause.isEmpty())
         return structure.cause;
+    // Every sound compound file names at least its root; none were read from a file
+    // that is not one.
+    if (!structure.streamNames.isEmpty())
+        if (const QString cause = missingWorkbookCause(structure.streamNames); !cause.isEmpty())
+            return cause;
     return xlsreader::checkRecords(structure.workbook);
 }
 

@@ -535,6 +535,15 @@ def write_compound_file(path, streams):
         out.write(header + struct.pack("<%dI" % len(fat), *fat) + directory + data)
 
 
+def write_other_compound_files():
+    """Compound files that hold no workbook stream: a Word document (its WordDocument
+    stream) and a file of some other program, each as if renamed to .xls."""
+    write_compound_file(os.path.join(HERE, "word-document.xls"),
+                        [("WordDocument", b"\xec\xa5\xc1\x00".ljust(4096, b"\0"))])
+    write_compound_file(os.path.join(HERE, "other-compound.xls"),
+                        [("Contents", b"\0" * 4096)])
+
+
 def write_long_texts():
     """Texts longer than one BIFF record. xlwt splits a shared string that does not fit
     into the rest of the table record and carries it on in a CONTINUE record: in
@@ -641,6 +650,7 @@ def main():
     write_last_row()
     write_duplicate_entries()
     write_protected_xlsx()
+    write_other_compound_files()
     write_long_texts()
     write_split_string_past_continuation()
     write_mini_stream_loop()
