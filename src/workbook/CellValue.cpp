@@ -14,11 +14,35 @@ constexpr double kLastSerial = 2958466.0;
 // Serial 1462 is 1904-01-01, day 0 of the 1904 date system.
 constexpr double k1904Offset = 1462.0;
 
+// Writes `value` (below 10^digits) with `digits` digits, leading zeros included.
+char* putDigits(char* out, qint64 value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10)
+        out[i] = char('0' + value % 10);
+    return out + digits;
+}
+
 QString timeText(qint64 secondOfDay) {
-    return QStringLiteral("%1:%2:%3")
-        .arg(secondOfDay / 3600, 2, 10, QLatin1Char('0'))
-        .arg(secondOfDay / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(secondOfDay % 60, 2, 10, QLatin1Char('0'));
+    char text[8];
+    putDigits(text, secondOfDay / 3600, 2);
+    text[2] = ':';
+    putDigits(text + 3, secondOfDay / 60 % 60, 2);
+    text[5] = ':';
+    putDigits(text + 6, secondOfDay % 60, 2);
+    return QString::fromLatin1(text, sizeof text);
+}
+
+// yyyy-MM-dd.
+QString dateText(const QDate& date) {
+    // A serial a moment before 10000-01-01 is shown rounded up to that day.
+    if (date.year() < 1000 || date.year() > 9999)
+        return date.toString(QStringLiteral("yyyy-MM-dd"));
+    char text[10];
+    putDigits(text, date.year(), 4);
+    text[4] = '-';
+    putDigits(text + 5, date.month(), 2);
+    text[7] = '-';
+    putDigits(text + 8, date.day(), 2);
+    return QString::fromLatin1(text, sizeof text);
 }
 
 // The 1900 date system counts 1900-02-29, a day that never was (serial 60), so
@@ -30,7 +54,7 @@ QString serialDateText(qint64 day) {
         return QStringLiteral("1900-02-29");
     const QDate date =
         day < 60 ? QDate(1899, 12, 31).addDays(day) : QDate(1899, 12, 30).addDays(day);
-    return date.toString(QStringLiteral("yyyy-MM-dd"));
+    return dateText(date);
 }
 
 double serialOfDate(const QDate& date) {

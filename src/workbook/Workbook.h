@@ -11,7 +11,8 @@
 // to its last row holding a value; an empty row in between is a row of empty cells.
 // A column that mixes numbers and texts reads as text throughout.
 //
-// .xls is read through FreeXL, .xlsx through libzip and Qt's XML reader; which one
+// .xls is read through FreeXL, .xlsx through libzip and XML readers (a fast one of
+// its own for the sheet, Qt's for the rest; see XlsxReader.h); which one
 // is decided by the file's content, so a workbook with the wrong extension still
 // opens. The whole sheet is read by open(); nothing stays open on the file.
 class Workbook {

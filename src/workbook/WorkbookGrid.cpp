@@ -33,20 +33,24 @@ void WorkbookGrid::set(int row, int column, const CellValue& value) {
 void WorkbookGrid::sort() const {
     if (m_sorted)
         return;
-    std::stable_sort(m_cells.begin(), m_cells.end(), [](const Cell& a, const Cell& b) {
-        return before(a.row, a.column, b.row, b.column);
+    // The cells' places in order of row, column and then the order they were given:
+    // sorted as small keys, then each cell moved once into its place.
+    struct Place {
+        quint64 key;
+        std::size_t index;
+    };
+    std::vector<Place> places(m_cells.size());
+    for (std::size_t i = 0; i < m_cells.size(); ++i)
+        places[i] = {quint64(m_cells[i].row) << 32 | quint32(m_cells[i].column), i};
+    std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
+        return a.key < b.key || (a.key == b.key && a.index < b.index);
     });
     // Of the cells given more than once, the last given stands.
-    auto kept = m_cells.begin();
-    for (auto it = m_cells.begin(); it != m_cells.end(); ++it) {
-        const auto next = std::next(it);
-        if (next != m_cells.end() && next->row == it->row && next->column == it->column)
-            continue;
-        if (kept != it)
-            *kept = std::move(*it);
-        ++kept;
-    }
-    m_cells.erase(kept, m_cells.end());
+    std::deque<Cell> sorted;
+    for (std::size_t i = 0; i < places.size(); ++i)
+        if (i + 1 == places.size() || places[i + 1].key != places[i].key)
+            sorted.push_back(std::move(m_cells[places[i].index]));
+    m_cells.swap(sorted);
     m_sorted = true;
 }
 
@@ -93,7 +97,9 @@ void WorkbookGrid::clear() {
 void WorkbookGrid::textForMixedColumns(int firstRow) {
     // Kinds seen per column, one bit per kind.
     std::vector<unsigned> kinds(kMaxColumns);
-    const auto from = m_cells.begin() + (find(firstRow, 0) - m_cells.cbegin());
+    // Found first: putting the cells in order replaces the container.
+    const auto first = find(firstRow, 0);
+    const auto from = m_cells.begin() + (first - m_cells.cbegin());
     for (auto it = from; it != m_cells.end(); ++it)
         kinds[it->column] |= 1u << static_cast<unsigned>(it->value.kind);
 
@@ -127,22 +133,42 @@ QString workbookgrid::missingSheetCause(const QStringList& names, const QString&
         .arg(wanted, shorttext::quotedList(names));
 }
 
+namespace {
+
+// The upper case of a reference's letter; ASCII without a call into the library.
+char16_t upper(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u >= 'a' && u <= 'z' ? char16_t(u - 'a' + 'A') : u;
+    return c.toUpper().unicode();
+}
+
+// The value of a decimal digit of any script, -1 for another character.
+int digit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return u >= '0' && u <= '9' ? u - '0' : -1;
+    return c.isDigit() ? c.digitValue() : -1;
+}
+
+} // namespace
+
 bool workbookgrid::parseReference(QStringView reference, int& row, int& column) {
     qsizetype i = 0;
     qint64 col = 0;
     while (i < reference.size() && i < 4) {
-        const QChar c = reference[i].toUpper();
-        if (c < QLatin1Char('A') || c > QLatin1Char('Z'))
+        const char16_t c = upper(reference[i]);
+        if (c < 'A' || c > 'Z')
             break;
-        col = col * 26 + (c.unicode() - 'A' + 1);
+        col = col * 26 + (c - 'A' + 1);
         ++i;
     }
     if (i == 0 || i > 3 || col > WorkbookGrid::kMaxColumns)
         return false;
     qint64 number = 0;
     const qsizetype digitsStart = i;
-    while (i < reference.size() && reference[i].isDigit() && i - digitsStart < 8) {
-        number = number * 10 + reference[i].digitValue();
+    while (i < reference.size() && digit(reference[i]) >= 0 && i - digitsStart < 8) {
+        number = number * 10 + digit(reference[i]);
         ++i;
     }
     if (i == digitsStart || i != reference.size() || number < 1 || number > WorkbookGrid::kMaxRows)

@@ -1,106 +1,17 @@
 #include "workbook/XlsxPackage.h"
 
 #include "common/ShortText.h"
+#include "workbook/XlsxPartStream.h"
 #include "workbook/XlsxReader.h"
-#include "zip/XmlProlog.h"
+#include "workbook/XlsxRichText.h"
 #include "zip/ZipEntries.h"
 #include "zip/ZipErrors.h"
 
 #include <QFile>
-#include <QIODevice>
 
 #include <zip.h>
 
 namespace xlsxpackage {
-
-namespace {
-
-// Before its root element a part holds an XML declaration and perhaps a comment; more
-// than this there is refused, whatever the encoding the watch for "<!DOCTYPE" can read.
-constexpr qint64 kMaxPrologBytes = 64 * 1024;
-
-QString tooLarge(const QString& part) {
-    return QStringLiteral("部件“%1”解压后超过 %2 MiB，拒绝读取")
-        .arg(part, QString::number(xlsxreader::kMaxPartBytes / (1024 * 1024)));
-}
-
-QString packageTooLarge(const QString& part) {
-    return QStringLiteral("工作簿各部件解压后合计超过 %1 MiB（读到部件“%2”时），拒绝读取")
-        .arg(QString::number(xlsxreader::kMaxPackageBytes / (1024 * 1024)), part);
-}
-
-QString doctype(const QString& part) {
-    return QStringLiteral("部件“%1”含有文档类型声明（DTD），出于安全原因拒绝读取").arg(part);
-}
-
-} // namespace
-
-// One part, unpacked as the XML reader asks for its bytes.
-class PartStream : public QIODevice {
-public:
-    // `packageUnpacked` counts what is unpacked from every part of the package.
-    PartStream(zip_file_t* file, const QString& part, qint64& packageUnpacked)
-        : m_file(file), m_part(part), m_packageUnpacked(packageUnpacked) {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    ~PartStream() override { zip_fclose(m_file); }
-    bool isSequential() const override { return true; }
-
-    // Told by the reader when the root element begins: no declaration can follow.
-    void rootElementSeen() { m_rootSeen = true; }
-    // Why the unpacking stopped; "" while it goes on.
-    const QString& cause() const { return m_cause; }
-
-    // Reads to the end of the part.
-    void drain() {
-        char buffer[64 * 1024];
-        while (read(buffer, sizeof buffer) > 0) {
-        }
-    }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override;
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    qint64 stop(const QString& cause) {
-        m_cause = cause;
-        return -1;
-    }
-
-    zip_file_t* m_file;
-    QString m_part;
-    QString m_cause;
-    qint64 m_unpacked = 0;
-    qint64& m_packageUnpacked;
-    bool m_rootSeen = false;
-    XmlPrologWatch m_prolog;
-};
-
-qint64 PartStream::readData(char* data, qint64 maxSize) {
-    if (!m_cause.isEmpty())
-        return -1;
-    const zip_int64_t got = zip_fread(m_file, data, zip_uint64_t(maxSize));
-    if (got < 0)
-        return stop(QStringLiteral("解压部件“%1”失败：%2")
-                        .arg(m_part, zipErrorDescription(zip_file_get_error(m_file))));
-    // Never trust the size in the header: stop as soon as the limit is passed.
-    m_unpacked += got;
-    m_packageUnpacked += got;
-    if (m_unpacked > xlsxreader::kMaxPartBytes)
-        return stop(tooLarge(m_part));
-    if (m_packageUnpacked > xlsxreader::kMaxPackageBytes)
-        return stop(packageTooLarge(m_part));
-    if (!m_rootSeen) {
-        if (m_prolog.feed(QByteArrayView(data, got)) == XmlPrologWatch::Verdict::Declaration)
-            return stop(doctype(m_part));
-        if (m_unpacked > kMaxPrologBytes)
-            return stop(QStringLiteral("部件“%1”在根元素之前有超过 %2 KiB 的内容，"
-                                       "出于安全原因拒绝读取")
-                            .arg(m_part, QString::number(kMaxPrologBytes / 1024)));
-    }
-    return got;
-}
 
 Package::Package() = default;
 
@@ -129,17 +40,17 @@ bool Package::contains(const QString& name) const {
 bool Package::wasRead(const QString& name) const {
     return m_read.contains(zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE));
 }
+
 // Opens a part for reading; null with `cause` set when it cannot be read.
-std::unique_ptr<PartStream> PartReader::openPart(Package& package, const QString& name,
-                                                 QString& cause) {
-    zip_t* archive = package.m_archive;
-    const QString& shown = m_part;
+std::unique_ptr<PartStream> Package::openPart(const QString& name, const QString& shown,
+                                              QString& cause) {
+    zip_t* archive = m_archive;
     const zip_int64_t index = zip_name_locate(archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
     if (index < 0) {
         cause = QStringLiteral("缺少部件“%1”，文件不完整或不是 Excel 工作簿").arg(shown);
         return nullptr;
     }
-    if (package.m_read.contains(index)) {
+    if (m_read.contains(index)) {
         cause = QStringLiteral("部件“%1”在工作簿中被当作不同的部件重复引用，"
                                "文件已损坏或被篡改")
                     .arg(shown);
@@ -152,12 +63,12 @@ std::unique_ptr<PartStream> PartReader::openPart(Package& package, const QString
         return nullptr;
     }
     if ((stat.valid & ZIP_STAT_SIZE) && stat.size > quint64(xlsxreader::kMaxPartBytes)) {
-        cause = tooLarge(shown);
+        cause = partTooLargeCause(shown);
         return nullptr;
     }
     if ((stat.valid & ZIP_STAT_SIZE) &&
-        stat.size > quint64(xlsxreader::kMaxPackageBytes - package.m_unpacked)) {
-        cause = packageTooLarge(shown);
+        stat.size > quint64(xlsxreader::kMaxPackageBytes - m_unpacked)) {
+        cause = packageTooLargeCause(shown);
         return nullptr;
     }
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
@@ -174,13 +85,15 @@ std::unique_ptr<PartStream> PartReader::openPart(Package& package, const QString
                     : QStringLiteral("无法解压部件“%1”：%2").arg(shown, zipErrorDescription(code));
         return nullptr;
     }
-    package.m_read.insert(index);
-    return std::make_unique<PartStream>(file, shown, package.m_unpacked);
+    m_read.insert(index);
+    return std::make_unique<PartStream>(file, index, shown, m_unpacked);
 }
 
-namespace {
+void Package::forget(const PartStream& stream) {
+    m_read.remove(stream.index());
+    m_unpacked -= stream.unpacked();
+}
 
-// Characters XML cannot carry are written as _xHHHH_.
 QString decodeEscapes(const QString& text) {
     if (!text.contains(QLatin1String("_x")))
         return text;
@@ -202,11 +115,9 @@ QString decodeEscapes(const QString& text) {
     return out;
 }
 
-} // namespace
-
 PartReader::PartReader(Package& package, const QString& part) : m_part(shorttext::cut(part)) {
     QString cause;
-    m_stream = openPart(package, part, cause);
+    m_stream = package.openPart(part, m_part, cause);
     if (m_stream)
         setDevice(m_stream.get());
     else
@@ -250,25 +161,7 @@ bool PartReader::nextChild() {
 }
 
 QString PartReader::richText() {
-    QString text;
-    int phonetic = 0;
-    int level = 1;
-    while (level > 0 && next()) {
-        if (isStartElement()) {
-            if (name() == QLatin1String("t") && phonetic == 0) {
-                text += readElementText(IncludeChildElements);
-                continue;
-            }
-            if (name() == QLatin1String("rPh"))
-                ++phonetic;
-            ++level;
-        } else if (isEndElement()) {
-            if (name() == QLatin1String("rPh"))
-                --phonetic;
-            --level;
-        }
-    }
-    return decodeEscapes(text);
+    return richTextOf(*this);
 }
 
 void PartReader::fail(const QString& cause) {
@@ -284,7 +177,7 @@ QString PartReader::finish() {
     if (m_stream && !m_stream->cause().isEmpty())
         return m_stream->cause();
     if (m_dtd)
-        return doctype(m_part);
+        return doctypeCause(m_part);
     if (hasError() && error() != CustomError)
         return QStringLiteral("部件“%1”不是有效的 XML（第 %2 行：%3），文件已损坏")
             .arg(m_part, QString::number(lineNumber()), errorString());

@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QXmlStreamReader>
-
-#include <QSet>
 
 #include <memory>
 
@@ -16,6 +15,8 @@ typedef struct zip zip_t;
 // and what is unpacked from all the parts of one package together is limited as one
 // part is, however often its relationships name a part.
 namespace xlsxpackage {
+
+class PartStream;
 
 class Package {
 public:
@@ -31,15 +32,18 @@ public:
     // Whether the part `name` has been opened for reading already.
     bool wasRead(const QString& name) const;
 
-private:
-    friend class PartReader;
+    // Opens the part `name` (`shown` as messages name it) for reading; null with `cause`
+    // set when it cannot be read, or was read before.
+    std::unique_ptr<PartStream> openPart(const QString& name, const QString& shown, QString& cause);
+    // Takes back the reading of the part `stream` has begun, as if it had not been
+    // opened: it may be read again from its start, and what it unpacked counts no more.
+    void forget(const PartStream& stream);
 
+private:
     zip_t* m_archive = nullptr;
     qint64 m_unpacked = 0; // from all the parts read so far
     QSet<qint64> m_read;   // the entries opened for reading
 };
-
-class PartStream;
 
 // A QXmlStreamReader over one part that refuses document type declarations (and with
 // them any entity definitions) and words its failures with the part's name.
@@ -60,6 +64,8 @@ public:
     // runs (<rPh>), which hold reading aids rather than the cell's text.
     QString richText();
     QString attribute(QLatin1String name) const { return attributes().value(name).toString(); }
+    // The attribute's value as long as the reader stays on this token.
+    QStringView attributeView(QLatin1StringView name) const { return attributes().value(name); }
 
     // Stops the reading with `cause` (the first one given stands).
     void fail(const QString& cause);
@@ -70,8 +76,6 @@ public:
     const QString& part() const { return m_part; }
 
 private:
-    std::unique_ptr<PartStream> openPart(Package& package, const QString& name, QString& cause);
-
     std::unique_ptr<PartStream> m_stream;
     QString m_part;
     QString m_cause;

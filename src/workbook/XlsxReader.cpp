@@ -178,7 +178,8 @@ QString readSharedParts(Package& package, const QString& workbookPart,
 
 } // namespace
 
-QString xlsxreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid) {
+QString xlsxreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid,
+                              SheetXml reader) {
     Package package;
     if (const QString cause = package.open(path); !cause.isEmpty())
         return cause;
@@ -210,5 +211,5 @@ QString xlsxreader::readSheet(const QString& path, const QString& sheetName, Wor
 
     const xlsxsheet::SheetContext context{sharedStrings, styles, sheets.date1904};
     grid.clear();
-    return xlsxsheet::read(package, sheetPart, context, grid);
+    return xlsxsheet::read(package, sheetPart, context, grid, reader);
 }

@@ -1,7 +1,9 @@
 #include "workbook/XlsxSheet.h"
 
+#include "workbook/XlsxFastReader.h"
 #include "workbook/XlsxPackage.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -11,8 +13,51 @@ using DateParts = CellValue::DateParts;
 using xlsxpackage::PartReader;
 using xlsxsheet::SheetContext;
 
+// The characters of a plain decimal number ("-12.5", "0.3", "1.5E+05"), copied to
+// `out` (room for `size`); false for any other text, or a longer one.
+bool copyPlainDecimal(QStringView text, char* out, qsizetype size) {
+    if (text.size() > size)
+        return false;
+    enum { Sign, Whole, Point, Fraction, E, ExponentSign, Exponent } state = Sign;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        const bool digit = c >= '0' && c <= '9';
+        if (digit)
+            state = state <= Whole ? Whole : state <= Fraction ? Fraction : Exponent;
+        else if (c == '-' && (state == Sign || state == E))
+            state = state == Sign ? Whole : ExponentSign;
+        else if (c == '.' && state == Whole && i > 0 && out[i - 1] != '-')
+            state = Point;
+        else if ((c == 'e' || c == 'E') && (state == Whole || state == Fraction) &&
+                 out[i - 1] != '-')
+            state = E;
+        else if (c == '+' && state == E)
+            state = ExponentSign;
+        else
+            return false;
+        out[i] = char(c);
+    }
+    return !text.isEmpty() && out[text.size() - 1] >= '0' && out[text.size() - 1] <= '9';
+}
+
+// The number a cell's text holds, as QString::toDouble reads it. A plain decimal number
+// of a normal value is read by std::from_chars, which rounds the same, correctly, and
+// costs far less.
+double toDouble(const QString& text, bool& ok) {
+    char plain[64];
+    if (copyPlainDecimal(text, plain, qsizetype(sizeof plain))) {
+        double value = 0;
+        const char* end = plain + text.size();
+        const auto result = std::from_chars(plain, end, value);
+        ok = result.ec == std::errc() && result.ptr == end;
+        if (ok && (std::fpclassify(value) == FP_NORMAL || value == 0))
+            return value;
+    }
+    return text.toDouble(&ok);
+}
+
 CellValue numberCell(const QString& text, std::optional<DateParts> parts, bool date1904, bool& ok) {
-    const double value = text.trimmed().toDouble(&ok);
+    const double value = toDouble(text.trimmed(), ok);
     if (!ok || !std::isfinite(value)) {
         ok = false;
         return CellValue();
@@ -24,8 +69,27 @@ CellValue numberCell(const QString& text, std::optional<DateParts> parts, bool d
     return CellValue::fromNumber(value);
 }
 
+// What a cell's type attribute says it holds; a number unless it names another kind.
+enum class CellType { Number, InlineString, SharedString, Text, Boolean, Date };
+
+CellType cellType(QStringView type) {
+    // Most cells have no type, or "n": tell them by their length.
+    if (type.size() == 9 && type == QLatin1StringView("inlineStr"))
+        return CellType::InlineString;
+    if (type == QLatin1StringView("s"))
+        return CellType::SharedString;
+    if (type == QLatin1StringView("str") || type == QLatin1StringView("e"))
+        return CellType::Text;
+    if (type == QLatin1StringView("b"))
+        return CellType::Boolean;
+    if (type == QLatin1StringView("d"))
+        return CellType::Date;
+    return CellType::Number;
+}
+
 // One <c> element; the reader stands on its start tag.
-CellValue readCell(PartReader& xml, const SheetContext& context, const QString& type,
+template <class Xml>
+CellValue readCell(Xml& xml, const SheetContext& context, CellType type,
                    std::optional<DateParts> parts) {
     QString value;
     QString inline_;
@@ -47,11 +111,11 @@ CellValue readCell(PartReader& xml, const SheetContext& context, const QString& 
     if (xml.hasError())
         return CellValue();
 
-    if (type == QLatin1String("inlineStr"))
+    if (type == CellType::InlineString)
         return CellValue::fromText(hasInline ? inline_ : value);
     if (!hasValue || value.trimmed().isEmpty())
         return CellValue();
-    if (type == QLatin1String("s")) {
+    if (type == CellType::SharedString) {
         bool ok = false;
         const qlonglong index = value.trimmed().toLongLong(&ok);
         if (!ok || index < 0 || index >= context.sharedStrings.size()) {
@@ -61,15 +125,15 @@ CellValue readCell(PartReader& xml, const SheetContext& context, const QString& 
         }
         return CellValue::fromText(context.sharedStrings[static_cast<qsizetype>(index)]);
     }
-    if (type == QLatin1String("str") || type == QLatin1String("e"))
+    if (type == CellType::Text)
         return CellValue::fromText(value);
-    if (type == QLatin1String("b"))
+    if (type == CellType::Boolean)
         return CellValue::fromText(
             value.trimmed() == QLatin1String("1") ||
                     value.trimmed().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
                 ? QStringLiteral("TRUE")
                 : QStringLiteral("FALSE"));
-    if (type == QLatin1String("d")) {
+    if (type == CellType::Date) {
         auto date = CellValue::fromIsoText(value);
         if (!date)
             return CellValue::fromText(value);
@@ -92,7 +156,7 @@ QString outOfRange(const QString& part, const QString& what) {
 }
 
 // The sheet's declared size: only checked, never used to size anything.
-void checkDimension(PartReader& xml) {
+template <class Xml> void checkDimension(Xml& xml) {
     const QStringList corners =
         xml.attribute(QLatin1String("ref")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
     int r = 0;
@@ -108,7 +172,7 @@ void checkDimension(PartReader& xml) {
 
 // The row the <row> element the reader stands on is: its number, else the one
 // after `row`. Stops the reading when that lies outside the sheet.
-int rowOf(PartReader& xml, int row) {
+template <class Xml> int rowOf(Xml& xml, int row) {
     const QString r = xml.attribute(QLatin1String("r"));
     if (r.isEmpty()) {
         ++row;
@@ -128,14 +192,16 @@ int rowOf(PartReader& xml, int row) {
 
 // The cells of the <row> element the reader stands on, into `row` of the grid
 // unless a cell names its own.
-void readRow(PartReader& xml, const SheetContext& context, int row, WorkbookGrid& grid) {
+template <class Xml>
+void readRow(Xml& xml, const SheetContext& context, int row, WorkbookGrid& grid) {
     int column = -1;
     while (xml.nextChild()) {
         if (xml.name() != QLatin1String("c")) {
             xml.skipCurrentElement();
             continue;
         }
-        const QString ref = xml.attribute(QLatin1String("r"));
+        // Views of the attributes, valid until the reader moves on.
+        const QStringView ref = xml.attributeView(QLatin1StringView("r"));
         int cellRow = row;
         if (ref.isEmpty()) {
             ++column;
@@ -147,20 +213,17 @@ void readRow(PartReader& xml, const SheetContext& context, int row, WorkbookGrid
             xml.fail(outOfRange(xml.part(), QStringLiteral("第 %1 行的列").arg(row + 1)));
             return;
         }
-        const int style = xml.attribute(QLatin1String("s")).toInt();
-        const CellValue value = readCell(xml, context, xml.attribute(QLatin1String("t")),
-                                         context.styles.partsOf(style));
+        const int style = xml.attributeView(QLatin1StringView("s")).toInt();
+        const CellType type = cellType(xml.attributeView(QLatin1StringView("t")));
+        const CellValue value = readCell(xml, context, type, context.styles.partsOf(style));
         if (xml.hasError())
             return;
         grid.set(cellRow, column, value);
     }
 }
 
-} // namespace
-
-QString xlsxsheet::read(xlsxpackage::Package& package, const QString& part,
-                        const SheetContext& context, WorkbookGrid& grid) {
-    PartReader xml(package, part);
+// Reads the sheet part with `xml` into `grid`.
+template <class Xml> void readWorksheet(Xml& xml, const SheetContext& context, WorkbookGrid& grid) {
     int row = -1;
     while (xml.nextStart()) {
         if (xml.name() == QLatin1String("dimension")) {
@@ -173,5 +236,26 @@ QString xlsxsheet::read(xlsxpackage::Package& package, const QString& part,
         if (xml.hasError())
             break;
     }
+}
+
+} // namespace
+
+QString xlsxsheet::read(xlsxpackage::Package& package, const QString& part,
+                        const SheetContext& context, WorkbookGrid& grid,
+                        xlsxreader::SheetXml reader) {
+    using xlsxreader::SheetXml;
+    if (reader != SheetXml::General) {
+        xlsxpackage::FastPartReader xml(package, part);
+        readWorksheet(xml, context, grid);
+        if (!xml.unhandled())
+            return xml.finish();
+        if (reader == SheetXml::Fast)
+            return QStringLiteral("部件“%1”含有快速读取不处理的内容").arg(xml.part());
+        // Read anew by the general reader, from the start.
+        xml.giveBack(package);
+        grid.clear();
+    }
+    PartReader xml(package, part);
+    readWorksheet(xml, context, grid);
     return xml.finish();
 }

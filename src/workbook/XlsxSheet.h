@@ -1,6 +1,7 @@
 #pragma once
 
 #include "workbook/WorkbookGrid.h"
+#include "workbook/XlsxReader.h"
 #include "workbook/XlsxStyles.h"
 
 #include <QString>
@@ -19,8 +20,9 @@ struct SheetContext {
     bool date1904 = false;
 };
 
-// Reads the worksheet part `part` into `grid`; returns "" or the cause.
+// Reads the worksheet part `part` into `grid` with the reader `reader` names; returns ""
+// or the cause.
 QString read(xlsxpackage::Package& package, const QString& part, const SheetContext& context,
-             WorkbookGrid& grid);
+             WorkbookGrid& grid, xlsxreader::SheetXml reader);
 
 } // namespace xlsxsheet
