@@ -94,6 +94,15 @@ void WorkbookGrid::clear() {
     m_sorted = true;
 }
 
+bool WorkbookGrid::operator==(const WorkbookGrid& other) const {
+    sort();
+    other.sort();
+    return std::equal(m_cells.cbegin(), m_cells.cend(), other.m_cells.cbegin(),
+                      other.m_cells.cend(), [](const Cell& a, const Cell& b) {
+                          return a.row == b.row && a.column == b.column && a.value == b.value;
+                      });
+}
+
 void WorkbookGrid::textForMixedColumns(int firstRow) {
     // Kinds seen per column, one bit per kind.
     std::vector<unsigned> kinds(kMaxColumns);

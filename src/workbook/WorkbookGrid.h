@@ -24,6 +24,8 @@ public:
     // Rows from `firstRow` to the last row without a value in columns 0 to columns - 1.
     int emptyRows(int firstRow, int columns) const;
     void clear();
+    // The same cells with the same values, whatever order they were given in.
+    bool operator==(const WorkbookGrid& other) const;
 
     // Reads a column that mixes kinds of values (numbers and texts, say) as text
     // throughout, from row `firstRow` on; a column of one kind keeps it.
