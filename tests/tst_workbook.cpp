@@ -828,6 +828,9 @@ void TestWorkbook::sheetReadersAgree_data() {
                  "j=\"\" k=\"\" l=\"\" m=\"\" n=\"\" o=\"\" p=\"\" q=\"\"/>" +
                  cells)
         << false;
+    QTest::newRow("nested deep") << sheet(cells + "<row>" + QByteArray("<x>").repeated(70) +
+                                          QByteArray("</x>").repeated(70) + "</row>")
+                                 << false;
     QTest::newRow("cut short") << sheet(cells).chopped(20) << false;
     QTest::newRow("end tag of another element")
         << sheet("<row r=\"1\"><c r=\"A1\"><v>1</c></v></row>") << false;

@@ -17,8 +17,10 @@ using xmlchars::isBlank;
 // Bytes unpacked at a time, more when a token is longer.
 constexpr qsizetype kChunk = 256 * 1024;
 constexpr qsizetype kPrologChunk = 4 * 1024;
-// A start tag with more attributes is left to the general reader.
+// A start tag with more attributes, or elements nested deeper, are left to the general
+// reader: sheets need far less, and this reader then never holds more than that one.
 constexpr std::size_t kMaxAttributes = 16;
+constexpr int kMaxDepth = 64;
 
 qsizetype skipBlanks(QByteArrayView bytes, qsizetype at) {
     while (at < bytes.size() && isBlank(bytes[at]))
@@ -218,7 +220,8 @@ FastPartReader::Step FastPartReader::scanStartTag(qsizetype at) {
     if (const Step step = scanAttributes(end, empty); step != Step::Token)
         return step;
     const QByteArrayView prefix = prefixOf(name, colon);
-    if (!acceptAttributes() || same(prefix, "xml") || (!prefix.isNull() && !declared(prefix)))
+    if (m_depth == kMaxDepth || !acceptAttributes() || same(prefix, "xml") ||
+        (!prefix.isNull() && !declared(prefix)))
         return Step::Unhandled;
     if (m_open.size() <= std::size_t(m_depth))
         m_open.emplace_back();
