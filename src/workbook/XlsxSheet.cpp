@@ -43,7 +43,7 @@ bool copyPlainDecimal(QStringView text, char* out, qsizetype size) {
 // The number a cell's text holds, as QString::toDouble reads it. A plain decimal number
 // of a normal value is read by std::from_chars, which rounds the same, correctly, and
 // costs far less.
-double toDouble(const QString& text, bool& ok) {
+double toDouble(QStringView text, bool& ok) {
     char plain[64];
     if (copyPlainDecimal(text, plain, qsizetype(sizeof plain))) {
         double value = 0;
@@ -57,7 +57,7 @@ double toDouble(const QString& text, bool& ok) {
 }
 
 CellValue numberCell(const QString& text, std::optional<DateParts> parts, bool date1904, bool& ok) {
-    const double value = toDouble(text.trimmed(), ok);
+    const double value = toDouble(QStringView(text).trimmed(), ok);
     if (!ok || !std::isfinite(value)) {
         ok = false;
         return CellValue();
@@ -113,7 +113,7 @@ CellValue readCell(Xml& xml, const SheetContext& context, CellType type,
 
     if (type == CellType::InlineString)
         return CellValue::fromText(hasInline ? inline_ : value);
-    if (!hasValue || value.trimmed().isEmpty())
+    if (!hasValue || QStringView(value).trimmed().isEmpty())
         return CellValue();
     if (type == CellType::SharedString) {
         bool ok = false;

@@ -184,14 +184,6 @@ QString decode(QByteArrayView bytes, bool attribute) {
     return out;
 }
 
-bool isNameStart(uchar c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
-}
-
-bool isNameChar(uchar c) {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-
 } // namespace
 
 Check xmlchars::checkText(QByteArrayView bytes) {
@@ -212,13 +204,4 @@ QString xmlchars::attribute(QByteArrayView bytes, Check check) {
     if (check == Check::Ascii)
         return QString::fromLatin1(bytes);
     return check == Check::Plain ? QString::fromUtf8(bytes) : decode(bytes, true);
-}
-
-qsizetype xmlchars::nameLength(QByteArrayView bytes) {
-    if (bytes.isEmpty() || !isNameStart(uchar(bytes[0])))
-        return 0;
-    qsizetype length = 1;
-    while (length < bytes.size() && isNameChar(uchar(bytes[length])))
-        ++length;
-    return length;
 }

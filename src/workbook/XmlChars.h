@@ -30,9 +30,24 @@ Check checkAttribute(QByteArrayView bytes);
 QString text(QByteArrayView bytes, Check check);
 QString attribute(QByteArrayView bytes, Check check);
 
+inline bool isNameStart(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+
+inline bool isNameChar(char c) {
+    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
 // The end of the ASCII name at the start of `bytes` (letters, digits, '_', '-', '.',
 // not starting with a digit, '-' or '.'), 0 when there is none.
-qsizetype nameLength(QByteArrayView bytes);
+inline qsizetype nameLength(QByteArrayView bytes) {
+    if (bytes.isEmpty() || !isNameStart(bytes[0]))
+        return 0;
+    qsizetype length = 1;
+    while (length < bytes.size() && isNameChar(bytes[length]))
+        ++length;
+    return length;
+}
 
 inline bool isBlank(char c) {
     return c == ' ' || c == '\n' || c == '\t' || c == '\r';
