@@ -21,7 +21,8 @@ class PartStream;
 // strings only of the texts asked for. It reads the XML that spreadsheet programs
 // write: UTF-8, elements and attributes with ASCII names, character data, references
 // to the predefined entities and to characters. Where a part holds anything else
-// (another encoding, comments, processing instructions, CDATA sections, anything not
+// (another encoding, comments, processing instructions, CDATA sections, more than 16
+// attributes on an element or elements nested deeper than 64, anything not
 // well-formed) it stops, unhandled(), and the part is to be read by a PartReader.
 class FastPartReader {
 public:

@@ -11,9 +11,10 @@ typedef struct zip zip_t;
 // The zip package of an .xlsx workbook and XML readers over its parts. A part is
 // unpacked while it is parsed, a piece at a time, so that a large sheet is never held
 // as a whole in memory; the size limits are applied as the bytes come, and a document
-// type declaration stops the reading where it begins. Each part is read at most once,
-// and what is unpacked from all the parts of one package together is limited as one
-// part is, however often its relationships name a part.
+// type declaration stops the reading where it begins. Each part is read at most once
+// (a sheet that the fast reader leaves to Qt's is read again from its start, and counts
+// once), and what is unpacked from all the parts of one package together is limited as
+// one part is, however often its relationships name a part.
 namespace xlsxpackage {
 
 class PartStream;
