@@ -1,23 +1,23 @@
 #include "document/ReportDocument.h"
 
 #include "document/DocumentFiles.h"
+#include "document/DocumentTarget.h"
 #include "document/DocxAppend.h"
 #include "document/DocxPackage.h"
 #include "document/DocxXml.h"
+#include "document/NewDocument.h"
 #include "document/PalettePng.h"
+#include "document/WriteProtocol.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStorageInfo>
 #include <QThread>
 #include <QUrl>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <future>
 
@@ -60,42 +60,13 @@ struct ReportDocument::PendingPicture {
     std::shared_future<QByteArray> png;
 };
 
-// What is at the target path right now.
-struct ReportDocument::Target {
-    enum Kind { Missing, Empty, Existing };
-    Kind kind = Missing;
-    QString file; // the file written (a symbolic link's target)
-};
-
 namespace {
 
 const QString kMainPartFallback = QStringLiteral("word/document.xml");
 const QString kContentTypesPart = QStringLiteral("[Content_Types].xml");
 
-// Writable for this process, and not marked read-only: a file or folder
-// without any write permission bit is left alone even by a user whose
-// privileges would let the write through.
-bool isWritable(const QFileInfo& info) {
-    return info.isWritable() &&
-           (info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther));
-}
-
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-// What tells that a file was written since it was last looked at.
-struct FileStamp {
-    qint64 size;
-    QDateTime modified;
-    QDateTime changed;
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp stampOf(const QString& file) {
-    const QFileInfo info(file);
-    return {info.size(), info.fileTime(QFileDevice::FileModificationTime),
-            info.fileTime(QFileDevice::FileMetadataChangeTime)};
 }
 
 // The part an officeDocument relationship of the package points to.
@@ -236,73 +207,7 @@ Outcome readExisting(const QString& file, const QString& name, DocxPackage::Mode
         cause = readParts(*package, *main, input);
     if (!cause.isEmpty())
         return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
-    return Outcome::ok();
-}
-
-// How long a write waits while another writer of this program writes.
-constexpr int kWriteLockWaitMs = 20000;
-
-// A failed write, told as "no space" when the disk has no room for it.
-Outcome writeFailure(const QString& name, const QString& folder, qint64 needed,
-                     const QString& cause, bool creating = false) {
-    const QString failed =
-        creating ? QStringLiteral("无法新建文档") : QStringLiteral("无法写入文档");
-    const QStorageInfo storage(folder);
-    if (storage.isValid() && storage.bytesAvailable() >= 0 &&
-        storage.bytesAvailable() < needed + 1024 * 1024)
-        return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("%1“%2”：磁盘空间不足（文件夹“%3”所在的磁盘只剩 "
-                                               "%4 KB 可用空间）。请腾出磁盘空间后再保存。")
-                                    .arg(failed, name, native(folder))
-                                    .arg(storage.bytesAvailable() / 1024));
-    return Outcome::failure(Kind::Lasting, QStringLiteral("%1“%2”：%3。").arg(failed, name, cause));
-}
-
-// Copies a file into a new one; returns the cause of a failure or "".
-QString copyFile(const QString& from, const QString& to) {
-    QFile in(from);
-    QFile out(to);
-    if (!in.open(QIODevice::ReadOnly))
-        return in.errorString();
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return out.errorString();
-    QByteArray chunk(256 * 1024, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(chunk.data(), chunk.size());
-        if (got < 0)
-            return in.errorString();
-        if (got == 0)
-            break;
-        if (out.write(chunk.constData(), got) != got)
-            return out.errorString();
-    }
-    return out.flush() ? QString() : out.errorString();
-}
-
-// Replaces target with the finished temporary file in one step.
-QString replaceWith(const QString& temporary, const QString& target) {
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(temporary).toStdString(),
-                            QFile::encodeName(target).toStdString(), error);
-    return error ? QString::fromLocal8Bit(error.message().c_str()) : QString();
-}
-
-// Whether a document with the appended parts stays within what the program
-// reads back, so no write makes a document it would then refuse.
-Outcome checkLimits(const QString& name, const DocxPackage& package,
-                    const docx::AppendOutput& output) {
-    const qint64 entries = package.entryCount() + output.media.size();
-    const qint64 largest =
-        std::max({output.document.size(), output.rels.size(), output.contentTypes.size()});
-    if (entries <= DocxPackage::kMaxEntries && largest <= DocxPackage::kMaxPartSize)
-        return Outcome::ok();
-    return Outcome::failure(Kind::Lasting,
-                            QStringLiteral("文档“%1”已达到本程序能处理的大小上限（%2 个部件，"
-                                           "正文不超过 %3 MiB），不能再添加驻波图；"
-                                           "请改用一个新文档保存其余的驻波图。")
-                                .arg(name)
-                                .arg(DocxPackage::kMaxEntries)
-                                .arg(DocxPackage::kMaxPartSize / (1024 * 1024)));
+    return reportfile::checkMainPartType(name, input->mainPart, input->contentTypes);
 }
 
 // Appends the pictures to the copy of the document; file is the document
@@ -319,7 +224,7 @@ Outcome appendToCopy(const QString& copy, const QString& file, const QString& na
     QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
     if (!cause.isEmpty())
         return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
-    Outcome limits = checkLimits(name, package, output);
+    Outcome limits = reportfile::checkLimits(name, package, output);
     if (!limits.isOk())
         return limits;
     *placement = output.placement;
@@ -340,180 +245,9 @@ Outcome appendToCopy(const QString& copy, const QString& file, const QString& na
     if (cause.isEmpty())
         cause = package.commit();
     if (!cause.isEmpty())
-        return writeFailure(name, QFileInfo(file).absolutePath(),
-                            QFileInfo(copy).size() + added + output.document.size(), cause);
-    return Outcome::ok();
-}
-
-// Appends to a copy of the document, then puts the copy in its place, unless
-// another program changed the document meanwhile: then it starts over from
-// what that program saved. Runs under the write lock.
-Outcome appendToExisting(DocumentFiles& files, const QString& file, const QString& name,
-                         const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
-                         const std::function<void()>& beforeCommit, docx::Placement* placement) {
-    qint64 pictureBytes = 0;
-    for (const docx::Picture& picture : pictures)
-        pictureBytes += picture.png.size();
-    for (int attempt = 1;; ++attempt) {
-        const FileStamp before = stampOf(file);
-        const QString temporary = files.newTemporary();
-        if (const QString cause = copyFile(file, temporary); !cause.isEmpty()) {
-            QFile::remove(temporary);
-            return writeFailure(name, QFileInfo(file).absolutePath(), before.size, cause);
-        }
-        Outcome outcome = appendToCopy(temporary, file, name, pictures, paragraphs, placement);
-        if (beforeCommit)
-            beforeCommit();
-        if (outcome.isOk() && stampOf(file) != before) {
-            QFile::remove(temporary);
-            if (attempt < 3)
-                continue;
-            return Outcome::failure(
-                Kind::Busy,
-                QStringLiteral("无法写入文档“%1”：文档正被其他程序反复修改。").arg(name));
-        }
-        if (outcome.isOk()) {
-            QFile::setPermissions(temporary, QFile::permissions(file));
-            if (const QString cause = replaceWith(temporary, file); !cause.isEmpty())
-                outcome = writeFailure(name, QFileInfo(file).absolutePath(),
-                                       before.size + pictureBytes, cause);
-        }
-        QFile::remove(temporary);
-        return outcome;
-    }
-}
-
-// What appending sees of the parts of a new, empty document.
-docx::AppendInput newDocumentInput(const QList<std::pair<QString, QByteArray>>& parts) {
-    docx::AppendInput input;
-    input.mainPart = kMainPartFallback;
-    input.relsPart = docx::relationshipsPartOf(kMainPartFallback);
-    for (const auto& [part, bytes] : parts) {
-        input.takenNames.insert(part.toLower());
-        if (part == input.mainPart)
-            input.document = bytes;
-        else if (part == input.relsPart)
-            input.rels = bytes;
-        else if (part == kContentTypesPart)
-            input.contentTypes = bytes;
-    }
-    return input;
-}
-
-// Puts a new document's bytes in place: written to a temporary file and
-// renamed to the document's name.
-Outcome placeNew(DocumentFiles& files, const QString& file, const QString& name,
-                 const QByteArray& bytes) {
-    QString cause;
-    const QString temporary = files.newTemporary();
-    QFile out(temporary);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly) || out.write(bytes) != bytes.size() ||
-        !out.flush())
-        cause = out.errorString();
-    out.close();
-    // Another program may have made the document meanwhile; it is not
-    // replaced, the pictures go into it instead.
-    if (cause.isEmpty() && QFileInfo(file).size() > 0) {
-        QFile::remove(temporary);
-        return Outcome::failure(Kind::Busy,
-                                QStringLiteral("文档“%1”在写入时被其他程序新建。").arg(name));
-    }
-    if (cause.isEmpty())
-        cause = replaceWith(temporary, file);
-    QFile::remove(temporary);
-    if (!cause.isEmpty())
-        return writeFailure(name, QFileInfo(file).absolutePath(), bytes.size(), cause, true);
-    return Outcome::ok();
-}
-
-// Writes a new document holding the pictures: built in memory, then put in
-// place. Runs under the write lock.
-Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
-                 const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
-                 docx::Placement* placement) {
-    const QList<std::pair<QString, QByteArray>> parts = docx::newDocumentParts();
-    const docx::AppendInput input = newDocumentInput(parts);
-    docx::AppendOutput output;
-    DocxPackage package;
-    QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
-    if (cause.isEmpty())
-        cause = package.create();
-    if (cause.isEmpty()) {
-        Outcome limits = checkLimits(name, package, output);
-        if (!limits.isOk())
-            return limits;
-    }
-    *placement = output.placement;
-    for (const auto& [part, bytes] : parts) {
-        if (cause.isEmpty())
-            cause = package.write(part,
-                                  part == input.mainPart      ? output.document
-                                  : part == input.relsPart    ? output.rels
-                                  : part == kContentTypesPart ? output.contentTypes
-                                                              : bytes,
-                                  false);
-    }
-    for (const auto& [part, png] : output.media) {
-        if (cause.isEmpty())
-            cause = package.write(part, png, true);
-    }
-    QByteArray bytes;
-    if (cause.isEmpty())
-        cause = package.commitToMemory(&bytes);
-    if (!cause.isEmpty())
-        return writeFailure(name, QFileInfo(file).absolutePath(), 0, cause, true);
-    return placeNew(files, file, name, bytes);
-}
-
-// Another office program's lock file beside the document: a success when
-// there is none.
-Outcome checkForeignLock(const QFileInfo& file, const QString& name) {
-    const auto lock = DocumentFiles(file.absoluteFilePath()).foreignLock();
-    if (!lock)
-        return Outcome::ok();
-    const bool word = QFileInfo(*lock).fileName().startsWith(u"~$");
-    return Outcome::failure(
-        Kind::Busy,
-        QStringLiteral("文档“%1”正被其他办公程序打开（有 %2“%3”）；"
-                       "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
-                       "请删除这个文件。")
-            .arg(name,
-                 word ? QStringLiteral("Word 所有者文件") : QStringLiteral("LibreOffice 锁定文件"),
-                 native(*lock)));
-}
-
-// Whether a document that does not exist yet may be created under its name
-// (the link's) in its folder (the link target's).
-Outcome checkCreatable(const QFileInfo& info, const QFileInfo& folder, const QString& name) {
-    if (info.suffix().compare(u"docx", Qt::CaseInsensitive) != 0)
-        return unusable(QStringLiteral("新文档“%1”的文件名必须以 .docx 结尾。").arg(name));
-    if (!isWritable(folder))
-        return Outcome::failure(
-            Kind::Lasting, QStringLiteral("无法在文件夹“%1”中新建文档“%2”：该文件夹不允许写入。")
-                               .arg(native(folder.filePath()), name));
-    return Outcome::ok();
-}
-
-// Whether an existing file can be read and then replaced by a new one
-// written beside it.
-Outcome checkReplaceable(const QFileInfo& real, const QFileInfo& folder, const QString& name) {
-    if (real.isDir())
-        return unusable(QStringLiteral("“%1”是一个文件夹，不是 Word 文档。").arg(name));
-    if (!real.isFile())
-        return unusable(QStringLiteral("“%1”不是普通文件，不能作为 Word 文档。").arg(name));
-    if (!real.isReadable())
-        return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("无法读取文档“%1”：没有读取权限。").arg(name));
-    if (!isWritable(real))
-        return Outcome::failure(
-            Kind::Lasting,
-            QStringLiteral("文档“%1”是只读文件，无法写入；请去掉它的只读属性，或另选一个文档。")
-                .arg(name));
-    if (!isWritable(folder))
-        return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("无法保存文档“%1”：所在文件夹“%2”不允许写入"
-                                               "（保存时要在其中创建临时文件）。")
-                                    .arg(name, native(folder.filePath())));
+        return reportfile::writeFailure(name, QFileInfo(file).absolutePath(),
+                                        QFileInfo(copy).size() + added + output.document.size(),
+                                        cause);
     return Outcome::ok();
 }
 
@@ -536,40 +270,10 @@ QString ReportDocument::displayName() const {
     return native(QFileInfo(m_path).absoluteFilePath());
 }
 
-Outcome ReportDocument::checkTarget(Target* target) const {
-    const QString name = displayName();
-    const QFileInfo info(m_path);
-    const QFileInfo folder(info.absolutePath());
-    if (!folder.isDir())
-        return Outcome::failure(Kind::Lasting, QStringLiteral("文档“%1”所在的文件夹“%2”不存在。")
-                                                   .arg(name, native(folder.filePath())));
-
-    // A symbolic link is written through: its target changes, the link stays.
-    QFileInfo real = info;
-    if (info.isSymLink())
-        real = QFileInfo(info.exists() ? info.canonicalFilePath() : info.symLinkTarget());
-    for (const QFileInfo& file : {info, real})
-        if (Outcome unlocked = checkForeignLock(file, name); !unlocked.isOk())
-            return unlocked;
-
-    target->file = real.absoluteFilePath();
-    const QFileInfo realFolder(real.absolutePath());
-    if (!real.exists()) {
-        Outcome creatable = checkCreatable(info, realFolder, name);
-        if (creatable.isOk())
-            target->kind = Target::Missing;
-        return creatable;
-    }
-    Outcome replaceable = checkReplaceable(real, realFolder, name);
-    if (replaceable.isOk())
-        target->kind = real.size() == 0 ? Target::Empty : Target::Existing;
-    return replaceable;
-}
-
 Outcome ReportDocument::open() {
-    Target target;
-    Outcome checked = checkTarget(&target);
-    if (!checked.isOk() || target.kind != Target::Existing)
+    reportfile::Target target;
+    Outcome checked = reportfile::checkTarget(m_path, displayName(), &target);
+    if (!checked.isOk() || target.kind != reportfile::Target::Existing)
         return checked;
     m_existed = true;
     DocxPackage package;
@@ -647,26 +351,14 @@ ReportDocument::Written ReportDocument::write(const PendingList& items, bool exi
         pictures.append(picture);
     }
 
-    Target target;
-    if (Outcome checked = checkTarget(&target); !checked.isOk())
+    reportfile::Target target;
+    if (Outcome checked = reportfile::checkTarget(m_path, displayName(), &target); !checked.isOk())
         return {checked, {}};
     // Another writer of this program waits its turn: the lock covers the
     // whole read, change and commit.
-    DocumentFiles files(realFile());
-    const QLockFile::LockError locked = files.lockForWrite(kWriteLockWaitMs);
-    if (locked == QLockFile::LockFailedError)
-        return {Outcome::failure(Kind::Busy,
-                                 QStringLiteral("文档“%1”正由本程序的另一个窗口或命令行写入，"
-                                                "等待 %2 秒后仍未轮到。")
-                                     .arg(displayName())
-                                     .arg(kWriteLockWaitMs / 1000)),
-                {}};
-    if (locked != QLockFile::NoError)
-        return {Outcome::failure(
-                    Kind::Lasting,
-                    QStringLiteral("无法写入文档“%1”：不能在文档所在的文件夹中创建锁定文件。")
-                        .arg(displayName())),
-                {}};
+    DocumentFiles files(target.file);
+    if (Outcome locked = reportfile::lockForWrite(files, displayName()); !locked.isOk())
+        return {locked, {}};
     const bool marked = files.markInUse();
     Written result;
     result.outcome = writeLocked(files, pictures, paragraphs, existed, &result.placement);
@@ -680,15 +372,14 @@ Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Pict
                                     docx::Placement* placement) const {
     // A document another program creates meanwhile is appended to instead.
     for (int attempt = 0;; ++attempt) {
-        Target target;
-        Outcome checked = checkTarget(&target);
+        reportfile::Target target;
+        Outcome checked = reportfile::checkTarget(m_path, displayName(), &target);
         if (!checked.isOk())
             return checked;
-        if (target.kind == Target::Existing)
-            return appendToExisting(files, target.file, displayName(), pictures, paragraphs,
-                                    m_beforeCommit, placement);
-        Outcome created =
-            writeNew(files, target.file, displayName(), pictures, paragraphs, placement);
+        if (target.kind == reportfile::Target::Existing)
+            return appendToExisting(files, target.file, pictures, paragraphs, placement);
+        Outcome created = reportfile::writeNew(files, target.file, displayName(), pictures,
+                                               paragraphs, placement);
         if (created.kind() == Kind::Busy && attempt == 0)
             continue;
         if (!created.isOk())
@@ -699,11 +390,24 @@ Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Pict
     }
 }
 
+Outcome ReportDocument::appendToExisting(DocumentFiles& files, const QString& file,
+                                         const QList<docx::Picture>& pictures,
+                                         const QList<QList<int>>& paragraphs,
+                                         docx::Placement* placement) const {
+    qint64 pictureBytes = 0;
+    for (const docx::Picture& picture : pictures)
+        pictureBytes += picture.png.size();
+    const QString name = displayName();
+    return reportfile::replaceByEditedCopy(
+        files, file, name, pictureBytes,
+        [&](const QString& copy) {
+            return appendToCopy(copy, file, name, pictures, paragraphs, placement);
+        },
+        m_beforeCommit);
+}
+
 QString ReportDocument::realFile() const {
-    const QFileInfo info(m_path);
-    if (!info.isSymLink())
-        return info.absoluteFilePath();
-    return info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+    return reportfile::fileWritten(m_path).value_or(QFileInfo(m_path).absoluteFilePath());
 }
 
 void ReportDocument::holdInUse(bool held) {

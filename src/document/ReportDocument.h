@@ -23,10 +23,10 @@
 // otherwise, like everything else typed, at the insertion point at the end of
 // the document's body. Each write starts from the file as it is
 // on disk at that moment, appends what is pending and replaces the file
-// atomically (a temporary file beside it, renamed over it), so a change made
-// by another program between two writes is kept and a failed write leaves
-// the file as it was. Writers of this program take turns through a lock, and
-// office programs see the document as in use while it is written.
+// atomically (a temporary file beside it, renamed over it, with the owner,
+// group and permissions the file had), so a change made by another program
+// between two writes is kept and a failed write leaves the file as it was. Writers of this program
+// take turns through a lock, and office programs see the document as in use while it is written.
 //
 // Insertion point at the end: when the body ends with an empty paragraph,
 // that paragraph; otherwise a new empty paragraph after the body's content.
@@ -49,12 +49,16 @@ public:
 
     const QString& path() const { return m_path; }
 
-    // Checks the target: an existing file must be a readable .docx with a main
-    // document part, writable, and not held open by another office program (a
-    // LibreOffice lock file beside it). A missing file (or an empty one, as a
-    // file manager's "new document" makes) is fine when its folder is
-    // writable; it becomes a new, empty A4 document on the first write.
-    // A refusal names the file; a lock of another program is Busy.
+    // Checks the target: an existing file must be a readable plain Word
+    // document (.docx, no macro-enabled one or template) with a main document
+    // part, that this process can replace keeping its owner, group and
+    // permissions, and not held open by another office program (a
+    // LibreOffice lock file or Word's owner file beside it). A missing file
+    // (or an empty one, as a file manager's "new document" makes) is fine
+    // when its folder is writable; it becomes a new, empty A4 document on the
+    // first write. A mark of this program's beside the document that a
+    // writer killed midway left is removed. A refusal names the file; a lock
+    // of another program is Busy.
     Outcome open();
 
     // Puts the picture inline into the insertion paragraph, with an
@@ -107,7 +111,6 @@ public:
 
 private:
     struct PendingPicture;
-    struct Target;
     using PendingList = std::vector<std::shared_ptr<PendingPicture>>;
     // What a write came to, and where its pictures went.
     struct Written {
@@ -135,11 +138,14 @@ private:
     Outcome writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
                         const QList<QList<int>>& paragraphs, bool existed,
                         docx::Placement* placement) const;
+    // Appends to a copy of the existing file, which then replaces it.
+    Outcome appendToExisting(DocumentFiles& files, const QString& file,
+                             const QList<docx::Picture>& pictures,
+                             const QList<QList<int>>& paragraphs, docx::Placement* placement) const;
 
     QString displayName() const;
     // The file written: a symbolic link's target.
     QString realFile() const;
-    Outcome checkTarget(Target* target) const;
 
     QString m_path;
     // What was typed since the last write, in order; an empty pointer is a

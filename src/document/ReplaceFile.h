@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QFileInfo>
+#include <QString>
+
+// Putting a finished temporary file in a document's place: one rename, after
+// which the document has the owner, group and permissions it had before. Its
+// other hard links, if any, keep the earlier file.
+namespace reportfile {
+
+// Copies a file into a new one; returns the cause of a failure or "".
+QString copyFile(const QString& from, const QString& to);
+
+// Replaces target by temporary in one step. When target exists, temporary
+// takes its owner and group (where files have them) and its permissions
+// first. Returns the cause of a failure or "".
+QString replaceWith(const QString& temporary, const QString& target);
+
+// Why this process cannot replace the existing file keeping its owner and
+// group: it is not root and the file is another user's, or belongs to a group
+// the user is not in, or lies in a folder where only owners may replace
+// files (the sticky bit, as /tmp has). Empty when it can.
+QString ownershipObstacle(const QFileInfo& file);
+
+} // namespace reportfile
