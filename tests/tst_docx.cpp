@@ -276,7 +276,7 @@ QString badTarget(const QString& kind, const QString& dir) {
     }
     if (kind == u"open in Word") {
         writeFile(path, good);
-        writeFile(dir + QStringLiteral("/~$port.docx"), QByteArray(162, '\0'));
+        writeFile(dir + QStringLiteral("/~$report.docx"), QByteArray(162, '\0'));
     }
     return path;
 }

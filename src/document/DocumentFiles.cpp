@@ -10,7 +10,15 @@
 #include <QSysInfo>
 #include <QThread>
 
+#include <algorithm>
 #include <filesystem>
+#include <limits>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#include <sys/types.h>
+#endif
 
 namespace {
 
@@ -36,16 +44,57 @@ QString libreOfficeLock(const QString& folder, const QString& name) {
     return folder + QStringLiteral("/.~lock.") + name + u'#';
 }
 
-// Word's owner file: "~$" before the name, which loses its first one or two
-// characters when it is long.
-QStringList wordOwnerFiles(const QString& folder, const QString& name) {
-    return {folder + QStringLiteral("/~$") + name, folder + QStringLiteral("/~$") + name.mid(1),
-            folder + QStringLiteral("/~$") + name.mid(2)};
+// Word's owner file of the document of that name: "~$" and the name, without
+// its first character when the name without its extension has seven, its
+// first two when it has more.
+QString wordOwnerFile(const QString& folder, const QString& name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const qsizetype stem = dot < 0 ? name.size() : dot;
+    const qsizetype dropped = stem <= 6 ? 0 : stem == 7 ? 1 : 2;
+    return folder + QStringLiteral("/~$") + name.mid(dropped);
 }
 
 QByteArray readSmall(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
+}
+
+// The last field of a mark of this program's ("veltrace:PID@HOST"), or an
+// empty string when the file is no such mark.
+QString markWriter(const QString& lockFile) {
+    const QString text = QString::fromUtf8(readSmall(lockFile)).trimmed();
+    const QStringList fields = text.split(u',');
+    if (fields.size() < 5 || fields.first() != kAuthor)
+        return {};
+    QString last = fields.last();
+    if (last.endsWith(u';'))
+        last.chop(1);
+    return last.startsWith(kProcessPrefix) ? last : QString();
+}
+
+// Whether the process runs on this machine. When that cannot be told, it is
+// taken to run, so nothing of a live writer is ever removed.
+bool processRuns(qint64 pid) {
+#ifdef Q_OS_UNIX
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    // EPERM: it runs, under another user.
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+#else
+    Q_UNUSED(pid);
+    return true;
+#endif
+}
+
+// A writer named "veltrace:PID@HOST" that was on this host and is gone.
+bool writerGone(const QString& writer) {
+    const qsizetype at = writer.indexOf(u'@');
+    if (at < 0 || writer.mid(at + 1) != QSysInfo::machineHostName())
+        return false;
+    bool number = false;
+    const qint64 pid =
+        writer.mid(kProcessPrefix.size(), at - kProcessPrefix.size()).toLongLong(&number);
+    return number && !processRuns(pid);
 }
 
 } // namespace
@@ -63,31 +112,27 @@ DocumentFiles::~DocumentFiles() {
 }
 
 bool DocumentFiles::isOwnMark(const QString& lockFile, bool thisProcess) const {
-    const QString text = QString::fromUtf8(readSmall(lockFile)).trimmed();
-    const QStringList fields = text.split(u',');
-    if (fields.size() < 5 || fields.first() != kAuthor)
-        return false;
-    QString last = fields.last();
-    if (last.endsWith(u';'))
-        last.chop(1);
-    return thisProcess ? last == processId() : last.startsWith(kProcessPrefix);
+    const QString writer = markWriter(lockFile);
+    return !writer.isEmpty() && (!thisProcess || writer == processId());
 }
 
 std::optional<QString> DocumentFiles::foreignLock() const {
     const QString libreOffice = libreOfficeLock(m_folder, m_name);
     if (QFileInfo::exists(libreOffice) && !isOwnMark(libreOffice, false))
         return libreOffice;
-    for (const QString& owner : wordOwnerFiles(m_folder, m_name)) {
-        if (owner != m_document && QFileInfo::exists(owner))
-            return owner;
-    }
+    const QString owner = wordOwnerFile(m_folder, m_name);
+    if (owner != m_document && QFileInfo::exists(owner))
+        return owner;
     return std::nullopt;
 }
 
-QLockFile::LockError DocumentFiles::lockForWrite(int timeoutMs) {
+DocumentFiles::Lock DocumentFiles::lockForWrite(int timeoutMs) {
+    // A lock file that cannot be written now (the disk is full, say) may be
+    // writable in a moment; this long is tried again.
+    constexpr int kFailureWaitMs = 5000;
     if (m_lock)
-        return QLockFile::NoError;
-    auto lock = std::make_unique<QLockFile>(m_folder + u'/' + m_stem + QStringLiteral(".lock"));
+        return Lock::Taken;
+    auto lock = std::make_unique<QLockFile>(lockFile());
     // A write may take long on a large document; a lock is stale only when
     // its process is gone.
     lock->setStaleLockTime(0);
@@ -97,28 +142,74 @@ QLockFile::LockError DocumentFiles::lockForWrite(int timeoutMs) {
     QElapsedTimer waited;
     waited.start();
     while (!lock->tryLock(0)) {
-        if (lock->error() != QLockFile::LockFailedError || waited.elapsed() >= timeoutMs)
-            return lock->error();
+        const QFileInfo existing(lockFile());
+        if (existing.isSymLink() || (existing.exists() && !existing.isFile()))
+            return Lock::NotALockFile;
+        const QLockFile::LockError error = lock->error();
+        if (error == QLockFile::PermissionError)
+            return Lock::Refused;
+        const bool busy = error == QLockFile::LockFailedError;
+        // A lock file tells its writer as soon as it is made: one that has
+        // told nobody for a while is something else of that name.
+        if (busy && lockHolder().isEmpty() &&
+            existing.lastModified().msecsTo(QDateTime::currentDateTime()) > 2000)
+            return Lock::NotALockFile;
+        if (waited.elapsed() >= (busy ? timeoutMs : std::min(timeoutMs, kFailureWaitMs)))
+            return busy ? Lock::Busy : Lock::Failed;
         QThread::msleep(20);
     }
     m_lock = std::move(lock);
-    return QLockFile::NoError;
+    return Lock::Taken;
+}
+
+QString DocumentFiles::lockFile() const {
+    return m_folder + u'/' + m_stem + QStringLiteral(".lock");
+}
+
+QString DocumentFiles::lockHolder() const {
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!QLockFile(lockFile()).getLockInfo(&pid, &host, &application) || pid <= 0)
+        return {};
+    return QStringLiteral("进程 %1，主机 %2").arg(pid).arg(host);
+}
+
+QString DocumentFiles::probeWrite() {
+    // Named like a temporary, so that the next writer removes it if this
+    // process cannot.
+    QFile probe(QStringLiteral("%1/%2-%3-probe.tmp")
+                    .arg(m_folder, m_stem)
+                    .arg(QCoreApplication::applicationPid()));
+    QString cause;
+    if (!probe.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        probe.write(QByteArray(256, ' ')) != 256 || !probe.flush())
+        cause = probe.errorString();
+    probe.close();
+    probe.remove();
+    return cause;
 }
 
 void DocumentFiles::unlock() {
     m_lock.reset();
 }
 
+QStringList DocumentFiles::temporaries() const {
+    return QDir(m_folder).entryList({m_stem + QStringLiteral("-*")},
+                                    QDir::Files | QDir::Hidden | QDir::System);
+}
+
+void DocumentFiles::removeTemporaries() {
+    for (const QString& stale : temporaries())
+        QFile::remove(m_folder + u'/' + stale);
+}
+
 QString DocumentFiles::newTemporary() {
-    const QString prefix = m_stem + u'-';
-    const QDir folder(m_folder);
-    for (const QString& stale :
-         folder.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System))
-        QFile::remove(folder.filePath(stale));
-    return folder.filePath(QStringLiteral("%1%2-%3.tmp")
-                               .arg(prefix)
-                               .arg(QCoreApplication::applicationPid())
-                               .arg(++m_temporaries));
+    removeTemporaries();
+    return QStringLiteral("%1/%2-%3-%4.tmp")
+        .arg(m_folder, m_stem)
+        .arg(QCoreApplication::applicationPid())
+        .arg(++m_temporaries);
 }
 
 bool DocumentFiles::markInUse() {
@@ -156,4 +247,21 @@ void DocumentFiles::unmarkInUse() {
     const QString mark = libreOfficeLock(m_folder, m_name);
     if (QFileInfo::exists(mark) && isOwnMark(mark, true))
         QFile::remove(mark);
+}
+
+bool DocumentFiles::removeLeftovers() {
+    const QString mark = libreOfficeLock(m_folder, m_name);
+    if (!writerGone(markWriter(mark)) && !QFileInfo::exists(lockFile()) && temporaries().isEmpty())
+        return false;
+    // Under the write lock, which a writer that died holds no more: whatever
+    // else is left then is nobody's, and no writer puts its own mark in
+    // place between the look and the removal.
+    if (lockForWrite(0) != Lock::Taken)
+        return false;
+    if (writerGone(markWriter(mark)))
+        QFile::remove(mark);
+    removeTemporaries();
+    // Removes the lock file as well.
+    unlock();
+    return true;
 }

@@ -2,6 +2,7 @@
 
 #include <QLockFile>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -21,14 +22,38 @@ public:
 
     // The lock file of an office program that has the document open (not one
     // this program wrote): LibreOffice's ".~lock.NAME#" or Word's owner file
-    // "~$NAME". Empty when there is none.
+    // of this document, "~$" and its name, which gives up its first character
+    // when the name without its extension has seven characters, its first two
+    // when it has more. Empty when there is none.
     std::optional<QString> foreignLock() const;
 
+    // What came of taking the write lock.
+    enum class Lock {
+        Taken,
+        // Another writer of this program held it all the time.
+        Busy,
+        // Something that is no lock file of this program (a folder, a link,
+        // a file of other content) has the lock file's name.
+        NotALockFile,
+        // The folder refuses new files.
+        Refused,
+        // The lock file could not be written (a full disk, say) all the time.
+        Failed,
+    };
     // Takes this program's write lock, waiting up to timeoutMs while another
-    // writer of this program (another window, a command line) writes. A lock
-    // left by a writer that died is taken over.
-    QLockFile::LockError lockForWrite(int timeoutMs);
+    // writer of this program (another window, a command line) writes, and a
+    // few seconds while the lock file cannot be written. A lock left by a
+    // writer that died is taken over.
+    Lock lockForWrite(int timeoutMs);
     void unlock();
+    // The write lock's file beside the document.
+    QString lockFile() const;
+    // Who holds the write lock, in words ("进程 123，主机 pc"); empty when the
+    // lock file tells nobody.
+    QString lockHolder() const;
+    // Why a file cannot be written in the document's folder now (the system's
+    // words); empty when it can.
+    QString probeWrite();
 
     // A new temporary file name beside the document. Temporaries that a dead
     // writer left are removed first; call it only under the write lock.
@@ -42,9 +67,18 @@ public:
     bool markInUse();
     // Removes the mark if it is still this process's.
     void unmarkInUse();
+    // Removes what a writer of this program that was killed (or crashed)
+    // left: its mark (one written on this host by a process that no longer
+    // runs), its temporaries and its write lock. Nothing of a writer that
+    // runs, nor a mark of another host. Returns whether anything was looked
+    // at under the write lock.
+    bool removeLeftovers();
 
 private:
     bool isOwnMark(const QString& lockFile, bool thisProcess) const;
+    // The names of the temporaries beside the document (all writers').
+    QStringList temporaries() const;
+    void removeTemporaries();
 
     QString m_document;
     QString m_folder;

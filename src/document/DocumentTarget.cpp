@@ -155,7 +155,7 @@ std::optional<QString> fileWritten(const QString& path) {
     return std::nullopt;
 }
 
-Outcome checkTarget(const QString& path, const QString& name, Target* target) {
+Outcome checkTarget(const QString& path, const QString& name, Target* target, bool underWriteLock) {
     const QFileInfo info(path);
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir())
@@ -169,6 +169,8 @@ Outcome checkTarget(const QString& path, const QString& name, Target* target) {
                                        "找不到要写入的文件；请改正这个链接，或另选一个文档。")
                             .arg(name));
     const QFileInfo real(*written);
+    if (!underWriteLock)
+        DocumentFiles(real.absoluteFilePath()).removeLeftovers();
     for (const QFileInfo& file : {info, real})
         if (Outcome unlocked = checkForeignLock(file, name); !unlocked.isOk())
             return unlocked;

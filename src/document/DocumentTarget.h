@@ -25,8 +25,11 @@ std::optional<QString> fileWritten(const QString& path);
 // must be a plain Word document (no macro-enabled one, no template) this
 // process can read and replace keeping its owner, group and permissions, and
 // not held open by an office program; a missing one needs a .docx name and a
-// writable folder. A lock of another program is Busy.
-Outcome checkTarget(const QString& path, const QString& name, Target* target);
+// writable folder. What a writer of this program that was killed left beside
+// it (its mark, temporaries, write lock) is removed on the way, unless the
+// caller holds the write lock already. A lock of another program is Busy.
+Outcome checkTarget(const QString& path, const QString& name, Target* target,
+                    bool underWriteLock = false);
 
 // Refuses a package whose main part (stored name mainPart, content types as
 // in [Content_Types].xml) is not a plain document's.

@@ -373,7 +373,7 @@ Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Pict
     // A document another program creates meanwhile is appended to instead.
     for (int attempt = 0;; ++attempt) {
         reportfile::Target target;
-        Outcome checked = reportfile::checkTarget(m_path, displayName(), &target);
+        Outcome checked = reportfile::checkTarget(m_path, displayName(), &target, true);
         if (!checked.isOk())
             return checked;
         if (target.kind == reportfile::Target::Existing)

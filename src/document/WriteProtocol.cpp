@@ -40,18 +40,37 @@ FileStamp stampOf(const QString& file) {
 namespace reportfile {
 
 Outcome lockForWrite(DocumentFiles& files, const QString& name) {
-    const QLockFile::LockError locked = files.lockForWrite(kWriteLockWaitMs);
-    if (locked == QLockFile::LockFailedError)
-        return Outcome::failure(Kind::Busy,
-                                QStringLiteral("文档“%1”正由本程序的另一个窗口或命令行写入，"
-                                               "等待 %2 秒后仍未轮到。")
-                                    .arg(name)
-                                    .arg(kWriteLockWaitMs / 1000));
-    if (locked != QLockFile::NoError)
+    const QString lockFile = native(files.lockFile());
+    switch (files.lockForWrite(kWriteLockWaitMs)) {
+    case DocumentFiles::Lock::Taken:
+        return Outcome::ok();
+    case DocumentFiles::Lock::Busy: {
+        const QString holder = files.lockHolder();
+        return Outcome::failure(
+            Kind::Busy,
+            QStringLiteral("文档“%1”正由本程序的另一个窗口或命令行写入%2，"
+                           "等待 %3 秒后仍未轮到。")
+                .arg(name, holder.isEmpty() ? QString() : QStringLiteral("（%1）").arg(holder))
+                .arg(kWriteLockWaitMs / 1000));
+    }
+    case DocumentFiles::Lock::NotALockFile:
         return Outcome::failure(
             Kind::Lasting,
-            QStringLiteral("无法写入文档“%1”：不能在文档所在的文件夹中创建锁定文件。").arg(name));
-    return Outcome::ok();
+            QStringLiteral("无法写入文档“%1”：本程序写入时要用“%2”作锁定文件，但这个名字已被"
+                           "别的东西（文件夹、链接或其他文件）占用；请删除它或改名后再保存。")
+                .arg(name, lockFile));
+    case DocumentFiles::Lock::Refused:
+        return Outcome::failure(Kind::Lasting,
+                                QStringLiteral("无法写入文档“%1”：所在文件夹不允许创建锁定文件“%2”"
+                                               "（没有写入权限或是只读的文件系统）。")
+                                    .arg(name, lockFile));
+    case DocumentFiles::Lock::Failed:
+        break;
+    }
+    QString cause = files.probeWrite();
+    if (cause.isEmpty())
+        cause = QStringLiteral("写不进锁定文件“%1”").arg(lockFile);
+    return writeFailure(name, QFileInfo(files.lockFile()).absolutePath(), 0, cause);
 }
 
 Outcome writeFailure(const QString& name, const QString& folder, qint64 needed,
