@@ -24,6 +24,8 @@ from docx.enum.text import WD_ALIGN_PARAGRAPH
 from docx.shared import Cm
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+# When the sample was made (UTC), as its properties say.
+MADE = datetime.datetime(2026, 3, 7, 9, 0, 0)
 
 # site, segment, VSWR, feeder length of the 0.110 dB/m feeder, of the 0.070 dB/m
 # feeder (one of the two is given), test time
@@ -91,7 +93,20 @@ def make_document(path):
     document.add_heading("附录：参考驻波图", level=1).paragraph_format.page_break_before = True
     document.add_paragraph("第一次手工保存的驻波图放在这里；批处理的驻波图放在各测试段的标题下。")
     placeholder(document, "{{驻波图}}")
+    set_properties(document)
     document.save(path)
+
+
+def set_properties(document):
+    """The sample's own properties, in place of those python-docx's default
+    document brings along (its author and a date of 2013), with a fixed date
+    rather than the day it happens to be made."""
+    properties = document.core_properties
+    properties.author = properties.last_modified_by = "Veltrace"
+    properties.title = "天馈线驻波测试报告（示例）"
+    properties.comments = ""
+    properties.revision = 1
+    properties.created = properties.modified = MADE
 
 
 def make_workbook(path):
@@ -103,6 +118,8 @@ def make_workbook(path):
         sheet.append([segment, vswr, thick, thin, datetime.time.fromisoformat(time)])
     for row in sheet.iter_rows(min_row=2, min_col=5, max_col=5):
         row[0].number_format = "hh:mm:ss"
+    workbook.properties.creator = workbook.properties.lastModifiedBy = "Veltrace"
+    workbook.properties.created = workbook.properties.modified = MADE
     workbook.save(path)
 
 

@@ -3,7 +3,7 @@
 # rows of docs/report-template.xlsx through veltrace-cli, then reads the result
 # with LibreOffice Writer: converted to OpenDocument, every plot must stand
 # right under its segment's heading; converted to PDF, it must show twelve
-# pictures.
+# pictures. The template itself must carry its own properties (author Veltrace).
 #
 # usage: check_report_template.sh BUILD_DIR
 # Set VELTRACE_KEEP_DIR to keep the filled document, its PDF and its pages.
@@ -21,6 +21,14 @@ done
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The sample's properties are its own, not those of python-docx's default document.
+"$python" - "$docs/report-template.docx" <<'EOF'
+import sys
+import docx
+properties = docx.Document(sys.argv[1]).core_properties
+if properties.author != "Veltrace" or properties.created.year < 2026:
+    sys.exit(f"FAIL: the template's author is {properties.author!r}, made {properties.created}")
+EOF
 cp "$docs/report-template.docx" "$work/report.docx"
 chmod u+w "$work/report.docx"
 

@@ -4,10 +4,11 @@
 usage: check_docx_pictures.py DOCUMENT.docx EXPECTATION.json
 
 The expectation names the segments of the appended plots in order and how many
-pictures the document held before. Checked: the number of inline pictures,
-their order (by the segment named in each alternative text), that each of the
-appended ones sits alone in its own paragraph at the end of the body followed
-by one empty paragraph, that each is a 601 x 289 PNG part, and that its shown
+pictures the document held before; for a document the program made, its author
+too (checked with when it was made and Word's compatibility mode). Checked:
+the number of inline pictures, their order (by the segment named in each
+alternative text), that each of the appended ones sits alone in its own
+paragraph at the end of the body followed by one empty paragraph, that each is a 601 x 289 PNG part, and that its shown
 size keeps the aspect ratio and fits the text width of the last section.
 
 A filled template's expectation gives instead the sequence of the body in
@@ -72,6 +73,20 @@ def check_template(path, document, expected):
     print(f"ok {path}: {len(found)} items in place")
 
 
+def check_new_document(path, document, author):
+    """A document the program made: its author and when it was made, and
+    Word's compatibility mode of its current version."""
+    properties = document.core_properties
+    if properties.author != author or properties.created is None or properties.modified is None:
+        fail(f"{path}: author {properties.author!r}, made {properties.created}, "
+             f"changed {properties.modified}")
+    modes = [setting.get(qn("w:val"))
+             for setting in document.settings.element.iter(qn("w:compatSetting"))
+             if setting.get(qn("w:name")) == "compatibilityMode"]
+    if modes != ["15"]:
+        fail(f"{path}: compatibility modes {modes}, expected ['15']")
+
+
 def main(path, expectation_path):
     with open(expectation_path, encoding="utf-8") as handle:
         expected = json.load(handle)
@@ -82,6 +97,8 @@ def main(path, expectation_path):
     earlier = expected["earlier_pictures"]
     document = docx.Document(path)
 
+    if "author" in expected:
+        check_new_document(path, document, expected["author"])
     shapes = list(document.inline_shapes)
     if len(shapes) != earlier + len(segments):
         fail(f"{path}: {len(shapes)} inline pictures, expected {earlier + len(segments)}")
