@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
@@ -73,6 +74,7 @@ private slots:
     void rowRules_data();
     void rowRules();
     void runCountsEveryRow();
+    void countsOnlyWhatTheDocumentHolds();
     void writesOnTheBatchInterval();
     void slowWritesHoldTheBatchBack();
     void eventsRunAtMostOnceAFrame();
@@ -211,6 +213,44 @@ void TestBatch::runCountsEveryRow() {
     QCOMPARE(clipboard.sets, 1);
     QCOMPARE(clipboard.image, canvas.Image());
     QVERIFY(summary.lastPlotQueued);
+}
+
+// The document is deleted after the first rows were written: it is made
+// anew, and the count is of what it holds, not of what went into the lost one.
+void TestBatch::countsOnlyWhatTheDocumentHolds() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    FakeClock clock;
+    ReportSession session(clock);
+    QCOMPARE(session.setTarget(path).message(), QString());
+    MersenneRandom random(3);
+    FieldSet fields(random);
+    Canvas canvas = Canvas::plotCanvas();
+    struct FrontEnd : BatchFrontEnd {
+        explicit FrontEnd(ReportSession& report, const QString& document)
+            : session(report), path(document) {}
+        void progress(int read, int) override {
+            if (read == 2) {
+                QCOMPARE(session.flush().message(), QString());
+                QVERIFY(QFile::remove(path));
+            }
+        }
+        EventYield& events() override { return yield; }
+        ReportSession& session;
+        QString path;
+        CountingYield yield;
+    } frontEnd(session, path);
+    BatchController controller(fields, canvas, random, session, frontEnd);
+    const BatchSummary summary =
+        controller.run(workbookData(QStringLiteral("basic.xlsx")), 5, {false, false});
+
+    QCOMPARE(summary.plotted, 3);
+    QVERIFY(summary.recreated);
+    const int held = docxinspect::pictureDescriptions(path).size();
+    QCOMPARE(held, 1);
+    QCOMPARE(session.writtenPictures(), held);
+    QCOMPARE(summary.written, held);
+    QCOMPARE(session.places().total(), held);
 }
 
 void TestBatch::writesOnTheBatchInterval() {

@@ -129,9 +129,12 @@ QStringList ReportSession::takeNotices() {
     return fresh;
 }
 
-// Counts what a successful write put on disk.
+// Counts what a successful write put on disk. A document made anew after it
+// vanished holds only what this write put there.
 Outcome ReportSession::counted(Outcome outcome, int pendingBefore) {
     if (outcome.isOk()) {
+        if (outcome.note() == Outcome::Note::Recreated)
+            m_written = m_writtenAtRun = 0;
         m_written += pendingBefore - pendingPictures();
         m_opened = true;
     }

@@ -59,7 +59,9 @@ public:
     // Pictures accepted for the target and not yet on disk, including those
     // of a write still running.
     int pendingPictures() const;
-    // Pictures this session has put into the current target's file.
+    // Pictures this session has put into the current target's file and the
+    // file still holds: after the file vanished and was made anew, only those
+    // written since.
     int writtenPictures() const { return m_written; }
     // Where they went: placeholders, the bookmark, the end.
     PicturePlaces places() const;

@@ -152,9 +152,14 @@ void printBatchEnd(const BatchSummary& summary, const QString& document, CliStre
                << " empty and skipped, " << summary.carried << " with values from the row above; "
                << summary.written << " written, " << summary.unwritten() << " not written"
                << Qt::endl;
+    // Without a cause, they went into a document that vanished (said above).
     if (summary.unwritten() > 0)
         io.err << "veltrace-cli: " << summary.unwritten() << " plots were not written to "
-               << document << ": " << oneLine(summary.writeFailure) << Qt::endl;
+               << document
+               << (summary.writeFailure.isEmpty()
+                       ? QString()
+                       : QStringLiteral(": ") + oneLine(summary.writeFailure))
+               << Qt::endl;
 }
 
 // The exit status for an outcome: an input that cannot be used (nothing was

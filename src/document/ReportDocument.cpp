@@ -420,10 +420,13 @@ void ReportDocument::holdInUse(bool held) {
 }
 
 Outcome ReportDocument::written(const Written& result) {
-    if (result.outcome.isOk()) {
-        m_existed = true;
-        m_placement.add(result.placement);
-    }
+    if (!result.outcome.isOk())
+        return result.outcome;
+    m_existed = true;
+    // A document made anew holds only the pictures of this write.
+    if (result.outcome.note() == Outcome::Note::Recreated)
+        m_placement.placeholders = m_placement.bookmark = m_placement.end = 0;
+    m_placement.add(result.placement);
     return result.outcome;
 }
 
