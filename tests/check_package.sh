@@ -3,7 +3,8 @@
 # Debian's own tools: its name, version and computed dependencies, the files it
 # holds, lintian, the AppStream and desktop-entry validators, the manual page
 # against the options the program takes, and the programs themselves, unpacked
-# and run (veltrace-cli --version and one render).
+# and run (veltrace-cli --version, and one render into a file and to standard
+# output).
 #
 # usage: check_package.sh BUILD_DIR   (exit status 77: skipped)
 set -euo pipefail
@@ -98,6 +99,10 @@ done
 
 # The unpacked programs run from the system's libraries.
 [[ $("$cli" --version) == "veltrace-cli $project_version" ]] || fail "--version says $("$cli" --version)"
-"$cli" render --seed 3 --field 0=T1-B1F -o "$work/plot.png" || fail "render exited with $?"
+fixed=(--seed 3 --field 0=T1-B1F --field 8=3/7/2026 --field 11=14:05:09)
+"$cli" render "${fixed[@]}" -o "$work/plot.png" || fail "render exited with $?"
 file -b "$work/plot.png" | grep -q '^PNG image data' || fail "render wrote $(file -b "$work/plot.png")"
+# -o - writes the same picture to standard output.
+"$cli" render "${fixed[@]}" -o - >"$work/stdout.png" || fail "render -o - exited with $?"
+cmp -s "$work/plot.png" "$work/stdout.png" || fail "render -o - wrote other bytes than -o FILE"
 echo "checked $(basename "$deb")"

@@ -5,11 +5,17 @@
 #include "support/Fakes.h"
 #include "support/TestData.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,13 +25,13 @@ struct CliResult {
     QString err;
 };
 
-CliResult runCli(QStringList arguments) {
+CliResult runCli(QStringList arguments, QIODevice* data = nullptr) {
     QString out;
     QString err;
     QTextStream outStream(&out);
     QTextStream errStream(&err);
     arguments.prepend(QStringLiteral("veltrace-cli"));
-    const int status = cli::run(arguments, {outStream, errStream, false});
+    const int status = cli::run(arguments, {outStream, errStream, false, data});
     return {status, out, err};
 }
 
@@ -40,6 +46,8 @@ class TestCli : public QObject {
 private slots:
     void renderIsReproducibleAndMatchesTheWindow();
     void renderDerivesTheDistanceUnlessGiven();
+    void renderWritesWhereTold_data();
+    void renderWritesWhereTold();
     void batchMatchesTheWindowsBatch_data();
     void batchMatchesTheWindowsBatch();
     void rowFailuresGiveStatusOne_data();
@@ -107,6 +115,77 @@ void TestCli::renderDerivesTheDistanceUnlessGiven() {
     QVERIFY(!centred.isNull() && !given.isNull() && !wider.isNull());
     QCOMPARE(labels(given), labels(centred));
     QVERIFY(labels(wider) != labels(centred));
+}
+
+void TestCli::renderWritesWhereTold_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a file written before") << "file";
+    QTest::newRow("standard output") << "-";
+    // Written into as it is, never replaced by a file.
+    QTest::newRow("a FIFO") << "fifo";
+    QTest::newRow("a device") << "device";
+}
+
+void TestCli::renderWritesWhereTold() {
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    const QStringList render =
+        QStringList{QStringLiteral("render"), QStringLiteral("--seed"), QStringLiteral("3")} +
+        kFixedClock;
+    const QString expectedPath = dir.filePath(QStringLiteral("expected.png"));
+    QCOMPARE(runCli(render + QStringList{QStringLiteral("-o"), expectedPath}).status, 0);
+    QFile expectedFile(expectedPath);
+    QVERIFY(expectedFile.open(QIODevice::ReadOnly));
+    const QByteArray expected = expectedFile.readAll();
+    QVERIFY(expected.startsWith("\x89PNG"));
+
+    QString output = dir.filePath(QStringLiteral("out.png"));
+    QByteArray written;
+    QBuffer data(&written);
+    QVERIFY(data.open(QIODevice::WriteOnly));
+    int fifo = -1;
+    if (kind == u"file")
+        QVERIFY(QFile::copy(expectedPath, output));
+    if (kind == u"-")
+        output = QStringLiteral("-");
+    if (kind == u"fifo") {
+        // Its reader is there before the writer, and the PNG fits into the
+        // pipe, so that nothing waits.
+        QCOMPARE(mkfifo(QFile::encodeName(output).constData(), 0600), 0);
+        fifo = open(QFile::encodeName(output).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(fifo >= 0);
+    }
+    if (kind == u"device") {
+        // A null device of its own where that can be made; the system's
+        // otherwise, which an ordinary user cannot replace anyway.
+        output = dir.filePath(QStringLiteral("null"));
+        if (mknod(QFile::encodeName(output).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            output = QStringLiteral("/dev/null");
+    }
+    const CliResult result = runCli(render + QStringList{QStringLiteral("-o"), output}, &data);
+    if (fifo >= 0) {
+        char chunk[4096];
+        for (ssize_t got; (got = read(fifo, chunk, sizeof chunk)) > 0;)
+            written.append(chunk, got);
+        close(fifo);
+    }
+    QCOMPARE(result.status, 0);
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.out, QString());
+    struct stat info;
+    if (kind != u"-")
+        QCOMPARE(lstat(QFile::encodeName(output).constData(), &info), 0);
+    if (kind == u"file") {
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        written = file.readAll();
+    }
+    if (kind == u"fifo")
+        QVERIFY(S_ISFIFO(info.st_mode));
+    if (kind == u"device")
+        QVERIFY(S_ISCHR(info.st_mode));
+    else
+        QCOMPARE(written, expected);
 }
 
 void TestCli::batchMatchesTheWindowsBatch_data() {

@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 #include "platform/MemoryReuse.h"
 
+#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -27,5 +28,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return cli::run(QGuiApplication::arguments(), {out, err, isatty(fileno(stderr)) != 0});
+    QFile data;
+    const bool dataOpen = data.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered,
+                                    QFileDevice::DontCloseHandle);
+    return cli::run(QGuiApplication::arguments(),
+                    {out, err, isatty(fileno(stderr)) != 0, dataOpen ? &data : nullptr});
 }

@@ -13,7 +13,10 @@
 #include "trace/MainWave.h"
 #include "workbook/Workbook.h"
 
+#include <QBuffer>
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <memory>
@@ -82,6 +85,34 @@ struct Run {
     NoYield yield;
 };
 
+// Writes the picture as a PNG where -o says: "-" is standard output; a
+// device or a FIFO (what is no regular file, no folder) is written into as
+// it is; a regular file, new or not, is replaced whole once the PNG is
+// complete. Returns the cause of a failure, or an empty string.
+QString writePicture(const QImage& picture, const QString& output, CliStreams& io) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+        return QStringLiteral("the picture cannot be encoded as PNG");
+    if (output == u"-") {
+        if (!io.data || io.data->write(png) != png.size())
+            return io.data ? io.data->errorString() : QStringLiteral("no standard output");
+        return {};
+    }
+    const QFileInfo existing(output);
+    if (existing.exists() && !existing.isFile() && !existing.isDir()) {
+        QFile device(output);
+        if (!device.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+            device.write(png) != png.size())
+            return device.errorString();
+        return {};
+    }
+    QSaveFile file(output);
+    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
+        return file.errorString();
+    return {};
+}
+
 int render(const CliOptions& options, CliStreams& io) {
     Run run(options);
     const QString refusal = run.applyFields(options);
@@ -90,11 +121,11 @@ int render(const CliOptions& options, CliStreams& io) {
         return cli::kUsage;
     }
     const QString failure = run.draw();
-    QSaveFile file(options.output);
-    if (!file.open(QIODevice::WriteOnly) || !run.canvas.Image().save(&file, "PNG") ||
-        !file.commit()) {
-        io.err << "veltrace-cli: cannot write " << options.output << ": " << file.errorString()
-               << Qt::endl;
+    if (const QString cause = writePicture(run.canvas.Image(), options.output, io);
+        !cause.isEmpty()) {
+        io.err << "veltrace-cli: cannot write "
+               << (options.output == u"-" ? QStringLiteral("to standard output") : options.output)
+               << ": " << cause << Qt::endl;
         return cli::kUsage;
     }
     if (!failure.isEmpty()) {

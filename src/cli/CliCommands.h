@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIODevice>
 #include <QStringList>
 #include <QTextStream>
 
@@ -9,6 +10,8 @@ struct CliStreams {
     QTextStream& out;
     QTextStream& err;
     bool errIsTerminal = false;
+    // Standard output for bytes: where "render -o -" writes the PNG.
+    QIODevice* data = nullptr;
 };
 
 namespace cli {

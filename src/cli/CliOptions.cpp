@@ -86,7 +86,7 @@ QList<OptionRow> optionRows() {
         {{u"seed"_s}, u"S"_s, kEvery, 0, storeNumber<&CliOptions::seed>,
          u"Makes the ripple and the derived distance reproducible."_s},
         {{u"o"_s, u"output"_s}, u"FILE.png"_s, kRender, kRender, storeText<&CliOptions::output>,
-         u"The PNG file to write."_s},
+         u"The PNG file to write; - writes it to standard output."_s},
         {{u"into"_s}, u"DOCUMENT.docx"_s, kBatch, kBatch, storeText<&CliOptions::into>,
          u"The document to append to; a missing one is created."_s},
         {{u"pixel-ratio"_s}, u"N"_s, kEvery, 0, storePixelRatio,
