@@ -229,9 +229,14 @@ void BatchController::finish() {
         m_summary.writeFailure = written.message();
     }
 
-    const int since = m_report.writtenPictures() - m_writtenBefore;
-    m_summary.earlierWritten = std::clamp(since, 0, m_pendingBefore);
-    m_summary.written = std::clamp(since - m_pendingBefore, 0, m_appended);
+    // What the document holds of the run: after it vanished and was made
+    // anew, only what was written since, the latest plots.
+    const int since = m_summary.recreated ? m_report.writtenPictures()
+                                          : m_report.writtenPictures() - m_writtenBefore;
+    // The first written are the plots that waited before the run.
+    m_summary.earlierWritten = m_summary.recreated ? std::max(0, since - m_appended)
+                                                   : std::clamp(since, 0, m_pendingBefore);
+    m_summary.written = std::clamp(since - m_summary.earlierWritten, 0, m_appended);
     m_summary.waiting = m_appended - m_summary.written;
     m_summary.places = m_report.places() - m_placesBefore;
     m_summary.templateNotices = m_report.takeNotices();
