@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/DocxBookmark.h"
+#include "document/DocxSection.h"
 #include "document/DocxXml.h"
 
 #include <QHash>
@@ -16,14 +18,6 @@
 // offset, so the edits touch nothing else.
 namespace docx {
 
-struct Section {
-    double pageWidth = -1; // twips; negative when not given
-    double marginLeft = -1;
-    double marginRight = -1;
-    // The width between the margins, or a negative value without a page width.
-    double textWidth() const;
-};
-
 // A paragraph whose whole text is a placeholder.
 struct Placeholder {
     ElementSpan paragraph;
@@ -37,17 +31,6 @@ struct Placeholder {
     QString segment;       // the segment it names; empty: the next plot
     double cellWidth = -1; // twips inside its table cell; negative outside tables
     int section = 0;       // index into DocumentScan::sections
-};
-
-// Where the bookmark "veltrace" puts pictures: after the paragraph it marks,
-// behind the pictures put there before.
-struct BookmarkPoint {
-    qsizetype after = -1; // the end of the bookmarked paragraph
-    // The paragraphs that directly follow it while they are pictures of this
-    // program (-1) or placeholders (their index), with their ends.
-    QList<std::pair<qsizetype, int>> followers;
-    double cellWidth = -1;
-    int section = 0;
 };
 
 struct DocumentScan {

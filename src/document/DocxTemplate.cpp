@@ -2,6 +2,7 @@
 
 #include "document/DocxAppend.h"
 #include "document/DocxBody.h"
+#include "document/DocxParagraph.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -11,6 +12,13 @@
 namespace docx {
 
 namespace {
+
+// How much of a placeholder's text a message quotes.
+constexpr qsizetype kQuoted = 40;
+
+QString quoted(const QString& text) {
+    return text.size() > kQuoted ? text.left(kQuoted - 1) + QChar(0x2026) : text;
+}
 
 bool isKeyword(QStringView word) {
     return word == u"驻波图" || word.compare(u"VSWR", Qt::CaseInsensitive) == 0;
@@ -87,6 +95,27 @@ bool mentionsPlaceholder(QStringView text) {
 
 QString segmentKey(QStringView name) {
     return name.toString().normalized(QString::NormalizationForm_KC).simplified().toCaseFolded();
+}
+
+PlaceholderVerdict judgePlaceholder(const ScannedParagraph& paragraph) {
+    const QString text = paragraph.text.trimmed();
+    const std::optional<QString> segment =
+        paragraph.textCut ? std::nullopt : placeholderSegment(text);
+    if (!segment && !mentionsPlaceholder(text))
+        return {};
+    if (paragraph.inTextBox)
+        return {std::nullopt, QStringLiteral("文档的文本框中有占位符“%1”：文本框中的占位符不会"
+                                             "放入驻波图，保持原样。")
+                                  .arg(quoted(text))};
+    if (!segment)
+        return {std::nullopt, QStringLiteral("文档中的段落“%1”含有占位符，但还有其他文字："
+                                             "占位符必须单独成段，这个段落保持原样。")
+                                  .arg(quoted(text))};
+    if (!paragraph.simple || paragraph.content.isEmpty())
+        return {std::nullopt, QStringLiteral("文档中的占位符“%1”所在的段落还有其他内容（修订、"
+                                             "超链接、域、图片等），不能替换，保持原样。")
+                                  .arg(quoted(text))};
+    return {segment, {}};
 }
 
 bool holdsPlaceholders(const QString& partText) {

@@ -14,6 +14,7 @@ namespace docx {
 
 struct DocumentScan;
 struct Picture;
+struct ScannedParagraph;
 
 // The segment a placeholder names: nullopt when the text is not a placeholder,
 // an empty string for one that takes the next plot. Blanks around the text,
@@ -25,6 +26,15 @@ bool mentionsPlaceholder(QStringView text);
 // What segment names are compared by: blanks collapsed, compatibility forms
 // (full-width letters and digits) folded, case ignored.
 QString segmentKey(QStringView name);
+
+// What a paragraph of the body is to the templates: no placeholder at all
+// (no segment, no notice), a usable one (its segment), or one that is left
+// as it is (the notice that says why).
+struct PlaceholderVerdict {
+    std::optional<QString> segment;
+    QString notice;
+};
+PlaceholderVerdict judgePlaceholder(const ScannedParagraph& paragraph);
 
 // Whether a part other than the main one (a header, a footer) holds
 // paragraphs with placeholders; they are not used.

@@ -81,6 +81,21 @@ QString XmlScanner::finish() {
     return m_cause;
 }
 
+QString wordAttribute(const QXmlStreamReader& reader, const QString& name) {
+    return reader.attributes().value(QString(kWordNs), name).toString();
+}
+
+// "prefix:local", or "local" for the default namespace.
+QString qualified(const QString& prefix, QStringView local) {
+    return prefix.isEmpty() ? local.toString() : prefix + QLatin1Char(':') + local.toString();
+}
+
+// The prefix of a qualified name, empty for none.
+QString prefixOf(const QString& qualifiedName) {
+    const qsizetype colon = qualifiedName.indexOf(u':');
+    return colon < 0 ? QString() : qualifiedName.left(colon);
+}
+
 bool isRangeMark(QStringView name) {
     return name == u"bookmarkStart" || name == u"bookmarkEnd" || name == u"proofErr" ||
            name == u"permStart" || name == u"permEnd" || name.endsWith(u"RangeStart") ||

@@ -97,6 +97,14 @@ private:
     QString m_cause;
 };
 
+// The value of an attribute in the WordprocessingML namespace.
+QString wordAttribute(const QXmlStreamReader& reader, const QString& name);
+
+// "prefix:local", or "local" for the default namespace.
+QString qualified(const QString& prefix, QStringView local);
+// The prefix of a qualified name, empty for none.
+QString prefixOf(const QString& qualifiedName);
+
 // Body-level and paragraph-level markup that holds no content of its own.
 bool isRangeMark(QStringView name);
 

@@ -1,0 +1,114 @@
+#include "document/DocxTables.h"
+
+#include "document/DocxXml.h"
+
+#include <algorithm>
+
+namespace docx {
+
+namespace {
+
+// Moves on to a later grid column; a hostile count of columns stops at a
+// limit far beyond any real table.
+void advance(TableTracker::Table* table, int columns) {
+    table->column = std::min(table->column + std::clamp(columns, 0, 1000), 1 << 16);
+}
+
+} // namespace
+
+void TableTracker::startTable() {
+    m_tables.append(Table());
+}
+
+void TableTracker::startRow() {
+    if (!m_tables.isEmpty())
+        m_tables.last().column = 0;
+}
+
+void TableTracker::startCell() {
+    Cell cell;
+    if (!m_tables.isEmpty()) {
+        cell.column = m_tables.last().column;
+        cell.marginLeft = m_tables.last().marginLeft;
+        cell.marginRight = m_tables.last().marginRight;
+    }
+    m_cells.append(cell);
+}
+
+void TableTracker::endTable() {
+    if (!m_tables.isEmpty())
+        m_tables.removeLast();
+}
+
+void TableTracker::endCell() {
+    if (m_cells.isEmpty())
+        return;
+    if (!m_tables.isEmpty())
+        advance(&m_tables.last(), m_cells.last().span);
+    m_cells.removeLast();
+}
+
+// Column widths of a table's grid, the columns a row skips, the width and
+// span of a cell, cell margins.
+void TableTracker::readProperty(Scope scope, const QXmlStreamReader& reader) {
+    const QStringView name = reader.name();
+    if (scope == Scope::TableMargins || scope == Scope::CellMargins) {
+        readMargin(scope, reader);
+        return;
+    }
+    if (scope == Scope::TableGrid && name == u"gridCol" && !m_tables.isEmpty())
+        m_tables.last().grid.append(parseTwips(wordAttribute(reader, QStringLiteral("w"))));
+    if (scope == Scope::RowProperties && name == u"gridBefore" && !m_tables.isEmpty())
+        advance(&m_tables.last(), wordAttribute(reader, QStringLiteral("val")).toInt());
+    if (scope != Scope::CellProperties || m_cells.isEmpty())
+        return;
+    if (name == u"gridSpan")
+        m_cells.last().span =
+            std::clamp(wordAttribute(reader, QStringLiteral("val")).toInt(), 1, 1000);
+    const QString type = wordAttribute(reader, QStringLiteral("type"));
+    if (name == u"tcW" && (type.isEmpty() || type == u"dxa"))
+        m_cells.last().width = parseTwips(wordAttribute(reader, QStringLiteral("w")));
+}
+
+// A cell margin of a table or of one cell, in twips.
+void TableTracker::readMargin(Scope scope, const QXmlStreamReader& reader) {
+    const QStringView name = reader.name();
+    const QString type = wordAttribute(reader, QStringLiteral("type"));
+    if (!type.isEmpty() && type != u"dxa")
+        return;
+    const double width = parseTwips(wordAttribute(reader, QStringLiteral("w")));
+    const bool left = name == u"left" || name == u"start";
+    const bool right = name == u"right" || name == u"end";
+    double* marginLeft = nullptr;
+    double* marginRight = nullptr;
+    if (scope == Scope::TableMargins && !m_tables.isEmpty()) {
+        marginLeft = &m_tables.last().marginLeft;
+        marginRight = &m_tables.last().marginRight;
+    } else if (scope == Scope::CellMargins && !m_cells.isEmpty()) {
+        marginLeft = &m_cells.last().marginLeft;
+        marginRight = &m_cells.last().marginRight;
+    }
+    if (marginLeft && left && width >= 0)
+        *marginLeft = width;
+    if (marginRight && right && width >= 0)
+        *marginRight = width;
+}
+
+double TableTracker::cellWidth() const {
+    if (m_cells.isEmpty() || m_tables.isEmpty())
+        return -1;
+    const Cell& cell = m_cells.last();
+    const Table& table = m_tables.last();
+    double width = cell.width;
+    if (width <= 0 && cell.column + cell.span <= table.grid.size()) {
+        width = 0;
+        for (int i = cell.column; i < cell.column + cell.span; ++i)
+            width += std::max(0.0, table.grid.at(i));
+    }
+    if (width <= 0)
+        return -1;
+    const double inside = width - std::max(0.0, cell.marginLeft) - std::max(0.0, cell.marginRight);
+    return inside > 0 ? inside : width;
+}
+
+} // namespace docx

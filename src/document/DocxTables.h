@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QList>
+#include <QStringView>
+#include <QXmlStreamReader>
+
+// The tables around the place the body scan has reached, as far as pictures
+// care: how wide the text of the innermost cell is. Fed by the body scan with
+// the table elements it meets and the properties inside them.
+namespace docx {
+
+class TableTracker {
+public:
+    // Where a property element stands.
+    enum class Scope {
+        TableProperties,
+        TableMargins,
+        TableGrid,
+        RowProperties,
+        CellProperties,
+        CellMargins
+    };
+
+    void startTable();
+    void startRow();
+    // Every cell's start is matched by its end, even outside a table.
+    void startCell();
+    void endTable();
+    void endCell();
+    // A WordprocessingML element directly inside one of the scopes.
+    void readProperty(Scope scope, const QXmlStreamReader& reader);
+
+    // The width of the innermost cell's text in twips: its own width, else its
+    // grid columns', less its margins; negative outside tables or when not known.
+    double cellWidth() const;
+
+    // Word's cell margins when neither the table nor the cell sets any.
+    static constexpr double kDefaultCellMargin = 108;
+    struct Table {
+        QList<double> grid;
+        double marginLeft = kDefaultCellMargin;
+        double marginRight = kDefaultCellMargin;
+        int column = 0;
+    };
+    struct Cell {
+        int column = 0;
+        int span = 1;
+        double width = -1;
+        double marginLeft = kDefaultCellMargin;
+        double marginRight = kDefaultCellMargin;
+    };
+
+private:
+    void readMargin(Scope scope, const QXmlStreamReader& reader);
+
+    QList<Table> m_tables;
+    QList<Cell> m_cells;
+};
+
+} // namespace docx
