@@ -2,6 +2,7 @@
 
 #include "document/DocxBody.h"
 #include "document/DocxPictureRun.h"
+#include "document/DocxSideParts.h"
 #include "document/DocxTemplate.h"
 #include "document/DocxXml.h"
 
@@ -49,14 +50,16 @@ QString readParts(const AppendInput& input, Parts* parts) {
     return cause.isEmpty() ? QString() : inPart(kContentTypesPart, cause);
 }
 
-// Headers and footers are only read: a part that cannot be is passed over.
-bool sidePartsHoldPlaceholders(const AppendInput& input) {
-    for (const auto& [name, bytes] : input.sideParts) {
-        XmlPart part;
-        if (decodePart(bytes, &part).isEmpty() && holdsPlaceholders(part.text))
-            return true;
+// What the parts that are only read tell.
+SidePartScan scanSideParts(const AppendInput& input) {
+    SidePartScan all;
+    for (const AppendInput::SidePart& side : input.sideParts) {
+        SidePartScan scan;
+        scanSidePart(side.bytes, &scan);
+        all.placeholders |= side.kind == AppendInput::SidePart::HeaderOrFooter && scan.placeholders;
+        all.drawingIds.unite(scan.drawingIds);
     }
-    return false;
+    return all;
 }
 
 // The widest a picture may be in a section (and a table cell), in EMU; 0
@@ -279,7 +282,10 @@ QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
 
     const Assignment assignment = assign(parts.scan, pictures, paragraphs);
     output->placement = assignment.placement;
-    if (sidePartsHoldPlaceholders(input))
+    output->placement.notices += input.notices;
+    const SidePartScan side = scanSideParts(input);
+    parts.scan.drawingIds.unite(side.drawingIds);
+    if (side.placeholders)
         output->placement.notices.append(
             QStringLiteral("文档的页眉或页脚中有占位符：驻波图只放到正文中的占位符处，"
                            "页眉和页脚中的占位符保持原样。"));

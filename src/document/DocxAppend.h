@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <utility>
@@ -35,9 +36,19 @@ struct AppendInput {
     std::optional<QByteArray> rels; // absent when the part does not exist yet
     QByteArray contentTypes;
     QSet<QString> takenNames; // every entry name, lower case
-    // The headers and footers (name, bytes): only read, for placeholders
-    // that cannot be used there.
-    QList<std::pair<QString, QByteArray>> sideParts;
+    // The parts the main part refers to that are only read, each once.
+    struct SidePart {
+        enum Kind {
+            HeaderOrFooter, // placeholders that cannot be used, drawing ids
+            Notes,          // footnotes and endnotes: drawing ids
+        };
+        Kind kind;
+        QString name;
+        QByteArray bytes;
+    };
+    QList<SidePart> sideParts;
+    // What the reading of the parts has to tell (parts left out).
+    QStringList notices;
 };
 
 struct AppendOutput {

@@ -1,5 +1,6 @@
 #include "document/DocxBody.h"
 
+#include "document/DocxSideParts.h"
 #include "document/DocxTables.h"
 #include "document/DocxTemplate.h"
 
@@ -365,14 +366,10 @@ void BodyScanner::readLineSpacing() {
 
 // Drawing ids are taken; a picture of this program marks its paragraph.
 void BodyScanner::noteDrawing() {
-    const QStringView name = m_reader.name();
-    if (name != u"docPr" && name != u"cNvPr")
-        return;
-    bool ok = false;
-    const quint64 id = m_reader.attributes().value(QStringLiteral("id")).toULongLong(&ok);
-    if (ok && id <= 0xFFFFFFFFu)
-        m_scan->drawingIds.insert(static_cast<quint32>(id));
-    if (name == u"docPr" && m_reader.namespaceUri() == kWpNs && !m_paragraphs.isEmpty() &&
+    if (const auto id = drawingId(m_reader))
+        m_scan->drawingIds.insert(*id);
+    if (m_reader.name() == u"docPr" && m_reader.namespaceUri() == kWpNs &&
+        !m_paragraphs.isEmpty() &&
         m_reader.attributes().value(QStringLiteral("descr")).endsWith(pictureMark()))
         ++m_paragraphs.last().ownPictures;
 }

@@ -8,6 +8,8 @@
 
 #include <zip.h>
 
+#include <algorithm>
+
 DocxPackage::~DocxPackage() {
     discard();
 }
@@ -91,18 +93,17 @@ std::optional<QString> DocxPackage::locate(const QString& name) const {
     return entryName(index);
 }
 
-QString DocxPackage::read(const QString& name, QByteArray* data) const {
+QString DocxPackage::read(const QString& name, QByteArray* data, qint64 limit) const {
     data->clear();
     const zip_int64_t index = zip_name_locate(m_zip, name.toUtf8().constData(), 0);
     if (index < 0)
         return QStringLiteral("缺少部件 %1").arg(name);
-    const QString tooLarge = QStringLiteral("部件 %1 解压后超过 %2 MiB，拒绝处理")
-                                 .arg(name)
-                                 .arg(kMaxPartSize / (1024 * 1024));
+    const QString tooLarge =
+        QStringLiteral("部件 %1 解压后超过 %2 MiB，拒绝处理").arg(name).arg(limit / (1024 * 1024));
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(m_zip, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
-        if (stat.size > static_cast<zip_uint64_t>(kMaxPartSize))
+        if (stat.size > static_cast<zip_uint64_t>(std::max<qint64>(0, limit)))
             return tooLarge;
         data->reserve(static_cast<qsizetype>(stat.size));
     }
@@ -124,7 +125,7 @@ QString DocxPackage::read(const QString& name, QByteArray* data) const {
         }
         if (got == 0)
             break;
-        if (data->size() + got > kMaxPartSize) {
+        if (data->size() + got > limit) {
             cause = tooLarge;
             break;
         }

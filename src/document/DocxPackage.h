@@ -45,9 +45,9 @@ public:
     // The stored name of an entry, looked up without regard to case (part
     // names of a package are case-insensitive).
     std::optional<QString> locate(const QString& name) const;
-    // Reads an entry of at most kMaxPartSize unpacked bytes; the size in the
+    // Reads an entry of at most limit unpacked bytes; the size in the
     // directory is not trusted.
-    QString read(const QString& name, QByteArray* data) const;
+    QString read(const QString& name, QByteArray* data, qint64 limit = kMaxPartSize) const;
     // Replaces the entry or adds it. Stored entries are not compressed again
     // (for data that is compressed already).
     QString write(const QString& name, const QByteArray& data, bool store);

@@ -118,30 +118,6 @@ PlaceholderVerdict judgePlaceholder(const ScannedParagraph& paragraph) {
     return {segment, {}};
 }
 
-bool holdsPlaceholders(const QString& partText) {
-    // The text of each paragraph, w:t by w:t; a paragraph nested in another
-    // (a text box) is read as part of the outer one, which is enough here.
-    XmlScanner scanner(partText);
-    QXmlStreamReader& reader = scanner.reader();
-    QString text;
-    bool inText = false;
-    while (scanner.next()) {
-        const bool word = reader.namespaceUri() == kWordNs;
-        if (reader.isStartElement() && word && reader.name() == u"p")
-            text.clear();
-        else if (reader.isStartElement() && word && reader.name() == u"t")
-            inText = true;
-        else if (reader.isEndElement() && word && reader.name() == u"t")
-            inText = false;
-        else if (reader.isCharacters() && inText && text.size() < 4096)
-            text += reader.text();
-        else if (reader.isEndElement() && word && reader.name() == u"p" &&
-                 mentionsPlaceholder(text))
-            return true;
-    }
-    return false;
-}
-
 void Placement::add(const Placement& later) {
     placeholders += later.placeholders;
     bookmark += later.bookmark;

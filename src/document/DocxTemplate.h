@@ -36,10 +36,6 @@ struct PlaceholderVerdict {
 };
 PlaceholderVerdict judgePlaceholder(const ScannedParagraph& paragraph);
 
-// Whether a part other than the main one (a header, a footer) holds
-// paragraphs with placeholders; they are not used.
-bool holdsPlaceholders(const QString& partText);
-
 // Where the pictures of one or more writes went.
 struct Placement {
     int placeholders = 0;

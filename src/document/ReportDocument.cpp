@@ -94,23 +94,60 @@ QString targetIn(const QString& folder, const docx::Relationship& relationship) 
     return target.startsWith(u"..") ? QString() : target;
 }
 
-// The headers and footers of the main part, for the placeholders they may
-// hold. A part that cannot be read is left out: it is never written.
+// What the reading of the parts the main part refers to says about those it
+// left out.
+QString leftOutNotice(const QStringList& names) {
+    constexpr qsizetype kNamed = 3;
+    QString named = names.mid(0, kNamed).join(QStringLiteral("、"));
+    if (names.size() > kNamed)
+        named += QStringLiteral(" 等 %1 个部件").arg(names.size());
+    return QStringLiteral(
+               "文档的 %1 没有读取（无法读取，或页眉、页脚、脚注和尾注合计超过 %2 MiB）："
+               "其中的占位符和图片编号没有核对。")
+        .arg(named)
+        .arg(DocxPackage::kMaxPartSize / (1024 * 1024));
+}
+
+// The headers, footers, footnotes and endnotes of the main part, for the
+// placeholders and drawing ids they hold. However often the relationships
+// name a part, it is read once, and all of them together at most as much as
+// one part may be: a part past that, or one that cannot be read, is left out
+// and said so. They are never written.
 void readSideParts(const DocxPackage& package, docx::AppendInput* input) {
+    using Side = docx::AppendInput::SidePart;
     docx::XmlPart part;
     docx::RelationshipsScan rels;
     if (!input->rels || !docx::decodePart(*input->rels, &part).isEmpty() ||
         !docx::scanRelationships(part.text, &rels).isEmpty())
         return;
+    static const std::pair<QStringView, Side::Kind> kinds[] = {{u"/header", Side::HeaderOrFooter},
+                                                               {u"/footer", Side::HeaderOrFooter},
+                                                               {u"/footnotes", Side::Notes},
+                                                               {u"/endnotes", Side::Notes}};
     const QString folder = input->mainPart.left(input->mainPart.lastIndexOf(u'/') + 1);
+    QSet<QString> seen{input->mainPart, input->relsPart};
+    QStringList leftOut;
+    qint64 budget = DocxPackage::kMaxPartSize;
     for (const docx::Relationship& relationship : rels.relationships) {
-        if (!relationship.type.endsWith(u"/header") && !relationship.type.endsWith(u"/footer"))
+        const auto kind = std::find_if(std::begin(kinds), std::end(kinds), [&](const auto& k) {
+            return relationship.type.endsWith(k.first);
+        });
+        if (kind == std::end(kinds))
             continue;
         const auto located = package.locate(targetIn(folder, relationship));
+        if (!located || seen.contains(*located))
+            continue;
+        seen.insert(*located);
         QByteArray bytes;
-        if (located && package.read(*located, &bytes).isEmpty())
-            input->sideParts.append({*located, bytes});
+        if (package.read(*located, &bytes, budget).isEmpty()) {
+            budget -= bytes.size();
+            input->sideParts.append({kind->second, *located, bytes});
+        } else {
+            leftOut.append(*located);
+        }
     }
+    if (!leftOut.isEmpty())
+        input->notices.append(leftOutNotice(leftOut));
 }
 
 // Where the main document part is: the package's officeDocument
