@@ -105,11 +105,83 @@ void compareNotices(const QStringList& notices, const QStringList& words) {
         QVERIFY2(notices.at(i).contains(words.at(i)), qPrintable(notices.at(i)));
 }
 
+// Writes the plots of the segments into a copy of the package, in one save
+// and in one save per plot; both must give the same main part, which is
+// returned as templateBody shows it.
+QString fillTemplate(const Entries& package, const QStringList& segments, QString* places,
+                     QStringList* notices) {
+    QTemporaryDir dir;
+    QByteArray documents[2];
+    for (const bool oneByOne : {false, true}) {
+        const QString path =
+            dir.filePath(oneByOne ? QStringLiteral("b.docx") : QStringLiteral("a.docx"));
+        writeZip(path, package);
+        ReportDocument report(path);
+        if (const Outcome opened = report.open(); !opened.isOk())
+            return opened.message();
+        for (int i = 0; i < segments.size(); ++i) {
+            report.paste(plot(i), segments.at(i));
+            report.typeParagraphBreak();
+            if (oneByOne && !report.flush().isOk())
+                return QStringLiteral("a save failed");
+        }
+        if (const Outcome written = report.flush(); !written.isOk())
+            return written.message();
+        const docx::Placement& placement = report.placement();
+        *places = QStringLiteral("%1/%2/%3")
+                      .arg(placement.placeholders)
+                      .arg(placement.bookmark)
+                      .arg(placement.end);
+        *notices = placement.notices;
+        const Inspection after = inspect(path);
+        verifyPackage(after);
+        documents[oneByOne] = entry(after.entries, kDocumentPart);
+        if (!oneByOne) {
+            // For the readers of check_docx_readers.sh: every picture drawn
+            // whole, in this order.
+            QJsonArray sequence;
+            for (const QString& item : templateSequence(templateBody(documents[0])))
+                sequence.append(item);
+            keepSample(path, {{QStringLiteral("sequence"), sequence},
+                              {QStringLiteral("segments"), QJsonArray::fromStringList(segments)},
+                              {QStringLiteral("earlier_pictures"), 0},
+                              {QStringLiteral("whole"), true}});
+        }
+    }
+    if (documents[1] != documents[0])
+        return QStringLiteral("one save per plot gave another document");
+    return templateBody(documents[0]);
+}
+
+// A main part of that body that declares on its root, as Word does, the
+// prefix mc of markup compatibility.
+QByteArray mainPart(const QString& body) {
+    return wordDocument(body).replace(
+        "<w:document ",
+        "<w:document xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" ");
+}
+
+// A table cell with its properties and content.
+QString cell(const QString& properties, const QString& content) {
+    return QStringLiteral("<w:tc><w:tcPr>%1</w:tcPr>%2</w:tc>").arg(properties, content);
+}
+
+// A table of those rows (each "<w:tr>...</w:tr>") on a grid of that many
+// columns of 4000 twips.
+QString tableOf(int columns, const QString& rows) {
+    QString grid;
+    for (int i = 0; i < columns; ++i)
+        grid += QStringLiteral("<w:gridCol w:w=\"4000\"/>");
+    return QStringLiteral("<w:tbl><w:tblPr/><w:tblGrid>%1</w:tblGrid>%2</w:tbl>").arg(grid, rows);
+}
+
 } // namespace
 
 class TestPlacement : public QObject {
     Q_OBJECT
 private slots:
+    void placesPicturesWhereShown_data();
+    void placesPicturesWhereShown();
     void readsThePartsTheBodyRefersTo_data();
     void readsThePartsTheBodyRefersTo();
 };
@@ -191,6 +263,95 @@ void TestPlacement::readsThePartsTheBodyRefersTo() {
     for (auto it = ids.cbegin(); it != ids.cend(); ++it)
         QVERIFY2(it->size() == 1, qPrintable(it.key() + u' ' + it->join(u',')));
     QCOMPARE(after.pictures.size(), 2);
+}
+
+void TestPlacement::placesPicturesWhereShown_data() {
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<Entries>("parts"); // styles and numbering, with relationships
+    QTest::addColumn<QStringList>("segments");
+    QTest::addColumn<QString>("expected"); // the body afterwards, as templateBody shows it
+    QTest::addColumn<QString>("places");
+    QTest::addColumn<QStringList>("notices");
+    const QString plain = para(QStringLiteral("{{驻波图}}"));
+    const QString end = QStringLiteral("<w:p/>") + kSection;
+    const QStringList ab{"A", "B"};
+    const QString deleted =
+        QStringLiteral("<w:del w:id=\"9\" w:author=\"审阅\" w:date=\"2024-05-06T00:00:00Z\"/>");
+
+    // Hidden places: left as they are, said once; the plot goes on.
+    const QString alternatives =
+        QStringLiteral("<mc:AlternateContent><mc:Choice "
+                       "Requires=\"w14\">%1</mc:Choice><mc:Fallback>%1</mc:Fallback>"
+                       "</mc:AlternateContent>")
+            .arg(plain);
+    QTest::newRow("placeholders in both alternatives of mc:AlternateContent")
+        << alternatives + plain + kSection << Entries() << ab
+        << alternatives + picPara("A") + picPara("B") + end << "1/0/1"
+        << QStringList{"mc:AlternateContent"};
+    const QString merged =
+        tableOf(2, QStringLiteral("<w:tr>%1%2</w:tr><w:tr>%3%4</w:tr>")
+                       .arg(cell(QStringLiteral("<w:vMerge w:val=\"restart\"/>"),
+                                 para(QStringLiteral("合并"))),
+                            cell({}, plain), cell(QStringLiteral("<w:vMerge/>"), plain),
+                            cell({}, para(QStringLiteral("说明")))));
+    QTest::newRow("placeholder in the merged part of a merged cell")
+        << merged + kSection << Entries() << ab
+        << QString(merged).replace(QStringLiteral("<w:tc><w:tcPr></w:tcPr>") + plain,
+                                   QStringLiteral("<w:tc><w:tcPr></w:tcPr>") +
+                                       picPara("A", (4000 - 216) * 635)) +
+               picPara("B") + end
+        << "1/0/1" << QStringList{"合并单元格"};
+    const QString deletedRow = tableOf(
+        1, QStringLiteral("<w:tr><w:trPr>%1</w:trPr>%2</w:tr>").arg(deleted, cell({}, plain)));
+    QTest::newRow("placeholder in a deleted table row")
+        << deletedRow + kSection << Entries() << ab
+        << deletedRow + picPara("A") + picPara("B") + end << "0/0/2"
+        << QStringList{"已删除的表格行"};
+    const QString hiddenRow = tableOf(
+        1, QStringLiteral("<w:tr><w:trPr><w:hidden/></w:trPr>%1</w:tr>").arg(cell({}, plain)));
+    QTest::newRow("placeholder in a hidden table row")
+        << hiddenRow + kSection << Entries() << ab << hiddenRow + picPara("A") + picPara("B") + end
+        << "0/0/2" << QStringList{"隐藏的表格行"};
+    const QString deletedParagraph =
+        para(QStringLiteral("{{驻波图}}"),
+             QStringLiteral("<w:pPr><w:rPr>%1</w:rPr></w:pPr>").arg(deleted));
+    QTest::newRow("placeholder whose paragraph is deleted")
+        << deletedParagraph + plain + kSection << Entries() << ab
+        << deletedParagraph + picPara("A") + picPara("B") + end << "1/0/1"
+        << QStringList{"已被删除"};
+    const QString markedMerged = tableOf(
+        1,
+        QStringLiteral("<w:tr>%1</w:tr><w:tr>%2</w:tr>")
+            .arg(cell(QStringLiteral("<w:vMerge w:val=\"restart\"/>"), para(QStringLiteral("图"))),
+                 cell(QStringLiteral("<w:vMerge/>"), bookmarked(QStringLiteral("图")))));
+    QTest::newRow("bookmark in the merged part of a merged cell")
+        << markedMerged + kSection << Entries() << ab
+        << markedMerged + picPara("A") + picPara("B") + end << "0/0/2" << QStringList{"合并单元格"};
+    // A deleted empty paragraph at the end is not where the plots go.
+    const QString deletedEnd =
+        QStringLiteral("<w:p><w:pPr><w:rPr>%1</w:rPr></w:pPr></w:p>").arg(deleted);
+    QTest::newRow("deleted empty paragraph at the end")
+        << para(QStringLiteral("报告")) + deletedEnd + kSection << Entries() << ab
+        << para(QStringLiteral("报告")) + deletedEnd + picPara("A") + picPara("B") + end << "0/0/2"
+        << QStringList();
+}
+
+void TestPlacement::placesPicturesWhereShown() {
+    QFETCH(QString, body);
+    QFETCH(Entries, parts);
+    QFETCH(QStringList, segments);
+    QFETCH(QString, expected);
+    QFETCH(QString, places);
+    QFETCH(QStringList, notices);
+    QString placed;
+    QStringList told;
+    const QString written =
+        fillTemplate(minimalPackage(mainPart(body)) + parts, segments, &placed, &told);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(written, expected);
+    QCOMPARE(placed, places);
+    compareNotices(told, notices);
 }
 
 QTEST_MAIN(TestPlacement)

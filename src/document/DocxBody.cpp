@@ -36,6 +36,11 @@ enum class Kind {
     CellProperties,
     CellMargins,
     TextBox,
+    // What Word and LibreOffice do not show as it stands: an alternative of
+    // mc:AlternateContent, content deleted with its changes tracked.
+    Alternative,
+    Deletion,
+    ParagraphMarkProperties,
 };
 
 struct Open {
@@ -89,6 +94,8 @@ private:
     void startTableElement(Kind kind);
     void readLineSpacing();
     void noteDrawing();
+    QString hiddenPlace() const;
+    void deletedParagraphMark();
     const Paragraph* openParagraph() const {
         return m_paragraphs.isEmpty() ? nullptr : &m_paragraphs.last();
     }
@@ -116,6 +123,8 @@ private:
     int m_serial = 0;
     int m_declaring = 0; // open elements below the body that declare namespaces
     int m_textBoxes = 0;
+    int m_alternatives = 0; // open alternatives of mc:AlternateContent
+    int m_deletions = 0;    // open tracked deletions
     QList<Paragraph> m_paragraphs;
     TableTracker m_tables;
     Section m_section; // the section properties being read
@@ -131,6 +140,9 @@ private:
 
 Kind BodyScanner::kindOf() const {
     const QStringView name = m_reader.name();
+    if (m_reader.namespaceUri() == kMarkupCompatibilityNs &&
+        (name == u"Choice" || name == u"Fallback"))
+        return Kind::Alternative;
     if (m_reader.namespaceUri() != kWordNs)
         return Kind::Other;
     const Kind parent = parentKind();
@@ -143,6 +155,7 @@ Kind BodyScanner::kindOf() const {
         {Kind::Body, u"sectPr", Kind::BodySectPr},
         {Kind::ParagraphProperties, u"sectPr", Kind::ParagraphSectPr},
         {Kind::Paragraph, u"pPr", Kind::ParagraphProperties},
+        {Kind::ParagraphProperties, u"rPr", Kind::ParagraphMarkProperties},
         {Kind::Paragraph, u"proofErr", Kind::ProofMark},
         {Kind::Run, u"t", Kind::Text},
         {Kind::Table, u"tblPr", Kind::TableProperties},
@@ -168,6 +181,8 @@ Kind BodyScanner::kindOf() const {
         return Kind::Cell;
     if (name == u"txbxContent")
         return Kind::TextBox;
+    if (name == u"del" || name == u"moveFrom")
+        return Kind::Deletion;
     return Kind::Other;
 }
 
@@ -230,6 +245,14 @@ void BodyScanner::startKind(const Open& element) {
         break;
     case Kind::TextBox:
         ++m_textBoxes;
+        break;
+    case Kind::Alternative:
+        ++m_alternatives;
+        break;
+    case Kind::Deletion:
+        ++m_deletions;
+        if (m_open.at(m_open.size() - 2).kind == Kind::ParagraphMarkProperties)
+            deletedParagraphMark();
         break;
     case Kind::BodySectPr:
     case Kind::ParagraphSectPr:
@@ -332,6 +355,7 @@ void BodyScanner::startParagraph(const Open& element) {
     paragraph.parentSerial = m_open.at(m_open.size() - 2).serial;
     paragraph.span = element.span;
     paragraph.inTextBox = m_textBoxes > 0;
+    paragraph.hidden = hiddenPlace();
     paragraph.scopeDeclares = m_declaring > (element.declares ? 1 : 0);
     paragraph.simple = !element.declares && !paragraph.scopeDeclares;
     paragraph.section = int(m_scan->sections.size());
@@ -362,6 +386,26 @@ void BodyScanner::readLineSpacing() {
     QString text = m_text.mid(tag.start, tag.startTagEnd - tag.start);
     text.replace(exact, QStringLiteral("\\1atLeast\\2"));
     m_paragraphs.last().spacing = {tag.start, tag.startTagEnd, text};
+}
+
+// Why what starts here is not shown as it stands, or an empty string.
+QString BodyScanner::hiddenPlace() const {
+    if (m_alternatives > 0)
+        return QStringLiteral("位于兼容性替代内容（mc:AlternateContent）中");
+    if (m_deletions > 0)
+        return QStringLiteral("位于修订中已删除的内容中");
+    return m_tables.hiddenPlace();
+}
+
+// The paragraph's mark is a tracked deletion: accepted, it runs into the next
+// paragraph; at the end of the body it is not where typing goes.
+void BodyScanner::deletedParagraphMark() {
+    if (m_paragraphs.isEmpty())
+        return;
+    if (m_paragraphs.last().hidden.isEmpty())
+        m_paragraphs.last().hidden = QStringLiteral("所在的段落在修订中已被删除");
+    if (m_paragraphs.size() == 1)
+        m_paragraphIsEmpty = false;
 }
 
 // Drawing ids are taken; a picture of this program marks its paragraph.
@@ -428,6 +472,12 @@ bool BodyScanner::endKind(const Open& element) {
         break;
     case Kind::TextBox:
         --m_textBoxes;
+        break;
+    case Kind::Alternative:
+        --m_alternatives;
+        break;
+    case Kind::Deletion:
+        --m_deletions;
         break;
     case Kind::Table:
         m_tables.endTable();

@@ -84,6 +84,8 @@ void BookmarkTracker::paragraphEnded(const ScannedParagraph& paragraph, int plac
         m_state = Placed;
         if (paragraph.inTextBox)
             m_problem = QStringLiteral("位于文本框中");
+        else if (!paragraph.hidden.isEmpty())
+            m_problem = paragraph.hidden;
         else if (paragraph.scopeDeclares)
             m_problem = QStringLiteral("所在的表格或内容控件声明了自己的 XML 命名空间");
         m_point.after = paragraph.span.end;

@@ -20,6 +20,9 @@ struct ScannedParagraph {
     // Nothing but properties, runs of plain text, proofing and range marks.
     bool simple = true;
     bool inTextBox = false;
+    // Why Word and LibreOffice would not show a picture put here (a merged
+    // cell, a deleted row, an alternative); empty when they would.
+    QString hidden;
     // An element around it (below the body) declares namespaces of its own.
     bool scopeDeclares = false;
     bool endsSection = false;

@@ -21,8 +21,10 @@ void TableTracker::startTable() {
 }
 
 void TableTracker::startRow() {
-    if (!m_tables.isEmpty())
-        m_tables.last().column = 0;
+    if (m_tables.isEmpty())
+        return;
+    m_tables.last().column = 0;
+    m_tables.last().rowDeleted = m_tables.last().rowHidden = false;
 }
 
 void TableTracker::startCell() {
@@ -58,16 +60,32 @@ void TableTracker::readProperty(Scope scope, const QXmlStreamReader& reader) {
     }
     if (scope == Scope::TableGrid && name == u"gridCol" && !m_tables.isEmpty())
         m_tables.last().grid.append(parseTwips(wordAttribute(reader, QStringLiteral("w"))));
-    if (scope == Scope::RowProperties && name == u"gridBefore" && !m_tables.isEmpty())
-        advance(&m_tables.last(), wordAttribute(reader, QStringLiteral("val")).toInt());
+    if (scope == Scope::RowProperties && !m_tables.isEmpty())
+        readRowProperty(reader);
     if (scope != Scope::CellProperties || m_cells.isEmpty())
         return;
+    // A merged cell's continuations show nothing of their own.
+    if ((name == u"vMerge" || name == u"hMerge") &&
+        wordAttribute(reader, QStringLiteral("val")) != u"restart")
+        m_cells.last().merged = true;
     if (name == u"gridSpan")
         m_cells.last().span =
             std::clamp(wordAttribute(reader, QStringLiteral("val")).toInt(), 1, 1000);
     const QString type = wordAttribute(reader, QStringLiteral("type"));
     if (name == u"tcW" && (type.isEmpty() || type == u"dxa"))
         m_cells.last().width = parseTwips(wordAttribute(reader, QStringLiteral("w")));
+}
+
+// The columns a row skips, whether it is a tracked deletion or hidden.
+void TableTracker::readRowProperty(const QXmlStreamReader& reader) {
+    const QStringView name = reader.name();
+    Table& table = m_tables.last();
+    if (name == u"gridBefore")
+        advance(&table, wordAttribute(reader, QStringLiteral("val")).toInt());
+    else if (name == u"del")
+        table.rowDeleted = true;
+    else if (name == u"hidden")
+        table.rowHidden = isOn(wordAttribute(reader, QStringLiteral("val")));
 }
 
 // A cell margin of a table or of one cell, in twips.
@@ -109,6 +127,20 @@ double TableTracker::cellWidth() const {
         return -1;
     const double inside = width - std::max(0.0, cell.marginLeft) - std::max(0.0, cell.marginRight);
     return inside > 0 ? inside : width;
+}
+
+QString TableTracker::hiddenPlace() const {
+    for (const Table& table : m_tables) {
+        if (table.rowDeleted)
+            return QStringLiteral("位于修订中已删除的表格行中");
+        if (table.rowHidden)
+            return QStringLiteral("位于隐藏的表格行中");
+    }
+    for (const Cell& cell : m_cells) {
+        if (cell.merged)
+            return QStringLiteral("位于合并单元格中被合并的部分");
+    }
+    return {};
 }
 
 } // namespace docx

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QList>
+#include <QString>
 #include <QStringView>
 #include <QXmlStreamReader>
 
 // The tables around the place the body scan has reached, as far as pictures
-// care: how wide the text of the innermost cell is. Fed by the body scan with
+// care: how wide the text of the innermost cell is, and whether what is put
+// there is shown at all. Fed by the body scan with
 // the table elements it meets and the properties inside them.
 namespace docx {
 
@@ -33,6 +35,9 @@ public:
     // The width of the innermost cell's text in twips: its own width, else its
     // grid columns', less its margins; negative outside tables or when not known.
     double cellWidth() const;
+    // Why the content of a cell around is not shown (a continuation of a
+    // merged cell, a deleted or hidden row), or an empty string.
+    QString hiddenPlace() const;
 
     // Word's cell margins when neither the table nor the cell sets any.
     static constexpr double kDefaultCellMargin = 108;
@@ -41,6 +46,8 @@ public:
         double marginLeft = kDefaultCellMargin;
         double marginRight = kDefaultCellMargin;
         int column = 0;
+        bool rowDeleted = false; // of its current row
+        bool rowHidden = false;
     };
     struct Cell {
         int column = 0;
@@ -48,9 +55,11 @@ public:
         double width = -1;
         double marginLeft = kDefaultCellMargin;
         double marginRight = kDefaultCellMargin;
+        bool merged = false; // continues the cell above or before it
     };
 
 private:
+    void readRowProperty(const QXmlStreamReader& reader);
     void readMargin(Scope scope, const QXmlStreamReader& reader);
 
     QList<Table> m_tables;

@@ -107,6 +107,10 @@ PlaceholderVerdict judgePlaceholder(const ScannedParagraph& paragraph) {
         return {std::nullopt, QStringLiteral("文档的文本框中有占位符“%1”：文本框中的占位符不会"
                                              "放入驻波图，保持原样。")
                                   .arg(quoted(text))};
+    if (!paragraph.hidden.isEmpty())
+        return {std::nullopt, QStringLiteral("文档中的占位符“%1”%2，Word 和 LibreOffice 不会在那里"
+                                             "显示驻波图：占位符保持原样。")
+                                  .arg(quoted(text), paragraph.hidden)};
     if (!segment)
         return {std::nullopt, QStringLiteral("文档中的段落“%1”含有占位符，但还有其他文字："
                                              "占位符必须单独成段，这个段落保持原样。")

@@ -85,6 +85,10 @@ QString wordAttribute(const QXmlStreamReader& reader, const QString& name) {
     return reader.attributes().value(QString(kWordNs), name).toString();
 }
 
+bool isOn(QStringView value) {
+    return value != u"0" && value != u"false" && value != u"off";
+}
+
 // "prefix:local", or "local" for the default namespace.
 QString qualified(const QString& prefix, QStringView local) {
     return prefix.isEmpty() ? local.toString() : prefix + QLatin1Char(':') + local.toString();

@@ -27,6 +27,8 @@ inline constexpr QLatin1String kPackageRelNs{
     "http://schemas.openxmlformats.org/package/2006/relationships"};
 inline constexpr QLatin1String kContentTypesNs{
     "http://schemas.openxmlformats.org/package/2006/content-types"};
+inline constexpr QLatin1String kMarkupCompatibilityNs{
+    "http://schemas.openxmlformats.org/markup-compatibility/2006"};
 inline constexpr QLatin1String kImageRelType{
     "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image"};
 
@@ -99,6 +101,9 @@ private:
 
 // The value of an attribute in the WordprocessingML namespace.
 QString wordAttribute(const QXmlStreamReader& reader, const QString& name);
+
+// An on/off value (w:val of w:b, w:hidden, ...): on when absent.
+bool isOn(QStringView value);
 
 // "prefix:local", or "local" for the default namespace.
 QString qualified(const QString& prefix, QStringView local);
