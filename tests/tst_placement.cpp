@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QXmlStreamReader>
 
+#include <cmath>
+
 // Where pictures go in a report and whether Word and LibreOffice show them
 // whole there: the parts the main part refers to, hidden places, line heights
 // and the width a paragraph leaves. The packages are read back through
@@ -161,6 +163,41 @@ QByteArray mainPart(const QString& body) {
         "<w:document xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\" ");
 }
 
+// The styles part of that content (and the numbering part, when given),
+// with the main part's relationships to them.
+Entries formatting(const QString& styles, const QString& numbering = {}) {
+    const auto part = [](const QString& root, const QString& content) {
+        return (kDeclaration +
+                QStringLiteral("<w:%1 xmlns:w=\"%2\">%3</w:%1>").arg(root, kW, content))
+            .toUtf8();
+    };
+    Entries entries{{QStringLiteral("word/styles.xml"), part(QStringLiteral("styles"), styles)}};
+    QStringList targets{"styles styles.xml"};
+    if (!numbering.isEmpty()) {
+        entries.append(
+            {QStringLiteral("word/numbering.xml"), part(QStringLiteral("numbering"), numbering)});
+        targets.append(QStringLiteral("numbering numbering.xml"));
+    }
+    entries.append({kRelsPart, relationships(targets)});
+    return entries;
+}
+
+// A paragraph style: its id, what it is based on (or nothing) and its
+// paragraph properties; the default one when its id is Normal.
+QString style(const QString& id, const QString& basedOn, const QString& properties) {
+    return QStringLiteral("<w:style w:type=\"paragraph\"%1 w:styleId=\"%2\"><w:name w:val=\"%2\"/>"
+                          "%3<w:pPr>%4</w:pPr></w:style>")
+        .arg(id == u"Normal" ? QStringLiteral(" w:default=\"1\"") : QString(), id,
+             basedOn.isEmpty() ? QString()
+                               : QStringLiteral("<w:basedOn w:val=\"%1\"/>").arg(basedOn),
+             properties);
+}
+
+// A spacing element of a line of that height and rule.
+QString spacing(int line, const QString& rule) {
+    return QStringLiteral("<w:spacing w:line=\"%1\" w:lineRule=\"%2\"/>").arg(line).arg(rule);
+}
+
 // A table cell with its properties and content.
 QString cell(const QString& properties, const QString& content) {
     return QStringLiteral("<w:tc><w:tcPr>%1</w:tcPr>%2</w:tc>").arg(properties, content);
@@ -182,8 +219,18 @@ class TestPlacement : public QObject {
 private slots:
     void placesPicturesWhereShown_data();
     void placesPicturesWhereShown();
+    void showsPicturesWhole_data();
+    void showsPicturesWhole();
+    void fitsTheParagraphsWidth_data();
+    void fitsTheParagraphsWidth();
     void readsThePartsTheBodyRefersTo_data();
     void readsThePartsTheBodyRefersTo();
+
+private:
+    // A template table: the body of a main part, the styles it has, the
+    // segments of the plots saved into it, and what comes of it.
+    void templateColumns();
+    void checkTemplate();
 };
 
 void TestPlacement::readsThePartsTheBodyRefersTo_data() {
@@ -265,13 +312,17 @@ void TestPlacement::readsThePartsTheBodyRefersTo() {
     QCOMPARE(after.pictures.size(), 2);
 }
 
-void TestPlacement::placesPicturesWhereShown_data() {
+void TestPlacement::templateColumns() {
     QTest::addColumn<QString>("body");
     QTest::addColumn<Entries>("parts"); // styles and numbering, with relationships
     QTest::addColumn<QStringList>("segments");
     QTest::addColumn<QString>("expected"); // the body afterwards, as templateBody shows it
     QTest::addColumn<QString>("places");
     QTest::addColumn<QStringList>("notices");
+}
+
+void TestPlacement::placesPicturesWhereShown_data() {
+    templateColumns();
     const QString plain = para(QStringLiteral("{{驻波图}}"));
     const QString end = QStringLiteral("<w:p/>") + kSection;
     const QStringList ab{"A", "B"};
@@ -336,7 +387,207 @@ void TestPlacement::placesPicturesWhereShown_data() {
         << QStringList();
 }
 
+void TestPlacement::showsPicturesWhole_data() {
+    templateColumns();
+    const QString plain = para(QStringLiteral("{{驻波图}}"));
+    const QString title = para(QStringLiteral("报告"));
+    const QString end = QStringLiteral("<w:p/>") + kSection;
+    const QStringList ab{"A", "B"};
+    const QString exact400 = spacing(400, QStringLiteral("exact"));
+    const QString mended400 =
+        QStringLiteral("<w:pPr>%1</w:pPr>").arg(spacing(400, QStringLiteral("atLeast")));
+    const Entries exactNormal = formatting(style(QStringLiteral("Normal"), {}, exact400));
+    // New paragraphs and a placeholder's without properties get a minimum
+    // line as high as the exact one.
+    QTest::newRow("default paragraph style of exact line height")
+        << title + plain + kSection << exactNormal << ab
+        << title +
+               QStringLiteral("<w:p>%1%2</w:p><w:p>%1%3</w:p>").arg(mended400, pic("A"), pic("B")) +
+               end
+        << "1/0/1" << QStringList();
+    QTest::newRow("document defaults of exact line height")
+        << title + plain + kSection
+        << formatting(QStringLiteral("<w:docDefaults><w:pPrDefault><w:pPr>%1</w:pPr>"
+                                     "</w:pPrDefault></w:docDefaults>")
+                          .arg(exact400) +
+                      style(QStringLiteral("Normal"), {}, QStringLiteral("<w:jc w:val=\"left\"/>")))
+        << ab
+        << title +
+               QStringLiteral("<w:p>%1%2</w:p><w:p>%1%3</w:p>").arg(mended400, pic("A"), pic("B")) +
+               end
+        << "1/0/1" << QStringList();
+    // The spacing goes where the schema wants it among the properties.
+    const QString chain = style(QStringLiteral("Normal"), {}, {}) +
+                          style(QStringLiteral("Base"), QStringLiteral("Normal"),
+                                spacing(300, QStringLiteral("exact"))) +
+                          style(QStringLiteral("Body"), QStringLiteral("Base"),
+                                QStringLiteral("<w:jc w:val=\"center\"/>"));
+    const QString styled =
+        QStringLiteral("<w:pPr><w:pStyle w:val=\"Body\"/>%1<w:jc w:val=\"center\"/>"
+                       "</w:pPr>");
+    QTest::newRow("a style based on one of exact line height")
+        << para(QStringLiteral("{{驻波图}}"), styled.arg(QString())) + kSection << formatting(chain)
+        << ab
+        << QStringLiteral("<w:p>%1%2</w:p>")
+                   .arg(styled.arg(spacing(300, QStringLiteral("atLeast"))), pic("A")) +
+               picPara("B") + end
+        << "1/0/1" << QStringList();
+    const QString before = QStringLiteral("<w:pPr><w:spacing w:before=\"120\"%1/></w:pPr>");
+    QTest::newRow("own spacing without a line, style of exact line height")
+        << para(QStringLiteral("{{驻波图}}"), before.arg(QString())) + kSection << exactNormal
+        << QStringList{"A"}
+        << QStringLiteral("<w:p>%1%2</w:p>")
+                   .arg(before.arg(QStringLiteral(" w:line=\"400\" w:lineRule=\"atLeast\"")),
+                        pic("A")) +
+               kSection
+        << "1/0/0" << QStringList();
+    // A line given without a rule is a multiple of single lines.
+    const QString ownLine = QStringLiteral("<w:pPr><w:spacing w:line=\"360\"/></w:pPr>");
+    QTest::newRow("own line without a rule, style of exact line height")
+        << para(QStringLiteral("{{驻波图}}"), ownLine) + kSection << exactNormal << QStringList{"A"}
+        << QStringLiteral("<w:p>%1%2</w:p>").arg(ownLine, pic("A")) + kSection << "1/0/0"
+        << QStringList();
+    const QString tight = QStringLiteral("<w:pPr><w:pStyle w:val=\"Tight\"/>%1</w:pPr>");
+    QTest::newRow("empty last paragraph of exact line height")
+        << title + QStringLiteral("<w:p>%1</w:p>").arg(tight.arg(QString())) + kSection
+        << formatting(style(QStringLiteral("Normal"), {}, {}) +
+                      style(QStringLiteral("Tight"), {}, spacing(300, QStringLiteral("exact"))))
+        << ab
+        << title +
+               QStringLiteral("<w:p>%1%2</w:p>")
+                   .arg(tight.arg(spacing(300, QStringLiteral("atLeast"))), pic("A")) +
+               picPara("B") + end
+        << "0/0/2" << QStringList();
+    QTest::newRow("empty last paragraph without properties, exact by default")
+        << title + QStringLiteral("<w:p/>") + kSection << exactNormal << ab
+        << title +
+               QStringLiteral("<w:p>%1%2</w:p><w:p>%1%3</w:p>").arg(mended400, pic("A"), pic("B")) +
+               end
+        << "0/0/2" << QStringList();
+    // A row of exact height becomes as high as its pictures need, once.
+    const QString row = QStringLiteral("<w:tr><w:trPr><w:trHeight w:val=\"400\" w:hRule=\"%1\"/>"
+                                       "</w:trPr>%2%3</w:tr>");
+    const qint64 cellWidth = (4000 - 216) * 635;
+    QTest::newRow("placeholders in a row of exact height")
+        << tableOf(2, row.arg(QStringLiteral("exact"), cell({}, plain), cell({}, plain))) + kSection
+        << Entries() << ab
+        << tableOf(2, row.arg(QStringLiteral("atLeast"), cell({}, picPara("A", cellWidth)),
+                              cell({}, picPara("B", cellWidth)))) +
+               kSection
+        << "2/0/0" << QStringList();
+    QTest::newRow("bookmark in a row of exact height")
+        << tableOf(1, row.arg(QStringLiteral("exact"), cell({}, bookmarked(QStringLiteral("图"))),
+                              QString())) +
+               kSection
+        << Entries() << QStringList{"A"}
+        << tableOf(1, row.arg(QStringLiteral("atLeast"),
+                              cell({}, bookmarked(QStringLiteral("图")) + picPara("A", cellWidth)),
+                              QString())) +
+               kSection
+        << "0/1/0" << QStringList();
+}
+
+void TestPlacement::showsPicturesWhole() {
+    checkTemplate();
+}
+
+void TestPlacement::fitsTheParagraphsWidth_data() {
+    templateColumns();
+    const QString plain = para(QStringLiteral("{{驻波图}}"));
+    // Text 8306 twips wide: a plot fits whole (9015 twips) nowhere.
+    const QString section =
+        QStringLiteral("<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
+                       "<w:pgMar w:left=\"1800\" w:right=\"1800\"/>%1</w:sectPr>");
+    const QString end = QStringLiteral("<w:p/>") + section.arg(QString());
+    const auto cx = [](double twips) { return qint64(std::llround(twips * 635)); };
+    const QString numbering = QStringLiteral(
+        "<w:abstractNum w:abstractNumId=\"4\"><w:lvl w:ilvl=\"0\"><w:pPr><w:ind w:left=\"720\" "
+        "w:hanging=\"360\"/></w:pPr></w:lvl><w:lvl w:ilvl=\"1\"><w:pPr><w:ind w:left=\"1440\" "
+        "w:hanging=\"360\"/></w:pPr></w:lvl></w:abstractNum>"
+        "<w:num w:numId=\"1\"><w:abstractNumId w:val=\"4\"/></w:num>");
+    const QString listStyle = style(QStringLiteral("Normal"), {}, {}) +
+                              style(QStringLiteral("ListNumber"), QStringLiteral("Normal"),
+                                    QStringLiteral("<w:numPr><w:numId w:val=\"1\"/></w:numPr>"));
+    const QString listItem =
+        para(QStringLiteral("{{驻波图}}"),
+             QStringLiteral("<w:pPr><w:pStyle w:val=\"ListNumber\"/></w:pPr>"));
+    QTest::newRow("list item indented by its style's numbering")
+        << listItem + section.arg(QString()) << formatting(listStyle, numbering) << QStringList{"A"}
+        << QString(listItem).replace(QStringLiteral("<w:r><w:t xml:space=\"preserve\">{{驻波图}}"
+                                                    "</w:t></w:r>"),
+                                     pic("A", cx(8306 - 720))) +
+               section.arg(QString())
+        << "1/0/0" << QStringList();
+    const QString secondLevel =
+        para(QStringLiteral("{{驻波图}}"),
+             QStringLiteral(
+                 "<w:pPr><w:numPr><w:ilvl w:val=\"1\"/><w:numId w:val=\"1\"/></w:numPr></w:pPr>"));
+    QTest::newRow("list item of the second level")
+        << secondLevel + section.arg(QString()) << formatting(listStyle, numbering)
+        << QStringList{"A"}
+        << QString(secondLevel)
+                   .replace(
+                       QStringLiteral("<w:r><w:t xml:space=\"preserve\">{{驻波图}}</w:t></w:r>"),
+                       pic("A", cx(8306 - 1440))) +
+               section.arg(QString())
+        << "1/0/0" << QStringList();
+    const QString indented =
+        para(QStringLiteral("{{驻波图}}"),
+             QStringLiteral(
+                 "<w:pPr><w:ind w:left=\"1000\" w:right=\"500\" w:firstLine=\"300\"/></w:pPr>"));
+    QTest::newRow("own indents, first line further in")
+        << indented + section.arg(QString()) << Entries() << QStringList{"A"}
+        << QString(indented).replace(
+               QStringLiteral("<w:r><w:t xml:space=\"preserve\">{{驻波图}}</w:t></w:r>"),
+               pic("A", cx(8306 - 1300 - 500))) +
+               section.arg(QString())
+        << "1/0/0" << QStringList();
+    // Chinese templates indent every paragraph's first line by two characters.
+    QTest::newRow("default style's first-line indent, at the end")
+        << para(QStringLiteral("报告")) + section.arg(QString())
+        << formatting(
+               style(QStringLiteral("Normal"), {},
+                     QStringLiteral("<w:ind w:firstLineChars=\"200\" w:firstLine=\"420\"/>")))
+        << QStringList{"A", "B"}
+        << para(QStringLiteral("报告")) + picPara("A", cx(8306 - 420)) +
+               picPara("B", cx(8306 - 420)) + end
+        << "0/0/2" << QStringList();
+    QTest::newRow("three equal columns")
+        << plain + section.arg(QStringLiteral("<w:cols w:num=\"3\" w:space=\"425\"/>")) << Entries()
+        << QStringList{"A"}
+        << picPara("A", cx((8306 - 2 * 425) / 3.0)) +
+               section.arg(QStringLiteral("<w:cols w:num=\"3\" w:space=\"425\"/>"))
+        << "1/0/0" << QStringList();
+    const QString unequal = QStringLiteral(
+        "<w:cols w:num=\"2\" w:equalWidth=\"0\"><w:col w:w=\"5000\" w:space=\"306\"/>"
+        "<w:col w:w=\"3000\"/></w:cols>");
+    QTest::newRow("columns of their own widths")
+        << plain + section.arg(unequal) << Entries() << QStringList{"A"}
+        << picPara("A", cx(3000)) + section.arg(unequal) << "1/0/0" << QStringList();
+    const QString inCell = para(QStringLiteral("{{驻波图}}"),
+                                QStringLiteral("<w:pPr><w:ind w:left=\"500\"/></w:pPr>"));
+    QTest::newRow("indented in a table cell")
+        << tableOf(1, QStringLiteral("<w:tr>%1</w:tr>").arg(cell({}, inCell))) +
+               section.arg(QString())
+        << Entries() << QStringList{"A"}
+        << tableOf(1, QStringLiteral("<w:tr>%1</w:tr>")
+                          .arg(cell({}, QString(inCell).replace(
+                                            QStringLiteral("<w:r><w:t xml:space=\"preserve\">"
+                                                           "{{驻波图}}</w:t></w:r>"),
+                                            pic("A", cx(4000 - 216 - 500)))))) +
+               section.arg(QString())
+        << "1/0/0" << QStringList();
+}
+
+void TestPlacement::fitsTheParagraphsWidth() {
+    checkTemplate();
+}
+
 void TestPlacement::placesPicturesWhereShown() {
+    checkTemplate();
+}
+
+void TestPlacement::checkTemplate() {
     QFETCH(QString, body);
     QFETCH(Entries, parts);
     QFETCH(QStringList, segments);

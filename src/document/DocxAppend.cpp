@@ -1,12 +1,15 @@
 #include "document/DocxAppend.h"
 
 #include "document/DocxBody.h"
+#include "document/DocxLayout.h"
 #include "document/DocxPictureRun.h"
 #include "document/DocxSideParts.h"
+#include "document/DocxStyles.h"
 #include "document/DocxTemplate.h"
 #include "document/DocxXml.h"
 
 #include <QHash>
+#include <QMap>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -62,35 +65,53 @@ SidePartScan scanSideParts(const AppendInput& input) {
     return all;
 }
 
-// The widest a picture may be in a section (and a table cell), in EMU; 0
-// when nothing limits it.
-qint64 widthLimit(const DocumentScan& scan, int section, double cellWidth) {
-    double twips =
-        scan.sections.isEmpty()
-            ? -1
-            : scan.sections.at(std::clamp(section, 0, int(scan.sections.size()) - 1)).textWidth();
-    if (cellWidth > 0 && (twips <= 0 || cellWidth < twips))
-        twips = cellWidth;
-    return twips > 0 ? std::max<qint64>(1, std::llround(twips * kEmuPerTwip)) : 0;
+// The styles and numbering the paragraphs inherit from.
+StyleSheet stylesOf(const AppendInput& input) {
+    StyleSheet styles;
+    for (const AppendInput::SidePart& side : input.sideParts) {
+        if (side.kind == AppendInput::SidePart::Styles)
+            styles.readStyles(side.bytes);
+        else if (side.kind == AppendInput::SidePart::Numbering)
+            styles.readNumbering(side.bytes);
+    }
+    return styles;
+}
+
+// The widest a picture may be in a paragraph of that format in a section
+// (and a table cell), in EMU; 0 when nothing limits it.
+qint64 limitIn(const DocumentScan& scan, int section, double cellWidth,
+               const ParagraphFormat& format) {
+    if (scan.sections.isEmpty())
+        return 0;
+    const int index = std::clamp(section, 0, int(scan.sections.size()) - 1);
+    return widthLimit(scan.sections.at(index), cellWidth, format);
 }
 
 // Per picture, the widest it may be where it goes.
-QList<qint64> widthLimits(const DocumentScan& scan, const Assignment& assignment,
-                          const QList<QList<int>>& paragraphs, qsizetype pictures) {
-    QList<qint64> limits(pictures, widthLimit(scan, int(scan.sections.size()) - 1, -1));
+QList<qint64> widthLimits(const DocumentScan& scan, const StyleSheet& styles,
+                          const Assignment& assignment, const QList<QList<int>>& paragraphs,
+                          qsizetype pictures) {
+    const ParagraphFormat plain = styles.resolve({});
+    const int last = int(scan.sections.size()) - 1;
+    QList<qint64> limits(pictures, limitIn(scan, last, -1, plain));
     auto limitParagraph = [&](int paragraph, qint64 limit) {
         for (int picture : paragraphs.at(paragraph))
             limits[picture] = limit;
     };
+    // The first paragraph at the end may go into the empty last one.
+    if (scan.lastBlockIsEmptyParagraph && !assignment.endParagraphs.isEmpty())
+        limitParagraph(assignment.endParagraphs.first(),
+                       limitIn(scan, last, -1, styles.resolve(scan.lastParagraph.format)));
     for (int i = 0; i < assignment.placeholderParagraph.size(); ++i) {
-        const Placeholder& placeholder = scan.placeholders.at(i);
+        const ParagraphPlace& place = scan.placeholders.at(i).place;
         if (assignment.placeholderParagraph.at(i) >= 0)
-            limitParagraph(assignment.placeholderParagraph.at(i),
-                           widthLimit(scan, placeholder.section, placeholder.cellWidth));
+            limitParagraph(
+                assignment.placeholderParagraph.at(i),
+                limitIn(scan, place.section, place.cellWidth, styles.resolve(place.format)));
     }
     for (int paragraph : assignment.bookmarkParagraphs)
         limitParagraph(paragraph,
-                       widthLimit(scan, scan.bookmark->section, scan.bookmark->cellWidth));
+                       limitIn(scan, scan.bookmark->section, scan.bookmark->cellWidth, plain));
     return limits;
 }
 
@@ -145,28 +166,47 @@ NewMedia placeMedia(const AppendInput& input, const Parts& parts, const QList<Pi
 // and at the end.
 class BodyWriter {
 public:
-    BodyWriter(const DocumentScan& scan, PictureRunWriter runWriter,
+    BodyWriter(const DocumentScan& scan, const StyleSheet& styles, PictureRunWriter runWriter,
                const QList<PlacedPicture>& placed, const QList<QList<int>>& paragraphs)
-        : m_scan(scan), m_runWriter(std::move(runWriter)), m_placed(placed),
-          m_paragraphs(paragraphs), m_p(qualified(scan.wordPrefix, u"p")) {}
+        : m_scan(scan), m_styles(styles), m_plain(styles.resolve({})),
+          m_runWriter(std::move(runWriter)), m_placed(placed), m_paragraphs(paragraphs),
+          m_p(qualified(scan.wordPrefix, u"p")) {}
 
     // A placeholder's runs and proofing marks give way to the picture; its
-    // properties (but an exact line spacing) and range marks stay where they
-    // are.
+    // properties and range marks stay where they are, but a line height
+    // that would cut the picture.
     QList<Edit> placeholderEdits(const Assignment& assignment) const {
         QList<Edit> edits;
         for (int i = 0; i < assignment.placeholderParagraph.size(); ++i) {
             const int paragraph = assignment.placeholderParagraph.at(i);
             if (paragraph < 0)
                 continue;
-            const QList<ElementSpan>& content = m_scan.placeholders.at(i).content;
+            const Placeholder& placeholder = m_scan.placeholders.at(i);
+            edits += lineHeightEdits(placeholder.place, m_styles.resolve(placeholder.place.format),
+                                     m_scan.wordPrefix);
+            const QList<ElementSpan>& content = placeholder.content;
             edits.append({content.first().start, content.first().end, runsOf(paragraph)});
-            if (!m_scan.placeholders.at(i).spacing.text.isEmpty())
-                edits.append(m_scan.placeholders.at(i).spacing);
             for (qsizetype c = 1; c < content.size(); ++c)
                 edits.append({content.at(c).start, content.at(c).end, QString()});
         }
         return edits;
+    }
+
+    // The table rows of exact height that pictures go into become as high
+    // as they need, each once.
+    QList<Edit> rowEdits(const Assignment& assignment) const {
+        QMap<qsizetype, Edit> rows;
+        auto add = [&](const QList<Edit>& edits) {
+            for (const Edit& edit : edits)
+                rows.insert(edit.start, edit);
+        };
+        for (int i = 0; i < assignment.placeholderParagraph.size(); ++i) {
+            if (assignment.placeholderParagraph.at(i) >= 0)
+                add(m_scan.placeholders.at(i).place.rows);
+        }
+        if (!assignment.bookmarkParagraphs.isEmpty())
+            add(m_scan.bookmark->rows);
+        return rows.values();
     }
 
     // New paragraphs after the bookmarked one, behind the pictures put there
@@ -198,10 +238,7 @@ public:
         for (qsizetype i = reuse ? 1 : 0; i < ends.size(); ++i)
             following += newParagraph(ends.at(i));
         if (reuse) {
-            QList<Edit> edits;
-            const QString runs = runsOf(ends.first());
-            if (!runs.isEmpty())
-                edits.append(appendInside(m_scan.lastBlock, runs));
+            QList<Edit> edits = intoLastParagraph(runsOf(ends.first()));
             edits.append({m_scan.lastBlock.end, m_scan.lastBlock.end, following});
             return edits;
         }
@@ -220,11 +257,28 @@ private:
 
     QString newParagraph(int paragraph) const {
         const QString runs = runsOf(paragraph);
-        return runs.isEmpty() ? QStringLiteral("<%1/>").arg(m_p)
-                              : QStringLiteral("<%1>%2</%1>").arg(m_p, runs);
+        return runs.isEmpty()
+                   ? QStringLiteral("<%1/>").arg(m_p)
+                   : QStringLiteral("<%1>%2%3</%1>")
+                         .arg(m_p, newParagraphProperties(m_plain, m_scan.wordPrefix), runs);
+    }
+
+    // Runs at the end of the empty last paragraph, its line height mended.
+    QList<Edit> intoLastParagraph(const QString& runs) const {
+        if (runs.isEmpty())
+            return {};
+        const ParagraphFormat format = m_styles.resolve(m_scan.lastParagraph.format);
+        if (m_scan.lastBlock.selfClosing())
+            return {appendInside(m_scan.lastBlock,
+                                 newParagraphProperties(format, m_scan.wordPrefix) + runs)};
+        QList<Edit> edits = lineHeightEdits(m_scan.lastParagraph, format, m_scan.wordPrefix);
+        edits.append(appendInside(m_scan.lastBlock, runs));
+        return edits;
     }
 
     const DocumentScan& m_scan;
+    const StyleSheet& m_styles;
+    const ParagraphFormat m_plain; // a new paragraph's
     const PictureRunWriter m_runWriter;
     const QList<PlacedPicture>& m_placed;
     const QList<QList<int>>& m_paragraphs;
@@ -292,11 +346,14 @@ QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
 
     QList<std::pair<QString, QString>> declarations;
     const Prefixes prefixes = prefixesFor(parts.scan, &declarations);
-    const QList<qint64> limits = widthLimits(parts.scan, assignment, paragraphs, pictures.size());
+    const StyleSheet styles = stylesOf(input);
+    const QList<qint64> limits =
+        widthLimits(parts.scan, styles, assignment, paragraphs, pictures.size());
     const NewMedia media = placeMedia(input, parts, pictures, limits, output);
-    const BodyWriter writer(parts.scan, PictureRunWriter(prefixes), media.placed, paragraphs);
+    const BodyWriter writer(parts.scan, styles, PictureRunWriter(prefixes), media.placed,
+                            paragraphs);
 
-    QList<Edit> edits = writer.placeholderEdits(assignment);
+    QList<Edit> edits = writer.placeholderEdits(assignment) + writer.rowEdits(assignment);
     if (!declarations.isEmpty()) {
         QString attributes;
         for (const auto& [prefix, uri] : declarations)

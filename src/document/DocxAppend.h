@@ -39,6 +39,8 @@ struct AppendInput {
     // The parts the main part refers to that are only read, each once.
     struct SidePart {
         enum Kind {
+            Styles,         // what paragraphs inherit: line heights, indents
+            Numbering,      // the indents of list items
             HeaderOrFooter, // placeholders that cannot be used, drawing ids
             Notes,          // footnotes and endnotes: drawing ids
         };

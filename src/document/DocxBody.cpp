@@ -1,10 +1,10 @@
 #include "document/DocxBody.h"
 
+#include "document/DocxBodyEnd.h"
+#include "document/DocxBodyKinds.h"
 #include "document/DocxSideParts.h"
 #include "document/DocxTables.h"
 #include "document/DocxTemplate.h"
-
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -15,33 +15,7 @@ namespace {
 // How much of a paragraph's text is read.
 constexpr qsizetype kLongestText = 64 * 1024;
 
-// What an open element is, as far as the scan cares.
-enum class Kind {
-    Other,
-    Body,
-    BodySectPr,
-    ParagraphSectPr,
-    Paragraph,
-    ParagraphProperties,
-    Run,
-    Text,
-    ProofMark,
-    Table,
-    TableProperties,
-    TableMargins,
-    TableGrid,
-    Row,
-    RowProperties,
-    Cell,
-    CellProperties,
-    CellMargins,
-    TextBox,
-    // What Word and LibreOffice do not show as it stands: an alternative of
-    // mc:AlternateContent, content deleted with its changes tracked.
-    Alternative,
-    Deletion,
-    ParagraphMarkProperties,
-};
+using Kind = BodyElement;
 
 struct Open {
     Kind kind;
@@ -55,7 +29,8 @@ using Paragraph = ScannedParagraph;
 class BodyScanner {
 public:
     BodyScanner(const QString& text, DocumentScan* scan)
-        : m_text(text), m_scanner(text), m_reader(m_scanner.reader()), m_scan(scan) {}
+        : m_text(text), m_scanner(text), m_reader(m_scanner.reader()), m_scan(scan),
+          m_tables(m_scanner, text), m_end(m_scanner) {}
 
     QString run() {
         while (m_scanner.next()) {
@@ -83,16 +58,12 @@ private:
     bool endKind(const Open& element);
     bool startRoot();
     bool startBody();
-    bool startBodyChild(Kind kind);
-    void startInBodyChild();
-    Kind kindOf() const;
     Kind parentKind() const { return m_open.isEmpty() ? Kind::Other : m_open.last().kind; }
     bool startInParagraph(Kind parent, Open* element);
     void startKind(const Open& element);
-    void readWordElement(Kind parent);
+    bool readWordElement(Kind parent);
     void startParagraph(const Open& element);
     void startTableElement(Kind kind);
-    void readLineSpacing();
     void noteDrawing();
     QString hiddenPlace() const;
     void deletedParagraphMark();
@@ -100,6 +71,7 @@ private:
         return m_paragraphs.isEmpty() ? nullptr : &m_paragraphs.last();
     }
     void endParagraph(Paragraph paragraph);
+    bool endParagraphProperties(const Open& element);
     void placeholderParagraph(const Paragraph& paragraph);
     void finishScan();
     void addText(Paragraph* paragraph) const {
@@ -131,63 +103,14 @@ private:
     Section m_bodySection;
     BookmarkTracker m_mark;
 
-    // The body child being read and what it is.
-    ElementSpan m_child;
-    bool m_childIsParagraph = false;
-    bool m_childIsBlock = false;
-    bool m_paragraphIsEmpty = false;
+    BodyEndTracker m_end;
 };
 
-Kind BodyScanner::kindOf() const {
-    const QStringView name = m_reader.name();
-    if (m_reader.namespaceUri() == kMarkupCompatibilityNs &&
-        (name == u"Choice" || name == u"Fallback"))
-        return Kind::Alternative;
-    if (m_reader.namespaceUri() != kWordNs)
-        return Kind::Other;
-    const Kind parent = parentKind();
-    struct Child {
-        Kind parent;
-        QStringView name;
-        Kind kind;
-    };
-    static const Child children[] = {
-        {Kind::Body, u"sectPr", Kind::BodySectPr},
-        {Kind::ParagraphProperties, u"sectPr", Kind::ParagraphSectPr},
-        {Kind::Paragraph, u"pPr", Kind::ParagraphProperties},
-        {Kind::ParagraphProperties, u"rPr", Kind::ParagraphMarkProperties},
-        {Kind::Paragraph, u"proofErr", Kind::ProofMark},
-        {Kind::Run, u"t", Kind::Text},
-        {Kind::Table, u"tblPr", Kind::TableProperties},
-        {Kind::TableProperties, u"tblCellMar", Kind::TableMargins},
-        {Kind::Table, u"tblGrid", Kind::TableGrid},
-        {Kind::Row, u"trPr", Kind::RowProperties},
-        {Kind::Cell, u"tcPr", Kind::CellProperties},
-        {Kind::CellProperties, u"tcMar", Kind::CellMargins},
-    };
-    for (const Child& child : children) {
-        if (child.parent == parent && child.name == name)
-            return child.kind;
-    }
-    if (name == u"p")
-        return Kind::Paragraph;
-    if (name == u"r")
-        return Kind::Run;
-    if (name == u"tbl")
-        return Kind::Table;
-    if (name == u"tr")
-        return Kind::Row;
-    if (name == u"tc")
-        return Kind::Cell;
-    if (name == u"txbxContent")
-        return Kind::TextBox;
-    if (name == u"del" || name == u"moveFrom")
-        return Kind::Deletion;
-    return Kind::Other;
-}
-
 bool BodyScanner::start() {
-    Open element{kindOf(), ++m_serial, !m_reader.namespaceDeclarations().isEmpty(), {}};
+    Open element{kindOf(m_reader, parentKind()),
+                 ++m_serial,
+                 !m_reader.namespaceDeclarations().isEmpty(),
+                 {}};
     const int depth = int(m_open.size()) + 1;
     if (depth == 1)
         return startRoot();
@@ -199,10 +122,12 @@ bool BodyScanner::start() {
     }
     if (depth == 2)
         element.kind = Kind::Other;
-    if (depth == 3 && parentKind() == Kind::Body && !startBodyChild(element.kind))
+    if (depth == 3 && parentKind() == Kind::Body &&
+        !m_end.startChild(element.kind == Kind::Paragraph, element.kind == Kind::BodySectPr))
         return false;
     if (depth > 3 && m_open.at(1).kind == Kind::Body)
-        startInBodyChild();
+        m_end.startInside(depth - 3, depth == 5 && m_open.at(3).kind == Kind::ParagraphProperties,
+                          depth == 5 && m_open.at(3).kind == Kind::Run);
     if (element.declares && depth > 2)
         ++m_declaring;
     const Kind parent = parentKind();
@@ -210,8 +135,8 @@ bool BodyScanner::start() {
         return false;
     m_open.append(element);
     startKind(element);
-    if (m_reader.namespaceUri() == kWordNs)
-        readWordElement(parent);
+    if (m_reader.namespaceUri() == kWordNs && !readWordElement(parent))
+        return false;
     noteDrawing();
     return true;
 }
@@ -228,8 +153,8 @@ bool BodyScanner::startInParagraph(Kind parent, Open* element) {
     if (parent == Kind::Run && kind != Kind::Text && !m_paragraphs.isEmpty() &&
         !(isWord && (name == u"rPr" || name == u"lastRenderedPageBreak")))
         m_paragraphs.last().simple = false;
-    if ((kind == Kind::Run || kind == Kind::ProofMark) && parent == Kind::Paragraph &&
-        !m_scanner.startSpan(&element->span))
+    if ((kind == Kind::Run || kind == Kind::ProofMark || kind == Kind::ParagraphProperties) &&
+        parent == Kind::Paragraph && !m_scanner.startSpan(&element->span))
         return false;
     if (kind == Kind::Run && !m_paragraphs.isEmpty()) {
         ++m_paragraphs.last().runs;
@@ -268,7 +193,7 @@ void BodyScanner::startKind(const Open& element) {
     }
 }
 
-void BodyScanner::readWordElement(Kind parent) {
+bool BodyScanner::readWordElement(Kind parent) {
     using Scope = TableTracker::Scope;
     static const std::pair<Kind, Scope> tableScopes[] = {
         {Kind::TableProperties, Scope::TableProperties},
@@ -278,22 +203,22 @@ void BodyScanner::readWordElement(Kind parent) {
         {Kind::CellProperties, Scope::CellProperties},
         {Kind::CellMargins, Scope::CellMargins}};
     const QStringView name = m_reader.name();
-    if (parent == Kind::BodySectPr || parent == Kind::ParagraphSectPr) {
+    if (parent == Kind::BodySectPr || parent == Kind::ParagraphSectPr || parent == Kind::Columns) {
         readSectionProperty(m_reader, &m_section);
-        return;
+        return true;
     }
     for (const auto& [kind, scope] : tableScopes) {
-        if (parent == kind) {
-            m_tables.readProperty(scope, m_reader);
-            return;
-        }
+        if (parent == kind)
+            return m_tables.readProperty(scope, m_reader);
     }
-    if (parent == Kind::ParagraphProperties && name == u"spacing")
-        readLineSpacing();
-    else if (name == u"bookmarkStart")
+    if (parent == Kind::ParagraphProperties || parent == Kind::NumberingProperties)
+        return readPlaceProperty(m_scanner, m_text, parent == Kind::NumberingProperties,
+                                 &m_paragraphs.last().place);
+    if (name == u"bookmarkStart")
         m_mark.start(m_reader, openParagraph(), &m_scan->notices);
     else if (name == u"bookmarkEnd")
         m_mark.end(m_reader, openParagraph());
+    return true;
 }
 
 bool BodyScanner::startRoot() {
@@ -320,35 +245,6 @@ bool BodyScanner::startBody() {
     return true;
 }
 
-// A child of the body: what it is for the insertion point at the end.
-bool BodyScanner::startBodyChild(Kind kind) {
-    if (!m_scanner.startSpan(&m_child))
-        return false;
-    const bool isWord = m_reader.namespaceUri() == kWordNs;
-    m_childIsParagraph = kind == Kind::Paragraph;
-    m_childIsBlock = kind != Kind::BodySectPr && !(isWord && isRangeMark(m_reader.name()));
-    // Markup in a paragraph that declares namespaces of its own could read
-    // the new picture differently; such a paragraph is not filled.
-    m_paragraphIsEmpty = m_childIsParagraph && m_reader.namespaceDeclarations().isEmpty();
-    return true;
-}
-
-// Inside an empty-looking body paragraph: anything with content, or a section
-// break after it, means it is not where the next picture goes.
-void BodyScanner::startInBodyChild() {
-    if (!m_childIsParagraph || !m_paragraphIsEmpty)
-        return;
-    const bool isWord = m_reader.namespaceUri() == kWordNs;
-    const QStringView name = m_reader.name();
-    const int depth = int(m_open.size()) + 1;
-    if (depth == 4 && !(isWord && (name == u"pPr" || name == u"r" || isRangeMark(name))))
-        m_paragraphIsEmpty = false;
-    if (depth == 5 && m_open.at(3).kind == Kind::ParagraphProperties && name == u"sectPr")
-        m_paragraphIsEmpty = false;
-    if (depth == 5 && m_open.at(3).kind == Kind::Run && !(isWord && name == u"rPr"))
-        m_paragraphIsEmpty = false;
-}
-
 void BodyScanner::startParagraph(const Open& element) {
     Paragraph paragraph;
     paragraph.serial = element.serial;
@@ -358,8 +254,10 @@ void BodyScanner::startParagraph(const Open& element) {
     paragraph.hidden = hiddenPlace();
     paragraph.scopeDeclares = m_declaring > (element.declares ? 1 : 0);
     paragraph.simple = !element.declares && !paragraph.scopeDeclares;
-    paragraph.section = int(m_scan->sections.size());
-    paragraph.cellWidth = m_tables.cellWidth();
+    paragraph.place.startTagEnd = element.span.startTagEnd;
+    paragraph.place.section = int(m_scan->sections.size());
+    paragraph.place.cellWidth = m_tables.cellWidth();
+    paragraph.place.rows = m_tables.exactRows();
     m_paragraphs.append(paragraph);
     m_mark.paragraphStarted(paragraph.serial);
 }
@@ -373,19 +271,6 @@ void BodyScanner::startTableElement(Kind kind) {
     } else {
         m_tables.startCell();
     }
-}
-
-// A paragraph's exact line spacing, rewritten as a minimum in case the
-// paragraph becomes a picture's.
-void BodyScanner::readLineSpacing() {
-    static const QRegularExpression exact(QStringLiteral("(lineRule\\s*=\\s*[\"'])exact([\"'])"));
-    ElementSpan tag;
-    if (m_paragraphs.isEmpty() || wordAttribute(m_reader, QStringLiteral("lineRule")) != u"exact" ||
-        !m_scanner.startSpan(&tag))
-        return;
-    QString text = m_text.mid(tag.start, tag.startTagEnd - tag.start);
-    text.replace(exact, QStringLiteral("\\1atLeast\\2"));
-    m_paragraphs.last().spacing = {tag.start, tag.startTagEnd, text};
 }
 
 // Why what starts here is not shown as it stands, or an empty string.
@@ -405,7 +290,7 @@ void BodyScanner::deletedParagraphMark() {
     if (m_paragraphs.last().hidden.isEmpty())
         m_paragraphs.last().hidden = QStringLiteral("所在的段落在修订中已被删除");
     if (m_paragraphs.size() == 1)
-        m_paragraphIsEmpty = false;
+        m_end.markDeleted();
 }
 
 // Drawing ids are taken; a picture of this program marks its paragraph.
@@ -434,16 +319,9 @@ bool BodyScanner::end() {
 }
 
 bool BodyScanner::endBodyChild(Kind kind) {
-    if (!m_scanner.endSpan(&m_child))
-        return false;
-    if (kind == Kind::BodySectPr) {
-        m_scan->sectPr = m_child;
+    if (kind == Kind::BodySectPr)
         m_bodySection = m_section;
-    } else if (m_childIsBlock) {
-        m_scan->lastBlock = m_child;
-        m_scan->lastBlockIsEmptyParagraph = m_childIsParagraph && m_paragraphIsEmpty;
-    }
-    return true;
+    return m_end.endChild(kind == Kind::Paragraph ? &m_paragraphs.last().place : nullptr, m_scan);
 }
 
 bool BodyScanner::endKind(const Open& element) {
@@ -464,6 +342,8 @@ bool BodyScanner::endKind(const Open& element) {
             m_paragraphs.last().content.append(span);
         }
         break;
+    case Kind::ParagraphProperties:
+        return endParagraphProperties(element);
     case Kind::ParagraphSectPr:
         if (m_paragraphs.size() == 1 && m_open.size() == 4) {
             m_paragraphs.last().endsSection = true;
@@ -491,6 +371,20 @@ bool BodyScanner::endKind(const Open& element) {
     return true;
 }
 
+// A paragraph's own properties: where a spacing element would go in them.
+bool BodyScanner::endParagraphProperties(const Open& element) {
+    ElementSpan span = element.span;
+    if (!m_scanner.endSpan(&span))
+        return false;
+    ParagraphPlace& place = m_paragraphs.last().place;
+    if (place.properties.isValid())
+        return true;
+    place.properties = span;
+    if (place.spacingAt < 0 && !span.selfClosing())
+        place.spacingAt = span.endTagStart;
+    return true;
+}
+
 void BodyScanner::endParagraph(Paragraph paragraph) {
     const int placeholders = int(m_scan->placeholders.size());
     placeholderParagraph(paragraph);
@@ -503,9 +397,8 @@ void BodyScanner::placeholderParagraph(const Paragraph& paragraph) {
     if (!verdict.notice.isEmpty())
         notice(verdict.notice);
     else if (verdict.segment)
-        m_scan->placeholders.append({paragraph.span, paragraph.content, paragraph.spacing,
-                                     paragraph.text.trimmed(), *verdict.segment,
-                                     paragraph.cellWidth, paragraph.section});
+        m_scan->placeholders.append({paragraph.span, paragraph.content, paragraph.text.trimmed(),
+                                     *verdict.segment, paragraph.place});
 }
 
 void BodyScanner::finishScan() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DocxBookmark.h"
+#include "document/DocxParagraph.h"
 #include "document/DocxSection.h"
 #include "document/DocxXml.h"
 
@@ -24,13 +25,9 @@ struct Placeholder {
     // Its runs and proofing marks, in order: what the picture replaces. The
     // paragraph's properties and range marks (bookmarks, comments) stay.
     QList<ElementSpan> content;
-    // Its own exact line spacing would crop the picture to one line: an edit
-    // that makes the spacing a minimum; empty text when there is none.
-    Edit spacing{-1, -1, {}};
-    QString text;          // the placeholder as written, for messages
-    QString segment;       // the segment it names; empty: the next plot
-    double cellWidth = -1; // twips inside its table cell; negative outside tables
-    int section = 0;       // index into DocumentScan::sections
+    QString text;    // the placeholder as written, for messages
+    QString segment; // the segment it names; empty: the next plot
+    ParagraphPlace place;
 };
 
 struct DocumentScan {
@@ -45,6 +42,7 @@ struct DocumentScan {
     // for an empty paragraph).
     ElementSpan lastBlock;
     bool lastBlockIsEmptyParagraph = false;
+    ParagraphPlace lastParagraph; // when the last block is a paragraph
     // The body-level section properties (the last section's).
     ElementSpan sectPr;
     // Every section in order; the last one is the body's.

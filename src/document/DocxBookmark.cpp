@@ -89,8 +89,9 @@ void BookmarkTracker::paragraphEnded(const ScannedParagraph& paragraph, int plac
         else if (paragraph.scopeDeclares)
             m_problem = QStringLiteral("所在的表格或内容控件声明了自己的 XML 命名空间");
         m_point.after = paragraph.span.end;
-        m_point.cellWidth = paragraph.cellWidth;
-        m_point.section = paragraph.section + (paragraph.endsSection ? 1 : 0);
+        m_point.cellWidth = paragraph.place.cellWidth;
+        m_point.section = paragraph.place.section + (paragraph.endsSection ? 1 : 0);
+        m_point.rows = paragraph.place.rows;
         m_following = true;
         m_followParent = paragraph.parentSerial;
         return;

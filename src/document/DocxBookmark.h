@@ -24,6 +24,7 @@ struct BookmarkPoint {
     QList<std::pair<qsizetype, int>> followers;
     double cellWidth = -1;
     int section = 0;
+    QList<Edit> rows; // the exact heights of the table rows around, made minimums
 };
 
 class BookmarkTracker {

@@ -17,25 +17,12 @@ std::optional<quint32> drawingId(const QXmlStreamReader& reader) {
 }
 
 void scanSidePart(const QByteArray& bytes, SidePartScan* scan) {
-    // Read straight from the bytes: nothing here is spliced, and a header of
-    // tens of megabytes is not decoded into a text twice its size. The text
-    // of each paragraph is read w:t by w:t; a paragraph nested in another (a
-    // text box) is read as part of the outer one, which is enough here.
-    // The reader is fed piece by piece, so it holds one piece decoded at a time.
-    constexpr qsizetype kPiece = 1024 * 1024;
-    QXmlStreamReader reader;
-    qsizetype fed = 0;
+    // The text of each paragraph is read w:t by w:t; a paragraph nested in
+    // another (a text box) is read as part of the outer one, which is enough
+    // here.
     QString paragraph;
     bool inText = false;
-    for (;;) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
-        if (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && fed < bytes.size()) {
-            reader.addData(bytes.mid(fed, kPiece));
-            fed += kPiece;
-            continue;
-        }
-        if (token == QXmlStreamReader::Invalid || token == QXmlStreamReader::DTD || reader.atEnd())
-            break;
+    walkXml(bytes, [&](const QXmlStreamReader& reader) {
         const bool word = reader.namespaceUri() == kWordNs;
         if (reader.isStartElement()) {
             if (const auto id = drawingId(reader))
@@ -52,7 +39,7 @@ void scanSidePart(const QByteArray& bytes, SidePartScan* scan) {
                    mentionsPlaceholder(paragraph)) {
             scan->placeholders = true;
         }
-    }
+    });
 }
 
 } // namespace docx

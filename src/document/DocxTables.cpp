@@ -25,6 +25,7 @@ void TableTracker::startRow() {
         return;
     m_tables.last().column = 0;
     m_tables.last().rowDeleted = m_tables.last().rowHidden = false;
+    m_tables.last().rowHeight = {-1, -1, {}};
 }
 
 void TableTracker::startCell() {
@@ -52,18 +53,18 @@ void TableTracker::endCell() {
 
 // Column widths of a table's grid, the columns a row skips, the width and
 // span of a cell, cell margins.
-void TableTracker::readProperty(Scope scope, const QXmlStreamReader& reader) {
+bool TableTracker::readProperty(Scope scope, const QXmlStreamReader& reader) {
     const QStringView name = reader.name();
     if (scope == Scope::TableMargins || scope == Scope::CellMargins) {
         readMargin(scope, reader);
-        return;
+        return true;
     }
     if (scope == Scope::TableGrid && name == u"gridCol" && !m_tables.isEmpty())
         m_tables.last().grid.append(parseTwips(wordAttribute(reader, QStringLiteral("w"))));
     if (scope == Scope::RowProperties && !m_tables.isEmpty())
-        readRowProperty(reader);
+        return readRowProperty(reader);
     if (scope != Scope::CellProperties || m_cells.isEmpty())
-        return;
+        return true;
     // A merged cell's continuations show nothing of their own.
     if ((name == u"vMerge" || name == u"hMerge") &&
         wordAttribute(reader, QStringLiteral("val")) != u"restart")
@@ -74,10 +75,12 @@ void TableTracker::readProperty(Scope scope, const QXmlStreamReader& reader) {
     const QString type = wordAttribute(reader, QStringLiteral("type"));
     if (name == u"tcW" && (type.isEmpty() || type == u"dxa"))
         m_cells.last().width = parseTwips(wordAttribute(reader, QStringLiteral("w")));
+    return true;
 }
 
-// The columns a row skips, whether it is a tracked deletion or hidden.
-void TableTracker::readRowProperty(const QXmlStreamReader& reader) {
+// The columns a row skips, whether it is a tracked deletion or hidden, and
+// an exact height.
+bool TableTracker::readRowProperty(const QXmlStreamReader& reader) {
     const QStringView name = reader.name();
     Table& table = m_tables.last();
     if (name == u"gridBefore")
@@ -86,6 +89,16 @@ void TableTracker::readRowProperty(const QXmlStreamReader& reader) {
         table.rowDeleted = true;
     else if (name == u"hidden")
         table.rowHidden = isOn(wordAttribute(reader, QStringLiteral("val")));
+    if (name != u"trHeight" || wordAttribute(reader, QStringLiteral("hRule")) != u"exact")
+        return true;
+    ElementSpan tag;
+    if (!m_scanner.startSpan(&tag))
+        return false;
+    table.rowHeight = {tag.start, tag.startTagEnd,
+                       withValue(QStringView(m_text).mid(tag.start, tag.startTagEnd - tag.start),
+                                 writtenName(reader, QStringLiteral("hRule")),
+                                 QStringLiteral("atLeast"))};
+    return true;
 }
 
 // A cell margin of a table or of one cell, in twips.
@@ -127,6 +140,15 @@ double TableTracker::cellWidth() const {
         return -1;
     const double inside = width - std::max(0.0, cell.marginLeft) - std::max(0.0, cell.marginRight);
     return inside > 0 ? inside : width;
+}
+
+QList<Edit> TableTracker::exactRows() const {
+    QList<Edit> rows;
+    for (const Table& table : m_tables) {
+        if (table.rowHeight.start >= 0)
+            rows.append(table.rowHeight);
+    }
+    return rows;
 }
 
 QString TableTracker::hiddenPlace() const {

@@ -1,5 +1,6 @@
 #include "document/DocxXml.h"
 
+#include <QRegularExpression>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -87,6 +88,36 @@ QString wordAttribute(const QXmlStreamReader& reader, const QString& name) {
 
 bool isOn(QStringView value) {
     return value != u"0" && value != u"false" && value != u"off";
+}
+
+QString writtenName(const QXmlStreamReader& reader, const QString& name) {
+    for (const QXmlStreamAttribute& attribute : reader.attributes()) {
+        if (attribute.namespaceUri() == kWordNs && attribute.name() == name)
+            return attribute.qualifiedName().toString();
+    }
+    return {};
+}
+
+QString withValue(QStringView startTag, const QString& written, const QString& value) {
+    const QRegularExpression pattern(QStringLiteral("(\\s%1\\s*=\\s*)(\"[^\"]*\"|'[^']*')")
+                                         .arg(QRegularExpression::escape(written)));
+    return startTag.toString().replace(pattern, QStringLiteral("\\1\"%1\"").arg(escapeXml(value)));
+}
+
+QString wordAttributes(const QString& prefix,
+                       const QList<std::pair<QString, QString>>& attributes) {
+    // Unprefixed attributes are in no namespace, even on an element in the
+    // default one.
+    const QString own = prefix.isEmpty() ? QStringLiteral("w") : prefix;
+    QString text = prefix.isEmpty() ? QStringLiteral(" xmlns:w=\"%1\"").arg(kWordNs) : QString();
+    for (const auto& [name, value] : attributes)
+        text += QStringLiteral(" %1:%2=\"%3\"").arg(own, name, escapeXml(value));
+    return text;
+}
+
+QString withAttributes(QStringView startTag, const QString& attributes) {
+    const qsizetype close = startTag.endsWith(u"/>") ? startTag.size() - 2 : startTag.size() - 1;
+    return startTag.left(close).toString() + attributes + startTag.mid(close).toString();
 }
 
 // "prefix:local", or "local" for the default namespace.
@@ -196,6 +227,23 @@ QString applyEdits(const QString& text, QList<Edit> edits) {
     }
     out += QStringView(text).mid(done);
     return out;
+}
+
+void walkXml(const QByteArray& bytes, const std::function<void(const QXmlStreamReader&)>& visit) {
+    constexpr qsizetype kPiece = 1024 * 1024;
+    QXmlStreamReader reader;
+    qsizetype fed = 0;
+    for (;;) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (reader.error() == QXmlStreamReader::PrematureEndOfDocumentError && fed < bytes.size()) {
+            reader.addData(bytes.mid(fed, kPiece));
+            fed += kPiece;
+            continue;
+        }
+        if (token == QXmlStreamReader::Invalid || token == QXmlStreamReader::DTD || reader.atEnd())
+            return;
+        visit(reader);
+    }
 }
 
 double parseTwips(QStringView value) {

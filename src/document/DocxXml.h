@@ -7,6 +7,9 @@
 #include <QString>
 #include <QXmlStreamReader>
 
+#include <functional>
+#include <utility>
+
 // The XML side of the .docx layer: decoding a part without losing a byte,
 // locating elements by character offset, and splicing new text into it. The
 // parts are never re-serialised, so whatever this layer does not touch stays
@@ -105,6 +108,18 @@ QString wordAttribute(const QXmlStreamReader& reader, const QString& name);
 // An on/off value (w:val of w:b, w:hidden, ...): on when absent.
 bool isOn(QStringView value);
 
+// The qualified name of a WordprocessingML attribute of the element the
+// reader stands on, as written; empty when it has none.
+QString writtenName(const QXmlStreamReader& reader, const QString& name);
+// A start tag with the value of its attribute of that qualified name replaced.
+QString withValue(QStringView startTag, const QString& written, const QString& value);
+// The text of WordprocessingML attributes (name, value) for an element
+// written with that prefix, each after a blank. An element in the default
+// namespace gets a prefix declared on the spot.
+QString wordAttributes(const QString& prefix, const QList<std::pair<QString, QString>>& attributes);
+// A start tag with attribute text added at its end.
+QString withAttributes(QStringView startTag, const QString& attributes);
+
 // "prefix:local", or "local" for the default namespace.
 QString qualified(const QString& prefix, QStringView local);
 // The prefix of a qualified name, empty for none.
@@ -133,6 +148,12 @@ struct ContentTypesScan {
 };
 
 QString scanContentTypes(const QString& text, ContentTypesScan* scan);
+
+// Walks a part that is only read, straight from its bytes: the reader is fed
+// piece by piece, so a part of tens of megabytes is never held decoded
+// whole. Calls visit after each token; stops at the end, at a fault, or at a
+// document type declaration.
+void walkXml(const QByteArray& bytes, const std::function<void(const QXmlStreamReader&)>& visit);
 
 // A length in twips from an ST_TwipsMeasure value ("1800", "2.5cm", "1in").
 // Returns a negative value when the text is not such a measure.

@@ -101,18 +101,18 @@ QString leftOutNotice(const QStringList& names) {
     QString named = names.mid(0, kNamed).join(QStringLiteral("、"));
     if (names.size() > kNamed)
         named += QStringLiteral(" 等 %1 个部件").arg(names.size());
-    return QStringLiteral(
-               "文档的 %1 没有读取（无法读取，或页眉、页脚、脚注和尾注合计超过 %2 MiB）："
-               "其中的占位符和图片编号没有核对。")
+    return QStringLiteral("文档的 %1 没有读取（无法读取，或样式、编号、页眉、页脚、脚注和尾注"
+                          "合计超过 %2 MiB）：其中的占位符、图片编号和段落格式没有核对。")
         .arg(named)
         .arg(DocxPackage::kMaxPartSize / (1024 * 1024));
 }
 
-// The headers, footers, footnotes and endnotes of the main part, for the
-// placeholders and drawing ids they hold. However often the relationships
-// name a part, it is read once, and all of them together at most as much as
-// one part may be: a part past that, or one that cannot be read, is left out
-// and said so. They are never written.
+// The parts the main part refers to that appending only reads: its styles
+// and numbering first (for line heights and indents), then its headers,
+// footers, footnotes and endnotes (for the placeholders and drawing ids they
+// hold). However often the relationships name a part, it is read once, and
+// all of them together at most as much as one part may be: a part past that,
+// or one that cannot be read, is left out and said so.
 void readSideParts(const DocxPackage& package, docx::AppendInput* input) {
     using Side = docx::AppendInput::SidePart;
     docx::XmlPart part;
@@ -120,30 +120,35 @@ void readSideParts(const DocxPackage& package, docx::AppendInput* input) {
     if (!input->rels || !docx::decodePart(*input->rels, &part).isEmpty() ||
         !docx::scanRelationships(part.text, &rels).isEmpty())
         return;
-    static const std::pair<QStringView, Side::Kind> kinds[] = {{u"/header", Side::HeaderOrFooter},
-                                                               {u"/footer", Side::HeaderOrFooter},
-                                                               {u"/footnotes", Side::Notes},
-                                                               {u"/endnotes", Side::Notes}};
+    static const std::pair<QStringView, Side::Kind> kinds[] = {
+        {u"/styles", Side::Styles},         {u"/numbering", Side::Numbering},
+        {u"/header", Side::HeaderOrFooter}, {u"/footer", Side::HeaderOrFooter},
+        {u"/footnotes", Side::Notes},       {u"/endnotes", Side::Notes}};
     const QString folder = input->mainPart.left(input->mainPart.lastIndexOf(u'/') + 1);
     QSet<QString> seen{input->mainPart, input->relsPart};
-    QStringList leftOut;
-    qint64 budget = DocxPackage::kMaxPartSize;
+    QList<std::pair<Side::Kind, QString>> wanted;
     for (const docx::Relationship& relationship : rels.relationships) {
         const auto kind = std::find_if(std::begin(kinds), std::end(kinds), [&](const auto& k) {
             return relationship.type.endsWith(k.first);
         });
-        if (kind == std::end(kinds))
-            continue;
-        const auto located = package.locate(targetIn(folder, relationship));
-        if (!located || seen.contains(*located))
-            continue;
-        seen.insert(*located);
+        const auto located =
+            kind == std::end(kinds) ? std::nullopt : package.locate(targetIn(folder, relationship));
+        if (located && !seen.contains(*located)) {
+            seen.insert(*located);
+            wanted.append({kind->second, *located});
+        }
+    }
+    std::stable_sort(wanted.begin(), wanted.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    QStringList leftOut;
+    qint64 budget = DocxPackage::kMaxPartSize;
+    for (const auto& [kind, name] : wanted) {
         QByteArray bytes;
-        if (package.read(*located, &bytes, budget).isEmpty()) {
+        if (package.read(name, &bytes, budget).isEmpty()) {
             budget -= bytes.size();
-            input->sideParts.append({kind->second, *located, bytes});
+            input->sideParts.append({kind, name, bytes});
         } else {
-            leftOut.append(*located);
+            leftOut.append(name);
         }
     }
     if (!leftOut.isEmpty())
