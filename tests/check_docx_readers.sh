@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Reads documents written by the document layer with programs that share no
 # code with it: python-docx (pictures, their order, paragraphs, PNG parts) and
-# LibreOffice Writer (each document converts to PDF holding every picture).
+# LibreOffice Writer (each document converts to PDF holding every picture; the
+# templates of tst_placement's showsPicturesWhole and fitsTheParagraphsWidth
+# show every plot whole, at its size, within its column of text).
 #
 # usage: check_docx_readers.sh BUILD_DIR
 # The samples come from tst_docx's appendsPicturesInOrder and fillsTemplates
-# (placeholders, bookmarks), which keep what they write when VELTRACE_KEEP_DIR
-# is set. Set VELTRACE_KEEP_DIR for this script
+# (placeholders, bookmarks) and from tst_placement (styles of exact line
+# height, rows of exact height, indents, numbering, columns), which keep what
+# they write when VELTRACE_KEEP_DIR is set. Set VELTRACE_KEEP_DIR for this script
 # too to keep the documents, PDFs and a rendering of each PDF's first page.
 set -euo pipefail
 
@@ -27,6 +30,12 @@ mkdir -p "$samples" "$work/pdf"
 if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen \
     "$build/tests/tst_docx" appendsPicturesInOrder fillsTemplates >"$work/tst_docx.log" 2>&1; then
     cat "$work/tst_docx.log"
+    exit 1
+fi
+if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen \
+    "$build/tests/tst_placement" showsPicturesWhole fitsTheParagraphsWidth \
+    >"$work/tst_placement.log" 2>&1; then
+    cat "$work/tst_placement.log"
     exit 1
 fi
 shopt -s nullglob
@@ -63,6 +72,7 @@ print(e["earlier_pictures"] + len(e["segments"]))' "${document%.docx}.json")
     fi
     pdftoppm -r 50 -f 1 -l 1 -png "$pdf" "$work/pdf/$name" >/dev/null 2>&1 || true
 done
+"$python" "$here/tools/check_pictures_shown.py" "$work/pdf" "${documents[@]}" || status=1
 
 if [[ -n "${VELTRACE_KEEP_DIR:-}" ]]; then
     mkdir -p "$VELTRACE_KEEP_DIR"

@@ -441,12 +441,24 @@ void TestPlacement::showsPicturesWhole_data() {
                         pic("A")) +
                kSection
         << "1/0/0" << QStringList();
-    // A line given without a rule is a multiple of single lines.
-    const QString ownLine = QStringLiteral("<w:pPr><w:spacing w:line=\"360\"/></w:pPr>");
+    // LibreOffice keeps the style's exact rule for a line given without one.
+    const QString ownLine = QStringLiteral("<w:pPr><w:spacing w:line=\"360\"%1/></w:pPr>");
     QTest::newRow("own line without a rule, style of exact line height")
-        << para(QStringLiteral("{{驻波图}}"), ownLine) + kSection << exactNormal << QStringList{"A"}
-        << QStringLiteral("<w:p>%1%2</w:p>").arg(ownLine, pic("A")) + kSection << "1/0/0"
-        << QStringList();
+        << para(QStringLiteral("{{驻波图}}"), ownLine.arg(QString())) + kSection << exactNormal
+        << QStringList{"A"}
+        << QStringLiteral("<w:p>%1%2</w:p>")
+                   .arg(ownLine.arg(QStringLiteral(" w:lineRule=\"atLeast\"")), pic("A")) +
+               kSection
+        << "1/0/0" << QStringList();
+    // A style of automatic line height under an exact default: nothing to mend.
+    const QString single = QStringLiteral("<w:pPr><w:pStyle w:val=\"Single\"/></w:pPr>");
+    QTest::newRow("own style of automatic line height")
+        << para(QStringLiteral("{{驻波图}}"), single) + kSection
+        << formatting(style(QStringLiteral("Normal"), {}, exact400) +
+                      style(QStringLiteral("Single"), QStringLiteral("Normal"),
+                            spacing(240, QStringLiteral("auto"))))
+        << QStringList{"A"} << QStringLiteral("<w:p>%1%2</w:p>").arg(single, pic("A")) + kSection
+        << "1/0/0" << QStringList();
     const QString tight = QStringLiteral("<w:pPr><w:pStyle w:val=\"Tight\"/>%1</w:pPr>");
     QTest::newRow("empty last paragraph of exact line height")
         << title + QStringLiteral("<w:p>%1</w:p>").arg(tight.arg(QString())) + kSection

@@ -47,6 +47,8 @@ void readIndents(const QXmlStreamReader& reader, ParagraphFormat* format) {
         format->firstLine = firstLine;
 }
 
+// A line given without a rule keeps the rule it inherits: LibreOffice reads
+// it so, and a picture must show whole there too.
 void readSpacing(const QXmlStreamReader& reader, ParagraphFormat* format) {
     const auto line = measure(reader, {QStringLiteral("line")});
     const QString rule = wordAttribute(reader, QStringLiteral("lineRule"));
@@ -54,8 +56,6 @@ void readSpacing(const QXmlStreamReader& reader, ParagraphFormat* format) {
         format->line = line;
     if (!rule.isEmpty())
         format->lineRule = rule;
-    else if (line)
-        format->lineRule = QStringLiteral("auto");
 }
 
 // The elements of pPr that come after spacing in the schema's order.

@@ -21,7 +21,7 @@ struct ParagraphFormat {
     std::optional<int> level; // numPr's ilvl
     // The line: twips for "exact" and "atLeast", 240ths of a line for "auto".
     std::optional<double> line;
-    std::optional<QString> lineRule; // "auto" too when a line is given without one
+    std::optional<QString> lineRule; // "auto", "exact" or "atLeast"
     // Indents in twips; the first line's is negative when it hangs.
     std::optional<double> left;
     std::optional<double> right;
