@@ -497,6 +497,21 @@ void TestPlacement::showsPicturesWhole_data() {
                               QString())) +
                kSection
         << "0/1/0" << QStringList();
+    // A minimum line is at most an inch high, and not below nothing.
+    const QString wild = QStringLiteral("<w:pPr><w:pStyle w:val=\"Wild\"/>%1</w:pPr>");
+    QTest::newRow("exact line heights beyond any page")
+        << para(QStringLiteral("{{驻波图}}"), wild.arg(QString())) + kSection
+        << formatting(style(QStringLiteral("Normal"), {}, spacing(-5, QStringLiteral("exact"))) +
+                      style(QStringLiteral("Wild"), {},
+                            QStringLiteral("<w:spacing w:line=\"1e308\" w:lineRule=\"exact\"/>")))
+        << ab
+        << QStringLiteral("<w:p>%1%2</w:p><w:p>%3%4</w:p>")
+                   .arg(wild.arg(spacing(1440, QStringLiteral("atLeast"))), pic("A"),
+                        QStringLiteral("<w:pPr>%1</w:pPr>")
+                            .arg(spacing(0, QStringLiteral("atLeast"))),
+                        pic("B")) +
+               end
+        << "1/0/1" << QStringList();
 }
 
 void TestPlacement::showsPicturesWhole() {

@@ -9,9 +9,17 @@ namespace docx {
 
 namespace {
 
+// The height of a minimum line for the format's exact one, in twips: the
+// same, but at most an inch, so that a height beyond any page cannot push
+// the picture off it (a plot is about that high or higher and sets the
+// height itself); a single line when none is given.
+QString lineOf(const ParagraphFormat& format) {
+    return QString::number(qRound(std::clamp(format.line.value_or(240), 0.0, 1440.0)));
+}
+
 // A spacing element of a minimum line as high as the format's exact one.
 QString minimumSpacing(const ParagraphFormat& format, const QString& w) {
-    const QString line = QString::number(qRound(format.line.value_or(240)));
+    const QString line = lineOf(format);
     return QStringLiteral("<%1%2/>").arg(
         qualified(w, u"spacing"),
         wordAttributes(w, {{QStringLiteral("line"), line},
@@ -45,7 +53,7 @@ QList<Edit> lineHeightEdits(const ParagraphPlace& place, const ParagraphFormat& 
                             const QString& w) {
     if (!cutsPictures(format))
         return {};
-    const QString line = QString::number(qRound(format.line.value_or(240)));
+    const QString line = lineOf(format);
     if (place.spacing.start >= 0) {
         QString tag = place.spacingTag;
         QList<std::pair<QString, QString>> added;
