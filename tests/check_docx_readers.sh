@@ -2,8 +2,9 @@
 # Reads documents written by the document layer with programs that share no
 # code with it: python-docx (pictures, their order, paragraphs, PNG parts) and
 # LibreOffice Writer (each document converts to PDF holding every picture; the
-# templates of tst_placement's showsPicturesWhole and fitsTheParagraphsWidth
-# show every plot whole, at its size, within its column of text).
+# templates of tst_placement's showsPicturesWhole, fitsTheParagraphsWidth and
+# fillsATemplateOfExactLines show every plot whole, at its size, within its
+# column of text).
 #
 # usage: check_docx_readers.sh BUILD_DIR
 # The samples come from tst_docx's appendsPicturesInOrder and fillsTemplates
@@ -17,7 +18,7 @@ build=${1:?usage: check_docx_readers.sh BUILD_DIR}
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3
 # The test set-up installs these (libreoffice-writer-nogui, poppler-utils, python3-docx).
-for tool in soffice pdfimages pdftoppm; do
+for tool in soffice pdfimages pdfinfo pdftoppm; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
 done
 "$python" -c "import docx" 2>/dev/null || { echo "FAIL: python3-docx is not installed"; exit 1; }
@@ -33,7 +34,7 @@ if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen \
     exit 1
 fi
 if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen \
-    "$build/tests/tst_placement" showsPicturesWhole fitsTheParagraphsWidth \
+    "$build/tests/tst_placement" showsPicturesWhole fitsTheParagraphsWidth fillsATemplateOfExactLines \
     >"$work/tst_placement.log" 2>&1; then
     cat "$work/tst_placement.log"
     exit 1
@@ -61,8 +62,11 @@ for document in "${documents[@]}"; do
         status=1
         continue
     fi
+    # A picture in the page header is drawn once on every page.
+    pages=$(pdfinfo "$pdf" | awk '$1 == "Pages:" { print $2 }')
     expected=$("$python" -c 'import json, sys; e = json.load(open(sys.argv[1]))
-print(e["earlier_pictures"] + len(e["segments"]))' "${document%.docx}.json")
+print(e["earlier_pictures"] + len(e["segments"]) + e.get("header_pictures", 0) * int(sys.argv[2]))' \
+        "${document%.docx}.json" "$pages")
     images=$(pdfimages -list "$pdf" | awk 'NR > 2 && $3 == "image"' | wc -l)
     if [[ "$images" -ne "$expected" ]]; then
         echo "FAIL: $name.pdf shows $images pictures, expected $expected"

@@ -1,7 +1,9 @@
 #include "document/ReportDocument.h"
 #include "support/DocxBuild.h"
 #include "support/DocxInspect.h"
+#include "support/TestData.h"
 
+#include <QFile>
 #include <QHash>
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -225,6 +227,7 @@ private slots:
     void fitsTheParagraphsWidth();
     void readsThePartsTheBodyRefersTo_data();
     void readsThePartsTheBodyRefersTo();
+    void fillsATemplateOfExactLines();
 
 private:
     // A template table: the body of a main part, the styles it has, the
@@ -630,6 +633,47 @@ void TestPlacement::checkTemplate() {
     QCOMPARE(written, expected);
     QCOMPARE(placed, places);
     compareNotices(told, notices);
+}
+
+// A template as python-docx makes it, its Normal style of exact line height
+// (tests/data/docx/make_fixtures.py): every plot shows whole at the width its
+// paragraph leaves it, with an id clear of the header's logo.
+void TestPlacement::fillsATemplateOfExactLines() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    QVERIFY(QFile::copy(docxData(QStringLiteral("template-exact-lines.docx")), path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    const QStringList segments{segment(0), segment(1), segment(2), segment(3)};
+    docx::Placement placement;
+    QCOMPARE(writePlots(path, segments, &placement), QStringLiteral("3/0/1"));
+    QCOMPARE(placement.notices, QStringList());
+
+    const Inspection after = inspect(path);
+    verifyPackage(after);
+    QCOMPARE(after.pictures.size(), 4);
+    // Letter, margins of 1800 twips: the list item less its number's indent,
+    // the table cell less its margins, the text width twice.
+    const qint64 widths[] = {(8640 - 360) * 635, (8640 - 216) * 635, 8640 * 635, 8640 * 635};
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(after.pictures.at(i).cx, widths[i]);
+    const QString body = QString::fromUtf8(entry(after.entries, kDocumentPart));
+    QCOMPARE(body.count(QStringLiteral("w:lineRule=\"atLeast\"")), 4);
+    QVERIFY(body.contains(QStringLiteral("<w:trHeight w:val=\"567\" w:hRule=\"atLeast\"/>")));
+    const QHash<QString, QStringList> ids = drawingIds(after.entries);
+    for (auto it = ids.cbegin(); it != ids.cend(); ++it)
+        QVERIFY2(it->size() == 1, qPrintable(it.key() + u' ' + it->join(u',')));
+
+    QJsonArray sequence;
+    for (const QString& item :
+         {QStringLiteral("站点驻波测试报告"), QStringLiteral("各测试段的驻波图："),
+          QStringLiteral("pic:") + segment(0), QStringLiteral("pic:") + segment(1),
+          QStringLiteral("pic:") + segment(2), QStringLiteral("pic:") + segment(3)})
+        sequence.append(item);
+    keepSample(path, {{QStringLiteral("sequence"), sequence},
+                      {QStringLiteral("segments"), QJsonArray::fromStringList(segments)},
+                      {QStringLiteral("earlier_pictures"), 0},
+                      {QStringLiteral("header_pictures"), 1},
+                      {QStringLiteral("whole"), true}});
 }
 
 QTEST_MAIN(TestPlacement)

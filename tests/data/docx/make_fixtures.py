@@ -11,6 +11,10 @@ template-python-docx.docx a report template for tests/data/workbooks/basic.xlsx:
                           marks, placeholders named after segments (one for a
                           segment the workbook lacks, one twice), a plain one
                           in a narrow table cell, and one in the page header.
+template-exact-lines.docx a report template whose Normal style has an exact
+                          line height of 20 points (固定值): a placeholder in a
+                          numbered list item, one in a table row of exact
+                          height, a plain one; a grey logo in the header.
 
 Run from anywhere:  /usr/bin/python3 tests/data/docx/make_fixtures.py
 (needs python3-docx and libreoffice-writer; run with Debian's /usr/bin/python3).
@@ -25,6 +29,8 @@ import zlib
 
 from docx import Document
 from docx.enum.section import WD_ORIENT
+from docx.enum.table import WD_ROW_HEIGHT_RULE
+from docx.enum.text import WD_LINE_SPACING
 from docx.oxml import OxmlElement
 from docx.oxml.ns import qn
 from docx.shared import Cm, Pt
@@ -32,13 +38,15 @@ from docx.shared import Cm, Pt
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def png_gradient(width, height):
-    """A small RGB PNG, written by hand so no imaging library is needed."""
+def png_gradient(width, height, grey=False):
+    """A small RGB PNG, written by hand so no imaging library is needed; in
+    shades of grey, or in colours."""
     rows = b""
     for y in range(height):
         row = bytearray([0])  # filter type: none
         for x in range(width):
-            row += bytes((x * 255 // width, y * 255 // height, 160))
+            shade = x * 255 // width
+            row += bytes((shade, shade, shade) if grey else (shade, y * 255 // height, 160))
         rows += bytes(row)
 
     def chunk(kind, data):
@@ -109,6 +117,24 @@ def make_template(path):
     document.save(path)
 
 
+def make_exact_template(path, picture):
+    document = Document()
+    normal = document.styles["Normal"].paragraph_format
+    normal.line_spacing_rule = WD_LINE_SPACING.EXACTLY
+    normal.line_spacing = Pt(20)
+    document.sections[0].header.paragraphs[0].add_run().add_picture(picture, width=Cm(2))
+    document.add_heading("站点驻波测试报告", level=1)
+    document.add_paragraph("各测试段的驻波图：")
+    document.add_paragraph("{{驻波图}}", style="List Number")
+    table = document.add_table(rows=1, cols=1)
+    table.style = "Table Grid"
+    table.rows[0].height = Cm(1)
+    table.rows[0].height_rule = WD_ROW_HEIGHT_RULE.EXACTLY
+    table.cell(0, 0).text = "{{驻波图}}"
+    document.add_paragraph("{{驻波图}}")
+    document.save(path)
+
+
 def convert_with_libreoffice(source, target):
     with tempfile.TemporaryDirectory() as work:
         profile = os.path.join(work, "profile")
@@ -128,6 +154,11 @@ def main():
         make_python_docx(python_docx, picture)
         convert_with_libreoffice(python_docx, os.path.join(HERE, "report-libreoffice.docx"))
     make_template(os.path.join(HERE, "template-python-docx.docx"))
+    with tempfile.TemporaryDirectory() as work:
+        picture = os.path.join(work, "logo.png")
+        with open(picture, "wb") as out:
+            out.write(png_gradient(80, 40, grey=True))
+        make_exact_template(os.path.join(HERE, "template-exact-lines.docx"), picture)
 
 
 if __name__ == "__main__":
