@@ -322,6 +322,30 @@ QString alternativeText(const QString& segmentName) {
                              : QStringLiteral("驻波图：%1").arg(segment) + pictureMark();
 }
 
+std::optional<AppendInput::SidePart::Kind> sidePartKind(QStringView relationshipType) {
+    using Side = AppendInput::SidePart;
+    static const std::pair<QStringView, Side::Kind> kinds[] = {
+        {u"/styles", Side::Styles},         {u"/numbering", Side::Numbering},
+        {u"/header", Side::HeaderOrFooter}, {u"/footer", Side::HeaderOrFooter},
+        {u"/footnotes", Side::Notes},       {u"/endnotes", Side::Notes}};
+    for (const auto& [suffix, kind] : kinds) {
+        if (relationshipType.endsWith(suffix))
+            return kind;
+    }
+    return std::nullopt;
+}
+
+QString sidePartsLeftOut(const QStringList& names, qint64 limit) {
+    constexpr qsizetype kNamed = 3;
+    QString named = names.mid(0, kNamed).join(QStringLiteral("、"));
+    if (names.size() > kNamed)
+        named += QStringLiteral(" 等 %1 个部件").arg(names.size());
+    return QStringLiteral("文档的 %1 没有读取（无法读取，或样式、编号、页眉、页脚、脚注和尾注"
+                          "合计超过 %2 MiB）：其中的占位符、图片编号和段落格式没有核对。")
+        .arg(named)
+        .arg(limit / (1024 * 1024));
+}
+
 QString relationshipsPartOf(const QString& part) {
     const qsizetype slash = part.lastIndexOf(u'/');
     return QStringLiteral("%1_rels/%2.rels").arg(part.left(slash + 1), part.mid(slash + 1));

@@ -61,6 +61,13 @@ struct AppendOutput {
     Placement placement;
 };
 
+// The kind of part a relationship of the main part of that type names, when
+// appending reads it: styles and numbering (read first, in that order of
+// kinds), headers, footers, footnotes and endnotes.
+std::optional<AppendInput::SidePart::Kind> sidePartKind(QStringView relationshipType);
+// What is said of the parts left out, past the limit in bytes of all of them.
+QString sidePartsLeftOut(const QStringList& names, qint64 limit);
+
 // The name of the relationships part that belongs to a part.
 QString relationshipsPartOf(const QString& part);
 

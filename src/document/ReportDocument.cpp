@@ -94,65 +94,42 @@ QString targetIn(const QString& folder, const docx::Relationship& relationship) 
     return target.startsWith(u"..") ? QString() : target;
 }
 
-// What the reading of the parts the main part refers to says about those it
-// left out.
-QString leftOutNotice(const QStringList& names) {
-    constexpr qsizetype kNamed = 3;
-    QString named = names.mid(0, kNamed).join(QStringLiteral("、"));
-    if (names.size() > kNamed)
-        named += QStringLiteral(" 等 %1 个部件").arg(names.size());
-    return QStringLiteral("文档的 %1 没有读取（无法读取，或样式、编号、页眉、页脚、脚注和尾注"
-                          "合计超过 %2 MiB）：其中的占位符、图片编号和段落格式没有核对。")
-        .arg(named)
-        .arg(DocxPackage::kMaxPartSize / (1024 * 1024));
-}
-
-// The parts the main part refers to that appending only reads: its styles
-// and numbering first (for line heights and indents), then its headers,
-// footers, footnotes and endnotes (for the placeholders and drawing ids they
-// hold). However often the relationships name a part, it is read once, and
-// all of them together at most as much as one part may be: a part past that,
-// or one that cannot be read, is left out and said so.
+// The parts the main part refers to that appending only reads (see
+// docx::sidePartKind), styles and numbering first. However often the
+// relationships name a part, it is read once, and all of them together at
+// most as much as one part may be: a part past that, or one that cannot be
+// read, is left out and said so. They are never written.
 void readSideParts(const DocxPackage& package, docx::AppendInput* input) {
-    using Side = docx::AppendInput::SidePart;
     docx::XmlPart part;
     docx::RelationshipsScan rels;
     if (!input->rels || !docx::decodePart(*input->rels, &part).isEmpty() ||
         !docx::scanRelationships(part.text, &rels).isEmpty())
         return;
-    static const std::pair<QStringView, Side::Kind> kinds[] = {
-        {u"/styles", Side::Styles},         {u"/numbering", Side::Numbering},
-        {u"/header", Side::HeaderOrFooter}, {u"/footer", Side::HeaderOrFooter},
-        {u"/footnotes", Side::Notes},       {u"/endnotes", Side::Notes}};
     const QString folder = input->mainPart.left(input->mainPart.lastIndexOf(u'/') + 1);
     QSet<QString> seen{input->mainPart, input->relsPart};
-    QList<std::pair<Side::Kind, QString>> wanted;
+    QList<docx::AppendInput::SidePart> wanted;
     for (const docx::Relationship& relationship : rels.relationships) {
-        const auto kind = std::find_if(std::begin(kinds), std::end(kinds), [&](const auto& k) {
-            return relationship.type.endsWith(k.first);
-        });
-        const auto located =
-            kind == std::end(kinds) ? std::nullopt : package.locate(targetIn(folder, relationship));
+        const auto kind = docx::sidePartKind(relationship.type);
+        const auto located = kind ? package.locate(targetIn(folder, relationship)) : std::nullopt;
         if (located && !seen.contains(*located)) {
             seen.insert(*located);
-            wanted.append({kind->second, *located});
+            wanted.append({*kind, *located, {}});
         }
     }
     std::stable_sort(wanted.begin(), wanted.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+                     [](const auto& a, const auto& b) { return a.kind < b.kind; });
     QStringList leftOut;
     qint64 budget = DocxPackage::kMaxPartSize;
-    for (const auto& [kind, name] : wanted) {
-        QByteArray bytes;
-        if (package.read(name, &bytes, budget).isEmpty()) {
-            budget -= bytes.size();
-            input->sideParts.append({kind, name, bytes});
+    for (docx::AppendInput::SidePart& side : wanted) {
+        if (package.read(side.name, &side.bytes, budget).isEmpty()) {
+            budget -= side.bytes.size();
+            input->sideParts.append(side);
         } else {
-            leftOut.append(name);
+            leftOut.append(side.name);
         }
     }
     if (!leftOut.isEmpty())
-        input->notices.append(leftOutNotice(leftOut));
+        input->notices.append(docx::sidePartsLeftOut(leftOut, DocxPackage::kMaxPartSize));
 }
 
 // Where the main document part is: the package's officeDocument
