@@ -1,20 +1,31 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs. With --tests, also what the
 # test suite needs (and the OOXML validator from npm); with --fuzz, the
-# compiler and runtime of the fuzz targets. Quick when everything is
-# installed already.
+# compiler and runtime of the fuzz targets; with --arch ARCH (arm64), what a
+# cross build for that Debian architecture needs: the cross compilers, the
+# ARCH builds of the libraries the programs link (through multiarch, beside
+# the machine's own) and the emulator that runs ARCH programs here. Quick when
+# everything is installed already.
 #
-#   bash scripts/setup.sh [--tests] [--fuzz]
+#   bash scripts/setup.sh [--tests] [--fuzz] [--arch ARCH]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 tests=false
 fuzz=false
-for option in "$@"; do
-    case "$option" in
+native=$(dpkg --print-architecture)
+arch=$native
+while [[ $# -gt 0 ]]; do
+    case "$1" in
     --tests) tests=true ;;
     --fuzz) fuzz=true ;;
-    *) echo "setup.sh: unknown option $option" >&2; exit 2 ;;
+    --arch)
+        [[ $# -ge 2 ]] || { echo "setup.sh: --arch needs an architecture" >&2; exit 2; }
+        arch=$2
+        shift
+        ;;
+    *) echo "setup.sh: unknown option $1" >&2; exit 2 ;;
     esac
+    shift
 done
 
 # dpkg-dev and file: CPack's Debian package (dpkg-shlibdeps finds the
@@ -35,16 +46,43 @@ if $fuzz; then
     packages+=(clang-14 libclang-rt-14-dev)
 fi
 
+cross=()
+if [[ $arch != "$native" ]]; then
+    cross=(crossbuild-essential-"$arch" qemu-user-static)
+    for p in qt6-base-dev libzip-dev libfreexl-dev libdeflate-dev; do
+        cross+=("$p:$arch")
+    done
+fi
+
+# Installed for the architecture asked (NAME:ARCH) or the machine's own; once
+# a second architecture is added, dpkg lists a library once per architecture.
+installed() {
+    local name=${1%%:*} want=$native
+    [[ $1 == *:* ]] && want=${1#*:}
+    dpkg-query -W -f='${Architecture} ${Status}\n' "$name" 2>/dev/null |
+        grep -qE "^($want|all) install ok installed\$"
+}
+
 missing=()
-for p in "${packages[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+for p in "${packages[@]}" "${cross[@]}"; do
+    installed "$p" || missing+=("$p")
 done
 if [[ ${#missing[@]} -gt 0 ]]; then
     sudo=""
     [[ $(id -u) -eq 0 ]] || sudo="sudo"
     export DEBIAN_FRONTEND=noninteractive
+    if [[ $arch != "$native" ]] && ! dpkg --print-foreign-architectures | grep -qx "$arch"; then
+        $sudo dpkg --add-architecture "$arch"
+    fi
     $sudo apt-get update -qq
+    # The other architecture's libraries must fit beside the installed ones:
+    # an install that would remove a package is not done.
+    removals=$(apt-get -s install --no-install-recommends "${missing[@]}" | grep '^Remv' || true)
+    if [[ -n "$removals" ]]; then
+        echo "setup.sh: installing ${missing[*]} would remove packages; not installed:" >&2
+        echo "$removals" >&2
+        exit 1
+    fi
     $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
