@@ -6,10 +6,15 @@
 # and run (veltrace-cli --version, and one render into a file and to standard
 # output).
 #
-# usage: check_package.sh BUILD_DIR   (exit status 77: skipped)
+# A package given is checked instead of one built here; the package of a cross
+# build (scripts/package.sh --arch arm64) is checked the same way, for its
+# architecture: its programs run under the emulator qemu-user-static installs.
+#
+# usage: check_package.sh BUILD_DIR [PACKAGE.deb]   (exit status 77: skipped)
 set -euo pipefail
 
-build=${1:?usage: check_package.sh BUILD_DIR}
+build=${1:?usage: check_package.sh BUILD_DIR [PACKAGE.deb]}
+given=${2:-}
 # The test set-up installs these (dpkg-dev, lintian, appstream, desktop-file-utils, man-db).
 for tool in cpack dpkg-deb dpkg-parsechangelog lintian appstreamcli desktop-file-validate man; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
@@ -29,14 +34,37 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1; then
+if [[ -n "$given" ]]; then
+    deb=$given
+elif cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1; then
+    deb=$(ls "$work"/out/*.deb)
+else
     cat "$work/cpack.log"
     fail "cpack could not build the package"
 fi
-deb=$(ls "$work"/out/*.deb)
 project_version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
-[[ $(basename "$deb") == "veltrace_${project_version}_amd64.deb" ]] || fail "package named $(basename "$deb")"
+
+# The architecture the build is for: the machine's own, unless it is a cross
+# build, whose programs then run under the emulator (the architecture's
+# libraries are installed beside the machine's own, where its loader finds them).
+native=$(dpkg --print-architecture)
+arch=$(sed -n 's/^set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+arch=${arch:-$native}
+multiarch=$(dpkg-architecture -a "$arch" -qDEB_HOST_MULTIARCH 2>/dev/null)
+objdump=objdump
+run=()
+if [[ $arch != "$native" ]]; then
+    objdump=$(dpkg-architecture -a "$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)-objdump
+    run=("qemu-$(dpkg-architecture -a "$arch" -qDEB_HOST_GNU_CPU 2>/dev/null)-static")
+    export QEMU_LD_PREFIX=/
+fi
+for tool in "$objdump" "${run[@]}"; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed"
+done
+
+[[ $(basename "$deb") == "veltrace_${project_version}_$arch.deb" ]] || fail "package named $(basename "$deb")"
 [[ $(dpkg-deb -f "$deb" Version) == "$project_version" ]] || fail "version $(dpkg-deb -f "$deb" Version)"
+[[ $(dpkg-deb -f "$deb" Architecture) == "$arch" ]] || fail "architecture $(dpkg-deb -f "$deb" Architecture)"
 
 # Libraries as dpkg-shlibdeps found them, the fonts the plots need and Qt's
 # translations for its dialogs.
@@ -85,11 +113,22 @@ for program in veltrace veltrace-cli; do
     file -b "$root/usr/bin/$program" | grep -q ', stripped' || fail "$program is not stripped"
 done
 
+# Every library the programs load is one of the package's architecture, and the
+# package depends on the package that holds it.
+for program in veltrace veltrace-cli; do
+    for library in $("$objdump" -p "$root/usr/bin/$program" | awk '$1 == "NEEDED" { print $2 }'); do
+        holder=$(dpkg -S "*/$library" 2>/dev/null |
+            sed -n "s|^\([^ :]*\):$arch: \(/usr\)\?/lib\(64\)\?\(/$multiarch\)\?/$library\$|\1|p" | sort -u)
+        [[ -n "$holder" ]] || fail "no $arch package holds $library, which $program loads"
+        [[ ", $depends," =~ ", $holder"[\ ,] ]] || fail "Depends lacks $holder ($library): $depends"
+    done
+done
+
 # Every option either command takes is in the manual page.
 cli="$root/usr/bin/veltrace-cli"
 manual=$(MANWIDTH=200 man -E ascii -l "$root/usr/share/man/man1/veltrace-cli.1.gz" 2>&1)
 for command in render batch; do
-    options=$("$cli" "$command" --help | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,' | sort -u)
+    options=$("${run[@]}" "$cli" "$command" --help | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,' | sort -u)
     [[ -n "$options" ]] || fail "$command --help lists no options"
     for option in $options; do
         grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" <<<"$manual" ||
@@ -98,11 +137,12 @@ for command in render batch; do
 done
 
 # The unpacked programs run from the system's libraries.
-[[ $("$cli" --version) == "veltrace-cli $project_version" ]] || fail "--version says $("$cli" --version)"
+version=$("${run[@]}" "$cli" --version) || fail "--version exited with $?"
+[[ $version == "veltrace-cli $project_version" ]] || fail "--version says $version"
 fixed=(--seed 3 --field 0=T1-B1F --field 8=3/7/2026 --field 11=14:05:09)
-"$cli" render "${fixed[@]}" -o "$work/plot.png" || fail "render exited with $?"
+"${run[@]}" "$cli" render "${fixed[@]}" -o "$work/plot.png" || fail "render exited with $?"
 file -b "$work/plot.png" | grep -q '^PNG image data' || fail "render wrote $(file -b "$work/plot.png")"
 # -o - writes the same picture to standard output.
-"$cli" render "${fixed[@]}" -o - >"$work/stdout.png" || fail "render -o - exited with $?"
+"${run[@]}" "$cli" render "${fixed[@]}" -o - >"$work/stdout.png" || fail "render -o - exited with $?"
 cmp -s "$work/plot.png" "$work/stdout.png" || fail "render -o - wrote other bytes than -o FILE"
 echo "checked $(basename "$deb")"
