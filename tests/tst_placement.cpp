@@ -136,7 +136,7 @@ QString fillTemplate(const Entries& package, const QStringList& segments, QStrin
                       .arg(placement.placeholders)
                       .arg(placement.bookmark)
                       .arg(placement.end);
-        *notices = placement.notices;
+        *notices = placement.notices.lines();
         const Inspection after = inspect(path);
         verifyPackage(after);
         documents[oneByOne] = entry(after.entries, kDocumentPart);
@@ -228,6 +228,7 @@ private slots:
     void readsThePartsTheBodyRefersTo_data();
     void readsThePartsTheBodyRefersTo();
     void fillsATemplateOfExactLines();
+    void noticesStayShort();
 
 private:
     // A template table: the body of a main part, the styles it has, the
@@ -303,7 +304,7 @@ void TestPlacement::readsThePartsTheBodyRefersTo() {
 
     docx::Placement placement;
     QCOMPARE(writePlots(path, {segment(0), segment(1)}, &placement), places);
-    compareNotices(placement.notices, notices);
+    compareNotices(placement.notices.lines(), notices);
     const Inspection after = inspect(path);
     verifyPackage(after);
     for (const auto& [name, data] : parts)
@@ -635,6 +636,28 @@ void TestPlacement::checkTemplate() {
     compareNotices(told, notices);
 }
 
+// However many placeholders cannot be used, each kind is said once, with how
+// many and a few of them shortened; reading them costs no more than the rest.
+void TestPlacement::noticesStayShort() {
+    QString body;
+    for (int i = 0; i < 100000; ++i)
+        body += para(QStringLiteral("{{驻波图:A}}"));
+    for (int i = 0; i < 1000; ++i)
+        body += para(QStringLiteral("{{驻波图}} 第%1段").arg(i));
+    body += para(QStringLiteral("{{驻波图}} ") + QString(1000000, u'长'));
+    QString placed;
+    QStringList told;
+    fillTemplate(minimalPackage(mainPart(body + kSection)), {QStringLiteral("A")}, &placed, &told);
+    QCOMPARE(placed, QStringLiteral("1/0/0"));
+    QCOMPARE(told.size(), 2);
+    QVERIFY2(told[0].contains(QStringLiteral("1001 个段落")) && told[0].contains(u"等"),
+             qPrintable(told[0]));
+    QVERIFY2(told[1].contains(QStringLiteral("1 个测试段的占位符不止一个（“A”）")),
+             qPrintable(told[1]));
+    for (const QString& notice : told)
+        QVERIFY2(notice.size() < 300, qPrintable(notice));
+}
+
 // A template as python-docx makes it, its Normal style of exact line height
 // (tests/data/docx/make_fixtures.py): every plot shows whole at the width its
 // paragraph leaves it, with an id clear of the header's logo.
@@ -646,7 +669,7 @@ void TestPlacement::fillsATemplateOfExactLines() {
     const QStringList segments{segment(0), segment(1), segment(2), segment(3)};
     docx::Placement placement;
     QCOMPARE(writePlots(path, segments, &placement), QStringLiteral("3/0/1"));
-    QCOMPARE(placement.notices, QStringList());
+    QCOMPARE(placement.notices.lines(), QStringList());
 
     const Inspection after = inspect(path);
     verifyPackage(after);

@@ -38,7 +38,7 @@ Outcome ReportSession::setTarget(const QString& path) {
         if (m_beforeCommit)
             m_document->setBeforeCommit(m_beforeCommit);
         m_written = 0;
-        m_told.clear();
+        m_toldKinds.clear();
         m_runNotices.clear();
     }
     m_opened = false;
@@ -97,17 +97,13 @@ void ReportSession::endRun() {
 // and plain ones more than it had plots for.
 void ReportSession::noteUnusedPlaceholders() {
     const docx::Placement& placement = m_document->placement();
+    docx::Notices unused;
     for (const QString& segment : placement.unusedSegments) {
         if (!m_runSegments.contains(docx::segmentKey(segment)))
-            m_runNotices.append(
-                QStringLiteral("文档中为测试段“%1”留的占位符没有用上：本次处理的数据中没有这个"
-                               "测试段，占位符保持原样。")
-                    .arg(segment));
+            unused.add(docx::Notices::Kind::UnusedSegment, segment);
     }
-    if (placement.unusedPlain > 0)
-        m_runNotices.append(
-            QStringLiteral("文档中还有 %1 个不指定测试段的占位符没有用上，保持原样。")
-                .arg(placement.unusedPlain));
+    unused.addCount(docx::Notices::Kind::UnusedPlain, placement.unusedPlain);
+    m_runNotices = unused.lines();
 }
 
 PicturePlaces ReportSession::places() const {
@@ -119,14 +115,16 @@ PicturePlaces ReportSession::places() const {
 
 QStringList ReportSession::takeNotices() {
     QStringList fresh;
-    const QStringList document = m_document ? m_document->placement().notices : QStringList();
-    for (const QString& notice : document + std::exchange(m_runNotices, {})) {
-        if (!m_told.contains(notice)) {
-            m_told.insert(notice);
-            fresh.append(notice);
+    if (m_document) {
+        const docx::Notices& notices = m_document->placement().notices;
+        for (const docx::Notices::Kind kind : notices.kinds()) {
+            if (!m_toldKinds.contains(int(kind))) {
+                m_toldKinds.insert(int(kind));
+                fresh.append(notices.line(kind));
+            }
         }
     }
-    return fresh;
+    return fresh + std::exchange(m_runNotices, {});
 }
 
 // Counts what a successful write put on disk. A document made anew after it
@@ -265,6 +263,6 @@ void ReportSession::release() {
     m_document.reset();
     m_opened = false;
     m_written = 0;
-    m_told.clear();
+    m_toldKinds.clear();
     m_runNotices.clear();
 }

@@ -113,7 +113,9 @@ private:
     bool m_opened = false;
     int m_written = 0;
     // Notices said for the target, and those waiting to be said.
-    QSet<QString> m_told;
+    // The kinds of notice said for the target (each once, with its count and
+    // first examples), and what the last run leaves to say.
+    QSet<int> m_toldKinds;
     QStringList m_runNotices;
     // The segments of the current run (compared as placeholders compare
     // them); the pictures written when it began.

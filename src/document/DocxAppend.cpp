@@ -335,17 +335,6 @@ std::optional<AppendInput::SidePart::Kind> sidePartKind(QStringView relationship
     return std::nullopt;
 }
 
-QString sidePartsLeftOut(const QStringList& names, qint64 limit) {
-    constexpr qsizetype kNamed = 3;
-    QString named = names.mid(0, kNamed).join(QStringLiteral("、"));
-    if (names.size() > kNamed)
-        named += QStringLiteral(" 等 %1 个部件").arg(names.size());
-    return QStringLiteral("文档的 %1 没有读取（无法读取，或样式、编号、页眉、页脚、脚注和尾注"
-                          "合计超过 %2 MiB）：其中的占位符、图片编号和段落格式没有核对。")
-        .arg(named)
-        .arg(limit / (1024 * 1024));
-}
-
 QString relationshipsPartOf(const QString& part) {
     const qsizetype slash = part.lastIndexOf(u'/');
     return QStringLiteral("%1_rels/%2.rels").arg(part.left(slash + 1), part.mid(slash + 1));
@@ -360,13 +349,11 @@ QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
 
     const Assignment assignment = assign(parts.scan, pictures, paragraphs);
     output->placement = assignment.placement;
-    output->placement.notices += input.notices;
+    output->placement.notices.add(input.notices);
     const SidePartScan side = scanSideParts(input);
     parts.scan.drawingIds.unite(side.drawingIds);
     if (side.placeholders)
-        output->placement.notices.append(
-            QStringLiteral("文档的页眉或页脚中有占位符：驻波图只放到正文中的占位符处，"
-                           "页眉和页脚中的占位符保持原样。"));
+        output->placement.notices.add(Notices::Kind::InHeaderOrFooter);
 
     QList<std::pair<QString, QString>> declarations;
     const Prefixes prefixes = prefixesFor(parts.scan, &declarations);

@@ -50,7 +50,7 @@ struct AppendInput {
     };
     QList<SidePart> sideParts;
     // What the reading of the parts has to tell (parts left out).
-    QStringList notices;
+    Notices notices;
 };
 
 struct AppendOutput {
@@ -65,8 +65,6 @@ struct AppendOutput {
 // appending reads it: styles and numbering (read first, in that order of
 // kinds), headers, footers, footnotes and endnotes.
 std::optional<AppendInput::SidePart::Kind> sidePartKind(QStringView relationshipType);
-// What is said of the parts left out, past the limit in bytes of all of them.
-QString sidePartsLeftOut(const QStringList& names, qint64 limit);
 
 // The name of the relationships part that belongs to a part.
 QString relationshipsPartOf(const QString& part);

@@ -82,10 +82,6 @@ private:
         else
             paragraph->textCut = true;
     }
-    void notice(const QString& text) {
-        if (!m_scan->notices.contains(text))
-            m_scan->notices.append(text);
-    }
 
     const QString& m_text;
     XmlScanner m_scanner;
@@ -394,8 +390,8 @@ void BodyScanner::endParagraph(Paragraph paragraph) {
 
 void BodyScanner::placeholderParagraph(const Paragraph& paragraph) {
     const PlaceholderVerdict verdict = judgePlaceholder(paragraph);
-    if (!verdict.notice.isEmpty())
-        notice(verdict.notice);
+    if (verdict.refused)
+        m_scan->notices.add(*verdict.refused, verdict.example);
     else if (verdict.segment)
         m_scan->placeholders.append({paragraph.span, paragraph.content, paragraph.text.trimmed(),
                                      *verdict.segment, paragraph.place});

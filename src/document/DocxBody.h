@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DocxBookmark.h"
+#include "document/DocxNotices.h"
 #include "document/DocxParagraph.h"
 #include "document/DocxSection.h"
 #include "document/DocxXml.h"
@@ -53,7 +54,7 @@ struct DocumentScan {
     QList<Placeholder> placeholders;
     std::optional<BookmarkPoint> bookmark;
     // Placeholders and bookmarks that cannot be used, and why; each said once.
-    QStringList notices;
+    Notices notices;
 };
 
 // Reads a main document part. Returns an empty string or the cause.

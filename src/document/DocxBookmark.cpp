@@ -9,20 +9,16 @@ namespace {
 const QString kBookmarkName = QStringLiteral("veltrace");
 const QString kSpans = QStringLiteral("跨越了多个段落或表格，只能标记一个段落");
 
-void addNotice(QStringList* notices, const QString& text) {
-    if (!notices->contains(text))
-        notices->append(text);
-}
-
 } // namespace
 
 void BookmarkTracker::start(const QXmlStreamReader& reader, const ScannedParagraph* open,
-                            QStringList* notices) {
+                            Notices* notices) {
     if (wordAttribute(reader, QStringLiteral("name")).compare(kBookmarkName, Qt::CaseInsensitive) !=
         0)
         return;
     if (m_state != None) {
-        addNotice(notices, QStringLiteral("文档中有多个名为“veltrace”的书签：只使用第一个。"));
+        if (notices->count(Notices::Kind::SecondBookmark) == 0)
+            notices->add(Notices::Kind::SecondBookmark);
         return;
     }
     m_id = wordAttribute(reader, QStringLiteral("id"));
@@ -115,16 +111,14 @@ void BookmarkTracker::follow(const ScannedParagraph& paragraph, int placeholder)
         m_contentSince = 0;
 }
 
-std::optional<BookmarkPoint> BookmarkTracker::finish(QStringList* notices) {
+std::optional<BookmarkPoint> BookmarkTracker::finish(Notices* notices) {
     if (m_state == None)
         return std::nullopt;
     if (m_state != Placed && m_problem.isEmpty())
         m_problem = QStringLiteral("后面没有可以标记的段落");
     if (m_problem.isEmpty())
         return m_point;
-    addNotice(notices, QStringLiteral("文档中的书签“veltrace”%1：不按书签放置驻波图，"
-                                      "改为放到占位符处或文档末尾。")
-                           .arg(m_problem));
+    notices->add(Notices::Kind::BookmarkUnusable, m_problem);
     return std::nullopt;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/DocxNotices.h"
+
 #include "document/DocxParagraph.h"
 
 #include <QList>
@@ -31,7 +33,7 @@ class BookmarkTracker {
 public:
     // A bookmarkStart or bookmarkEnd; open is the innermost open paragraph,
     // if any. A notice goes to notices once.
-    void start(const QXmlStreamReader& reader, const ScannedParagraph* open, QStringList* notices);
+    void start(const QXmlStreamReader& reader, const ScannedParagraph* open, Notices* notices);
     void end(const QXmlStreamReader& reader, const ScannedParagraph* open);
     // What starts after the marked paragraph tells whether the bookmark
     // spans more than it.
@@ -42,7 +44,7 @@ public:
     // placeholder: the paragraph's index among the placeholders, or -1.
     void paragraphEnded(const ScannedParagraph& paragraph, int placeholder);
     // The point after the whole scan, or nothing (and a notice why).
-    std::optional<BookmarkPoint> finish(QStringList* notices);
+    std::optional<BookmarkPoint> finish(Notices* notices);
 
 private:
     enum State { None, Waiting, Open, Placed };

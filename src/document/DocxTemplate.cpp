@@ -13,13 +13,6 @@ namespace docx {
 
 namespace {
 
-// How much of a placeholder's text a message quotes.
-constexpr qsizetype kQuoted = 40;
-
-QString quoted(const QString& text) {
-    return text.size() > kQuoted ? text.left(kQuoted - 1) + QChar(0x2026) : text;
-}
-
 bool isKeyword(QStringView word) {
     return word == u"驻波图" || word.compare(u"VSWR", Qt::CaseInsensitive) == 0;
 }
@@ -44,21 +37,11 @@ Queues queuesOf(const DocumentScan& scan) {
 
 // Two placeholders naming one segment: the first takes its plot, a later one
 // only a later plot of that segment.
-QStringList duplicateNotices(const DocumentScan& scan, const Queues& queues) {
-    QStringList notices;
-    for (const Placeholder& placeholder : scan.placeholders) {
-        if (placeholder.segment.isEmpty())
-            continue;
-        const auto count = queues.named.value(segmentKey(placeholder.segment)).size();
-        const QString notice =
-            QStringLiteral("文档中的占位符“%1”有 %2 个：只有第一个放入测试段“%3”的驻波图，"
-                           "其余的保持原样（这个测试段再次保存时才会用到）。")
-                .arg(placeholder.text)
-                .arg(count)
-                .arg(placeholder.segment);
-        if (count > 1 && !notices.contains(notice))
-            notices.append(notice);
-    }
+Notices duplicateNotices(const Queues& queues, const DocumentScan& scan) {
+    Notices notices;
+    for (const std::deque<int>& queue : queues.named)
+        if (queue.size() > 1)
+            notices.add(Notices::Kind::Duplicate, scan.placeholders.at(queue.front()).segment);
     return notices;
 }
 
@@ -103,33 +86,24 @@ PlaceholderVerdict judgePlaceholder(const ScannedParagraph& paragraph) {
         paragraph.textCut ? std::nullopt : placeholderSegment(text);
     if (!segment && !mentionsPlaceholder(text))
         return {};
+    using Kind = Notices::Kind;
     if (paragraph.inTextBox)
-        return {std::nullopt, QStringLiteral("文档的文本框中有占位符“%1”：文本框中的占位符不会"
-                                             "放入驻波图，保持原样。")
-                                  .arg(quoted(text))};
+        return {std::nullopt, Kind::InTextBox, text};
     if (!paragraph.hidden.isEmpty())
-        return {std::nullopt, QStringLiteral("文档中的占位符“%1”%2，Word 和 LibreOffice 不会在那里"
-                                             "显示驻波图：占位符保持原样。")
-                                  .arg(quoted(text), paragraph.hidden)};
+        return {std::nullopt, Kind::Hidden,
+                QStringLiteral("%1，%2").arg(text.left(Notices::kExampleLength), paragraph.hidden)};
     if (!segment)
-        return {std::nullopt, QStringLiteral("文档中的段落“%1”含有占位符，但还有其他文字："
-                                             "占位符必须单独成段，这个段落保持原样。")
-                                  .arg(quoted(text))};
+        return {std::nullopt, Kind::WithOtherText, text};
     if (!paragraph.simple || paragraph.content.isEmpty())
-        return {std::nullopt, QStringLiteral("文档中的占位符“%1”所在的段落还有其他内容（修订、"
-                                             "超链接、域、图片等），不能替换，保持原样。")
-                                  .arg(quoted(text))};
-    return {segment, {}};
+        return {std::nullopt, Kind::WithOtherContent, text};
+    return {segment, {}, {}};
 }
 
 void Placement::add(const Placement& later) {
     placeholders += later.placeholders;
     bookmark += later.bookmark;
     end += later.end;
-    for (const QString& notice : later.notices) {
-        if (!notices.contains(notice))
-            notices.append(notice);
-    }
+    notices.add(later.notices);
     unusedSegments = later.unusedSegments;
     unusedPlain = later.unusedPlain;
 }
@@ -139,7 +113,8 @@ Assignment assign(const DocumentScan& scan, const QList<Picture>& pictures,
     Assignment result;
     result.placeholderParagraph = QList<int>(scan.placeholders.size(), -1);
     Queues queues = queuesOf(scan);
-    result.placement.notices = scan.notices + duplicateNotices(scan, queues);
+    result.placement.notices = scan.notices;
+    result.placement.notices.add(duplicateNotices(queues, scan));
     for (int i = 0; i < paragraphs.size(); ++i) {
         const QList<int>& paragraph = paragraphs.at(i);
         const bool plot = i + 1 < paragraphs.size() && !paragraph.isEmpty();

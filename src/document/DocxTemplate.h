@@ -1,5 +1,7 @@
 #pragma once
 
+#include "document/DocxNotices.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -32,7 +34,9 @@ QString segmentKey(QStringView name);
 // as it is (the notice that says why).
 struct PlaceholderVerdict {
     std::optional<QString> segment;
-    QString notice;
+    // Why it is left as it is, and the placeholder as the notice shows it.
+    std::optional<Notices::Kind> refused;
+    QString example;
 };
 PlaceholderVerdict judgePlaceholder(const ScannedParagraph& paragraph);
 
@@ -42,7 +46,7 @@ struct Placement {
     int bookmark = 0;
     int end = 0;
     // What the document's placeholders and bookmark could not do, each once.
-    QStringList notices;
+    Notices notices;
     // The placeholders left after the last write: the segments of the named
     // ones as written, and how many take any plot.
     QStringList unusedSegments;

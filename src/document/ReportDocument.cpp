@@ -128,8 +128,8 @@ void readSideParts(const DocxPackage& package, docx::AppendInput* input) {
             leftOut.append(side.name);
         }
     }
-    if (!leftOut.isEmpty())
-        input->notices.append(docx::sidePartsLeftOut(leftOut, DocxPackage::kMaxPartSize));
+    for (const QString& name : leftOut)
+        input->notices.add(docx::Notices::Kind::PartsLeftOut, name);
 }
 
 // Where the main document part is: the package's officeDocument
