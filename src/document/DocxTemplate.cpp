@@ -104,6 +104,7 @@ void Placement::add(const Placement& later) {
     bookmark += later.bookmark;
     end += later.end;
     notices.add(later.notices);
+    fill += later.fill;
     unusedSegments = later.unusedSegments;
     unusedPlain = later.unusedPlain;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DocxNotices.h"
+#include "document/ReportFill.h"
 
 #include <QList>
 #include <QString>
@@ -51,6 +52,8 @@ struct Placement {
     // ones as written, and how many take any plot.
     QStringList unusedSegments;
     int unusedPlain = 0;
+    // What the writes filled of a report template besides the plots.
+    FillCounts fill;
 
     // Adds a later write's placement.
     void add(const Placement& later);

@@ -235,6 +235,17 @@ void ReportDocument::limitEncoding(const std::shared_ptr<PendingPicture>& pasted
     }
 }
 
+// Until a template's rows are filled, a row's plot is placed as any other.
+void ReportDocument::paste(const QImage& picture, const docx::RowValues& row) {
+    paste(picture, row.segment);
+}
+
+void ReportDocument::beginRun() {}
+
+void ReportDocument::finishRun(const QString& date) {
+    (void)date;
+}
+
 void ReportDocument::typeParagraphBreak() {
     m_pending.push_back(nullptr);
 }

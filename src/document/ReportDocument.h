@@ -2,6 +2,7 @@
 
 #include "common/Outcome.h"
 #include "document/DocxTemplate.h"
+#include "document/ReportFill.h"
 
 #include <QImage>
 #include <QList>
@@ -65,6 +66,22 @@ public:
     // alternative text that names the segment. The PNG encoding starts at
     // once on a worker thread. A null image is ignored.
     void paste(const QImage& picture, const QString& segmentName);
+    // The same for a plotted row of a batch: its values fill the template's
+    // row fields (a table row or a section repeated per segment), and a
+    // section takes its plot.
+    void paste(const QImage& picture, const docx::RowValues& row);
+
+    // The VSWR limit the user set ({{结论}}, the summary); a limit written in
+    // the document ({{驻波比上限=1.4}}) wins, and a different one is said.
+    void setLimit(double limit) { m_limit = limit; }
+    // Whether a plot of a segment that has a plot of this program in the
+    // document already replaces that picture, in place.
+    void setReplaceExisting(bool replace) { m_replaceExisting = replace; }
+    // From here the rows pasted are one batch's. finishRun() makes the next
+    // write that batch's last: it fills the summary (its date given as
+    // yyyy-MM-dd) and takes the template's repeated parts and markers away.
+    void beginRun();
+    void finishRun(const QString& date);
     // Ends the insertion paragraph; a new empty one becomes the insertion point.
     void typeParagraphBreak();
 
@@ -167,4 +184,6 @@ private:
     // Read by a write on a worker thread; changed only when none runs.
     std::atomic<bool> m_heldInUse{false};
     std::function<void()> m_beforeCommit;
+    double m_limit = docx::kDefaultLimit;
+    bool m_replaceExisting = false;
 };
