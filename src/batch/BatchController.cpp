@@ -7,6 +7,7 @@
 #include "trace/FieldSet.h"
 #include "trace/Frame.h"
 #include "trace/MainWave.h"
+#include "trace/Numbers.h"
 #include "workbook/Workbook.h"
 
 #include <QCoreApplication>
@@ -83,6 +84,7 @@ BatchSummary BatchController::run(Workbook& workbook, int total, const batchrow:
     m_writtenBefore = m_report.writtenPictures();
     m_pendingBefore = m_report.pendingPictures();
     m_placesBefore = m_report.places();
+    m_filledBefore = m_report.filled();
     m_report.beginRun();
     for (; !workbook.atEnd() && !m_frontEnd.stopRequested() && m_summary.abortCause.isEmpty();
          workbook.moveNext()) {
@@ -139,6 +141,21 @@ void BatchController::runRow(Workbook& workbook, const batchrow::Options& option
     append();
 }
 
+// The plotted row as the fields hold it once drawn, numbered among the
+// run's plotted rows.
+docx::RowValues BatchController::rowValues() const {
+    docx::RowValues row;
+    row.number = m_summary.plotted;
+    row.segment = m_fields.text(Field::Segment);
+    row.vswr = m_fields.text(Field::Vswr);
+    row.vswrValue = numbers::parse(row.vswr).value_or(0);
+    row.length = m_fields.text(Field::FeederLength);
+    row.loss = m_fields.text(Field::InsertionLoss);
+    row.distance = m_fields.text(Field::TestDistance);
+    row.time = m_fields.text(Field::Time);
+    return row;
+}
+
 void BatchController::refuse(RowReport report) {
     ++m_summary.refused;
     m_summary.rows.append(report);
@@ -188,7 +205,7 @@ void BatchController::append() {
     // A slow write holds the batch back rather than stop it.
     Outcome outcome = m_report.waitForRoom(m_frontEnd.events());
     if (outcome.isOk())
-        outcome = m_report.append(m_lastPlot, m_fields.text(Field::Segment));
+        outcome = m_report.append(m_lastPlot, rowValues());
     m_summary.lastPlotQueued = outcome.isOk();
     if (outcome.isOk()) {
         ++m_appended;
@@ -219,7 +236,10 @@ void BatchController::takeWriteOutcome(const Outcome& outcome) {
 }
 
 void BatchController::finish() {
-    // Whatever the last rows appended is written before the report.
+    // Whatever the last rows appended is written before the report, and the
+    // template's summary with it.
+    if (m_summary.plotted > 0)
+        m_report.finishRun(m_reportDate);
     const Outcome written = m_report.flushYielding(m_frontEnd.events());
     m_report.endRun();
     if (written.isOk()) {
@@ -239,6 +259,11 @@ void BatchController::finish() {
     m_summary.written = std::clamp(since - m_summary.earlierWritten, 0, m_appended);
     m_summary.waiting = m_appended - m_summary.written;
     m_summary.places = m_report.places() - m_placesBefore;
+    m_summary.filled = m_report.filled();
+    m_summary.filled.tableRows -= m_filledBefore.tableRows;
+    m_summary.filled.sections -= m_filledBefore.sections;
+    m_summary.filled.summaryValues -= m_filledBefore.summaryValues;
+    m_summary.filled.replaced -= m_filledBefore.replaced;
     m_summary.templateNotices = m_report.takeNotices();
 
     // The clipboard holds the last plot, as after a save by hand.

@@ -49,6 +49,8 @@ public:
     // Drawing yields through this (the window shows the plot as it grows and
     // may abandon a long one); without it, drawing does not yield.
     void setDrawYield(EventYield* yield) { m_drawYield = yield; }
+    // The date a filled template's summary gives the report (yyyy-MM-dd).
+    void setReportDate(const QString& date) { m_reportDate = date; }
 
     // Reads the workbook (letting events run meanwhile) and runs every row.
     // total: the rows the user was shown, for the progress.
@@ -63,6 +65,7 @@ private:
     void skip(int sheetRow);
     Drawn draw();
     void append();
+    docx::RowValues rowValues() const;
     void takeWriteOutcome(const class Outcome& outcome);
     void finish();
 
@@ -73,6 +76,7 @@ private:
     BatchFrontEnd& m_frontEnd;
     Clipboard* m_clipboard = nullptr;
     EventYield* m_drawYield = nullptr;
+    QString m_reportDate;
 
     // The run under way.
     BatchSummary m_summary;
@@ -83,5 +87,6 @@ private:
     int m_writtenBefore = 0;
     int m_pendingBefore = 0;
     PicturePlaces m_placesBefore;
+    docx::FillCounts m_filledBefore;
     QStringList m_delaysTold;
 };

@@ -165,6 +165,18 @@ QString batchreport::placesLine(const PicturePlaces& places) {
     return line + QStringLiteral("%1张追加到文末").arg(places.end);
 }
 
+QString batchreport::filledLine(const docx::FillCounts& filled) {
+    if (filled.tableRows + filled.sections + filled.summaryValues + filled.replaced == 0)
+        return {};
+    QString line = QStringLiteral("按模板填写了表格%1行、每段内容%2节、汇总值%3个")
+                       .arg(filled.tableRows)
+                       .arg(filled.sections)
+                       .arg(filled.summaryValues);
+    if (filled.replaced > 0)
+        line += QStringLiteral("，替换了%1张同一测试段已有的驻波图").arg(filled.replaced);
+    return line;
+}
+
 bool batchreport::isWarning(const BatchSummary& summary) {
     return !summary.complete();
 }
@@ -178,6 +190,8 @@ QString batchreport::message(const BatchSummary& summary, const QString& target,
         text += QStringLiteral("\r\n") + countsLine(summary);
     if (summary.places.total() > 0)
         text += QStringLiteral("\r\n") + placesLine(summary.places);
+    if (const QString filled = filledLine(summary.filled); !filled.isEmpty())
+        text += QStringLiteral("\r\n") + filled;
     if (summary.unwritten() > 0) {
         if (!summary.writeFailure.isEmpty())
             text += QStringLiteral("\r\n未写入的原因：") + summary.writeFailure;

@@ -38,6 +38,9 @@ QString message(const BatchSummary& summary, const QString& target, const QStrin
 
 // Where the written plots went, in words ("其中3张放入占位符，2张追加到文末").
 QString placesLine(const PicturePlaces& places);
+// What the run filled of the document's template, in words; empty when
+// nothing ("按模板填写了表格12行、每段内容12节、汇总值6个").
+QString filledLine(const docx::FillCounts& filled);
 
 // Whether the message is a warning rather than a confirmation.
 bool isWarning(const BatchSummary& summary);

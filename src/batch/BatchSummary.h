@@ -2,6 +2,7 @@
 
 #include "batch/BatchRow.h"
 #include "batch/PicturePlaces.h"
+#include "document/ReportFill.h"
 
 #include <QList>
 #include <QString>
@@ -54,6 +55,8 @@ struct BatchSummary {
     // and bookmark could not do.
     PicturePlaces places;
     QStringList templateNotices;
+    // What the run filled of the document's template besides the plots.
+    docx::FillCounts filled;
     // A row was drawn: the canvas holds its plot (or as much as was drawn).
     bool drew = false;
     // The plot the canvas holds at the end went to the document.

@@ -37,6 +37,8 @@ Outcome ReportSession::setTarget(const QString& path) {
         m_document = std::make_unique<ReportDocument>(path);
         if (m_beforeCommit)
             m_document->setBeforeCommit(m_beforeCommit);
+        m_document->setLimit(m_limit);
+        m_document->setReplaceExisting(m_replaceExisting);
         m_written = 0;
         m_toldKinds.clear();
         m_runNotices.clear();
@@ -54,6 +56,15 @@ Outcome ReportSession::openTarget() {
 }
 
 Outcome ReportSession::append(const QImage& picture, const QString& segmentName) {
+    return append(picture, segmentName, nullptr);
+}
+
+Outcome ReportSession::append(const QImage& picture, const docx::RowValues& row) {
+    return append(picture, row.segment, &row);
+}
+
+Outcome ReportSession::append(const QImage& picture, const QString& segmentName,
+                              const docx::RowValues* row) {
     if (!m_document)
         return Outcome::failure(Outcome::Kind::Unusable,
                                 QStringLiteral("尚未选择保存驻波图的文档"));
@@ -67,15 +78,41 @@ Outcome ReportSession::append(const QImage& picture, const QString& segmentName)
     }
     if (pendingPictures() >= m_maxPending)
         return capacityReached(QString());
-    m_document->paste(picture, segmentName);
+    if (row)
+        m_document->paste(picture, *row);
+    else
+        m_document->paste(picture, segmentName);
     m_document->typeParagraphBreak();
     if (m_running)
         m_runSegments.insert(docx::segmentKey(segmentName));
     return Outcome::ok();
 }
 
+void ReportSession::setLimit(double limit) {
+    m_limit = limit;
+    if (m_document)
+        m_document->setLimit(limit);
+}
+
+void ReportSession::setReplaceExisting(bool replace) {
+    m_replaceExisting = replace;
+    if (m_document)
+        m_document->setReplaceExisting(replace);
+}
+
+docx::FillCounts ReportSession::filled() const {
+    return m_document ? m_document->placement().fill : docx::FillCounts();
+}
+
+void ReportSession::finishRun(const QString& date) {
+    if (m_document)
+        m_document->finishRun(date);
+}
+
 void ReportSession::beginRun() {
     m_running = true;
+    if (m_document)
+        m_document->beginRun();
     m_interval.start();
     m_runSegments.clear();
     m_writtenAtRun = m_written;

@@ -2,6 +2,7 @@
 
 #include "batch/PicturePlaces.h"
 #include "common/Outcome.h"
+#include "document/ReportFill.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -42,6 +43,16 @@ public:
     // not be checked yet is checked again first; the picture is accepted only
     // when the target can take it (or is held by another program for now).
     Outcome append(const QImage& picture, const QString& segmentName);
+    // The same for a plotted row of a batch, whose values fill the target's
+    // template (its table rows, sections and summary).
+    Outcome append(const QImage& picture, const docx::RowValues& row);
+    // The VSWR limit the user set, for the template's verdicts and summary
+    // (a limit written in the document wins); and whether a plot replaces its
+    // segment's earlier plot in the document.
+    void setLimit(double limit);
+    void setReplaceExisting(bool replace);
+    // What the writes into the target filled of its template.
+    docx::FillCounts filled() const;
     // Writes what is pending.
     Outcome flush();
     // Writes everything pending on a worker thread, letting events run
@@ -78,6 +89,9 @@ public:
     // target as in use; otherwise only while a save writes it. A run also
     // notes its segments, for the placeholders none of them took.
     void beginRun();
+    // Makes the next write the run's last: the template's summary is filled
+    // (dated date, yyyy-MM-dd) and its repeated parts taken away.
+    void finishRun(const QString& date);
     void endRun();
 
     // Writes nothing; forgets the target (the window is closing).
@@ -101,6 +115,7 @@ public:
 
 private:
     Outcome openTarget();
+    Outcome append(const QImage& picture, const QString& segmentName, const docx::RowValues* row);
     Outcome counted(Outcome outcome, int pendingBefore);
     void startBackgroundWrite();
     // Lets events run until the background write ends, then takes it.
@@ -125,6 +140,8 @@ private:
     const Clock& m_clock;
     int m_maxPending = kMaxPendingPictures;
     std::function<void()> m_beforeCommit;
+    double m_limit = docx::kDefaultLimit;
+    bool m_replaceExisting = false;
     // Starts the writes that are due while a batch runs.
     QTimer m_interval;
     // What a write the timer took came to, for the next flushIfDue to say.

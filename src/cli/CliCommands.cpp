@@ -193,6 +193,17 @@ void printBatchEnd(const BatchSummary& summary, const QString& document, CliStre
                << Qt::endl;
 }
 
+// What the run filled of the document's template, when it filled anything.
+void printFilled(const docx::FillCounts& filled, CliStreams& io) {
+    if (filled.tableRows + filled.sections + filled.summaryValues + filled.replaced == 0)
+        return;
+    io.out << "Filled " << filled.tableRows << " table rows, " << filled.sections << " sections, "
+           << filled.summaryValues << " summary values";
+    if (filled.replaced > 0)
+        io.out << "; replaced " << filled.replaced << " earlier plots";
+    io.out << Qt::endl;
+}
+
 // The exit status for an outcome: an input that cannot be used (nothing was
 // written) is status 2, a write that failed is status 1.
 int exitStatus(const Outcome& outcome) {
@@ -236,6 +247,8 @@ int batch(const CliOptions& options, CliStreams& io) {
     }
     const SystemClock clock;
     ReportSession report(clock);
+    report.setLimit(options.limit);
+    report.setReplaceExisting(options.replace);
     if (const Outcome opened = report.setTarget(options.into);
         !opened.isOk() && opened.kind() != Outcome::Kind::Busy) {
         io.err << "veltrace-cli: " << oneLine(opened.message()) << Qt::endl;
@@ -243,6 +256,7 @@ int batch(const CliOptions& options, CliStreams& io) {
     }
     CliFrontEnd frontEnd(run, options, io);
     BatchController controller(run.fields, run.canvas, run.random, report, frontEnd);
+    controller.setReportDate(clock.now().date().toString(Qt::ISODate));
     const BatchSummary summary =
         controller.run(workbook, workbook.rowCount(), {options.specifiedTime, options.carryEmpty});
     if (io.errIsTerminal)
@@ -253,6 +267,7 @@ int batch(const CliOptions& options, CliStreams& io) {
     if (summary.places.bookmark > 0)
         io.out << summary.places.bookmark << " after the bookmark veltrace, ";
     io.out << summary.places.end << " at the end)" << Qt::endl;
+    printFilled(summary.filled, io);
     return summary.complete() ? cli::kOk : cli::kRowFailed;
 }
 

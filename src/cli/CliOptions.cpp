@@ -2,6 +2,7 @@
 
 #include "platform/AppInfo.h"
 #include "trace/Canvas.h"
+#include "trace/Numbers.h"
 
 #include <QCommandLineParser>
 
@@ -46,6 +47,14 @@ QString storePixelRatio(const QString& name, const QStringList& values, CliOptio
     if (!ok || ratio < 1 || ratio > Canvas::kMaxPixelRatio)
         return u"%1 wants 1, 2 or 3, not \"%2\""_s.arg(name, values.last());
     options.pixelRatio = ratio;
+    return {};
+}
+
+QString storeLimit(const QString& name, const QStringList& values, CliOptions& options) {
+    const auto limit = numbers::parse(values.last(), QLocale::c());
+    if (!limit || *limit < 1)
+        return u"%1 wants a VSWR of at least 1, not \"%2\""_s.arg(name, values.last());
+    options.limit = *limit;
     return {};
 }
 
@@ -94,6 +103,12 @@ QList<OptionRow> optionRows() {
          "size on the page. Default 1."_s},
         {{u"specified-time"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::specifiedTime>,
          u"The test time comes from column E."_s},
+        {{u"limit"_s}, u"V"_s, kBatch, 0, storeLimit,
+         u"The VSWR limit of a report template's verdicts and summary (default 1.5); a limit "
+         "the document gives ({{驻波比上限=V}}) wins."_s},
+        {{u"replace"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::replace>,
+         u"A plot replaces, in place, the plot this program wrote earlier for the same segment "
+         "in the document, instead of adding another."_s},
         {{u"carry-empty"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::carryEmpty>,
          u"An empty cell takes the value of the row above instead of keeping its row from "
          "a plot; each value taken is listed."_s},

@@ -18,6 +18,10 @@ struct CliOptions {
     bool specifiedTime = false;
     // batch: an empty cell takes the value of the row above.
     bool carryEmpty = false;
+    // batch: the VSWR limit of a template's verdicts (a limit in the document
+    // wins), and whether a plot replaces its segment's earlier plot.
+    double limit = 1.5;
+    bool replace = false;
     std::optional<std::uint32_t> seed;
     QString output;
     QString into;

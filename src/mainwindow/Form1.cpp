@@ -197,12 +197,13 @@ void Form1::buildBatchConsole() {
     // A long workbook path shows its start and its file name; the tooltip has it all.
     m_workbookLabel =
         place(new ElidedLabel(console), QStringLiteral("Label3"), twips(240, 960, 2295, 495));
-    m_list = place(new QListWidget(console), QStringLiteral("List1"), twips(120, 1440, 2535, 3390));
+    m_list = place(new QListWidget(console), QStringLiteral("List1"), twips(120, 1440, 2535, 2730));
     // Every line is one text line high; lists of a hundred thousand rows then
     // show at once.
     m_list->setUniformItemSizes(true);
     m_list->setItemDelegate(new ListLineDelegate(m_list));
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    buildTemplateOptions(console);
     // Off at start: an empty cell keeps its row from a plot unless the user
     // wants the row above to fill it. Kept between runs.
     m_carryEmpty = place(new QCheckBox(QStringLiteral("空单元格沿用上一行"), console),
@@ -240,7 +241,8 @@ void Form1::setTabOrder() {
     for (QLineEdit* field : m_fields)
         order.append(field);
     order << m_generateButton << m_saveButton << m_saveLocation << m_check1 << m_importButton
-          << m_list << m_carryEmpty << m_batchButton << m_check2 << m_copyButton;
+          << m_list << m_replaceExisting << m_limitField << m_carryEmpty << m_batchButton
+          << m_check2 << m_copyButton;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -83,6 +83,8 @@ private:
     void buildCommonParameters(QWidget* frame);
     void buildBatchConsole();
     void buildOpenLink(QWidget* console);
+    void buildTemplateOptions(QWidget* console);
+    void limitFinished();
     void buildStatusLine();
     void setTabOrder();
     void connectSignals();
@@ -117,6 +119,7 @@ private:
     void useDocument(const QString& path);
     bool confirmLargeBatch();
     bool prepareBatchTarget();
+    void applyTemplateOptions();
     void processBatch();
     void finishBatch(const BatchSummary& summary);
     void markProblemRows(const BatchSummary& summary);
@@ -135,6 +138,8 @@ private:
     QCheckBox* m_check1 = nullptr;
     QCheckBox* m_check2 = nullptr;
     QCheckBox* m_carryEmpty = nullptr;
+    QCheckBox* m_replaceExisting = nullptr;
+    QLineEdit* m_limitField = nullptr;
     QPushButton* m_generateButton = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPushButton* m_copyButton = nullptr;

@@ -8,6 +8,7 @@
 #include "mainwindow/PlotView.h"
 #include "mainwindow/RepaintingYield.h"
 #include "mainwindow/ReportTexts.h"
+#include "platform/Clock.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorReport.h"
 #include "platform/EventYield.h"
@@ -195,8 +196,10 @@ bool Form1::askToStopBatch(bool closing) {
 
 void Form1::processBatch() {
     BatchWindow window(*this);
+    applyTemplateOptions();
     BatchController controller(*m_fieldSet, m_canvas, *m_platform.random, *m_report, window);
     controller.setClipboard(m_platform.clipboard);
+    controller.setReportDate(m_platform.clock->now().date().toString(Qt::ISODate));
     RepaintingYield drawing(m_plot, *m_platform.yield,
                             [this] { return m_closeRequested || m_batch->stopRequested; });
     controller.setDrawYield(&drawing);
