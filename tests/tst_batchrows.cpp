@@ -36,6 +36,7 @@ private slots:
     void batchWritesTheRowFields();
     void batchWithSpecifiedTimeWritesTheTime();
     void carryEmptyIsAChoiceKeptBetweenRuns();
+    void templateOptionsAreKeptBetweenRuns();
     void batchProblemsAreListed_data();
     void batchProblemsAreListed();
     void batchUnderACommaLocale_data();
@@ -150,6 +151,23 @@ void TestBatchRows::carryEmptyIsAChoiceKeptBetweenRuns() {
     // The next window starts with the choice made here.
     Form1 next(m_fakes->platform());
     QVERIFY(controls::check(next, 3)->isChecked());
+}
+
+void TestBatchRows::templateOptionsAreKeptBetweenRuns() {
+    QVERIFY(!controls::check(*m_form, 4)->isChecked());
+    auto* limit = controls::control<QLineEdit>(*m_form, QStringLiteral("Text3"));
+    QCOMPARE(limit->text(), QStringLiteral("1.5"));
+    // No VSWR is below 1: refused with a word, the limit before it comes back.
+    limit->setText(QStringLiteral("0.9"));
+    emit limit->editingFinished();
+    QCOMPARE(limit->text(), QStringLiteral("1.5"));
+    QCOMPARE(m_fakes->dialogs.criticalTexts(),
+             QStringList{QStringLiteral("驻波比上限“0.9”不是不小于1的数字，仍用 1.5。")});
+    limit->setText(QStringLiteral("1.35"));
+    emit limit->editingFinished();
+    Form1 next(m_fakes->platform());
+    QCOMPARE(controls::control<QLineEdit>(next, QStringLiteral("Text3"))->text(),
+             QStringLiteral("1.35"));
 }
 
 void TestBatchRows::batchProblemsAreListed_data() {

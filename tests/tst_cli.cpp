@@ -349,6 +349,9 @@ void TestCli::badInvocations_data() {
         << "has 4 rows with values, more than --max-rows 3";
     QTest::newRow("bad --max-rows")
         << QStringList{"batch", "a.xlsx", "--into", "a.docx", "--max-rows", "many"} << "many";
+    QTest::newRow("limit below 1")
+        << QStringList{"batch", "a.xlsx", "--into", "a.docx", "--limit", "0.8"}
+        << "--limit wants a VSWR of at least 1, not \"0.8\"";
     QTest::newRow("pixel ratio 0") << QStringList{"render", "--pixel-ratio", "0", "-o", "x.png"}
                                    << "--pixel-ratio wants 1, 2 or 3, not \"0\"";
     QTest::newRow("pixel ratio 4")
