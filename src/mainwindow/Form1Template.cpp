@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 namespace {
 
@@ -20,12 +22,27 @@ QRect twipRect(int left, int top, int width, int height) {
     return {qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0)};
 }
 
+// The caption is long for the console's narrow column: a smaller font shows
+// it whole rather than cut at the edge.
+void fitText(QCheckBox& box) {
+    QStyleOptionButton option;
+    option.initFrom(&box);
+    const int indicator = box.style()->pixelMetric(QStyle::PM_IndicatorWidth, &option, &box) +
+                          box.style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, &option, &box);
+    QFont font = box.font();
+    while (font.pointSizeF() > 6 &&
+           QFontMetrics(font).horizontalAdvance(box.text()) + indicator > box.width())
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    box.setFont(font);
+}
+
 } // namespace
 
 void Form1::buildTemplateOptions(QWidget* console) {
     m_replaceExisting = new QCheckBox(QStringLiteral("替换同一测试段已有的驻波图"), console);
     m_replaceExisting->setObjectName(QStringLiteral("Check4"));
     m_replaceExisting->setGeometry(twipRect(120, 4230, 2535, 255));
+    fitText(*m_replaceExisting);
     auto* caption = new QLabel(QStringLiteral("驻波比上限"), console);
     caption->setObjectName(QStringLiteral("Label5"));
     caption->setGeometry(twipRect(120, 4545, 1215, 255));
