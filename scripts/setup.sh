@@ -31,8 +31,9 @@ done
 # dpkg-dev and file: CPack's Debian package (dpkg-shlibdeps finds the
 # libraries the programs need among the files file calls executables).
 # qt6-translations-l10n: Qt's own dialogs and buttons in Chinese.
-packages=(g++ cmake make pkg-config qt6-base-dev libzip-dev libfreexl-dev libdeflate-dev
-          fonts-liberation2 fonts-noto-cjk qt6-translations-l10n xvfb xauth dpkg-dev file)
+# qt6-l10n-tools: lrelease (and lupdate), the command line's translations.
+packages=(g++ cmake make pkg-config qt6-base-dev qt6-l10n-tools libzip-dev libfreexl-dev
+          libdeflate-dev fonts-liberation2 fonts-noto-cjk qt6-translations-l10n xvfb xauth dpkg-dev file)
 if $tests; then
     packages+=(libbenchmark-dev clang-format python3-docx python3-xlwt python3-openpyxl
                libreoffice-writer-nogui poppler-utils time lintian appstream

@@ -82,6 +82,7 @@ done
 for path in ./usr/bin/veltrace ./usr/bin/veltrace-cli ./usr/share/applications/veltrace.desktop \
     ./usr/share/metainfo/example.veltrace.Veltrace.metainfo.xml "${icons[@]}" \
     ./usr/share/man/man1/veltrace.1.gz ./usr/share/man/man1/veltrace-cli.1.gz \
+    ./usr/share/man/zh_CN/man1/veltrace-cli.1.gz \
     ./usr/share/doc/veltrace/copyright ./usr/share/doc/veltrace/changelog.gz; do
     grep -qxF "$path" "$work/files" || fail "the package lacks $path"
 done
@@ -124,15 +125,25 @@ for program in veltrace veltrace-cli; do
     done
 done
 
-# Every option either command takes is in the manual page.
+# Every option either command takes, in English or in Chinese, is in the
+# manual page of that language.
 cli="$root/usr/bin/veltrace-cli"
-manual=$(MANWIDTH=200 man -E ascii -l "$root/usr/share/man/man1/veltrace-cli.1.gz" 2>&1)
-for command in render batch; do
-    options=$("${run[@]}" "$cli" "$command" --help | grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,' | sort -u)
-    [[ -n "$options" ]] || fail "$command --help lists no options"
-    for option in $options; do
-        grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" <<<"$manual" ||
-            fail "the manual page does not describe $command's $option"
+for language in en zh_CN; do
+    page=$root/usr/share/man/man1/veltrace-cli.1.gz
+    locale=C.UTF-8
+    if [[ $language != en ]]; then
+        page=$root/usr/share/man/$language/man1/veltrace-cli.1.gz
+        locale=$language.UTF-8
+    fi
+    manual=$(MANWIDTH=200 man -E UTF-8 -l "$page" 2>&1)
+    for command in render batch; do
+        options=$(LC_ALL=$locale "${run[@]}" "$cli" "$command" --help |
+            grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | tr -d ' ,' | sort -u)
+        [[ -n "$options" ]] || fail "$command --help lists no options ($language)"
+        for option in $options; do
+            grep -qE -- "(^|[^a-z-])$option([^a-z-]|$)" <<<"$manual" ||
+                fail "the $language manual page does not describe $command's $option"
+        done
     done
 done
 

@@ -3,12 +3,14 @@
 #include "support/Controls.h"
 #include "support/DocxInspect.h"
 #include "support/Fakes.h"
+#include "support/MakeWorkbook.h"
 #include "support/TestData.h"
 
 #include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,6 +37,42 @@ CliResult runCli(QStringList arguments, QIODevice* data = nullptr) {
     return {status, out, err};
 }
 
+// Sets the locale variables for the life of the object, and restores them.
+class LocaleScope {
+public:
+    explicit LocaleScope(const QByteArrayList& settings) {
+        for (const char* name : kNames)
+            m_saved.append(qgetenv(name));
+        for (const char* name : kNames)
+            qunsetenv(name);
+        for (const QByteArray& setting : settings) {
+            const qsizetype equals = setting.indexOf('=');
+            qputenv(setting.left(equals).constData(), setting.mid(equals + 1));
+        }
+    }
+    ~LocaleScope() {
+        for (int i = 0; i < 3; ++i) {
+            if (m_saved[i].isEmpty())
+                qunsetenv(kNames[i]);
+            else
+                qputenv(kNames[i], m_saved[i]);
+        }
+    }
+
+private:
+    static constexpr const char* kNames[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    QByteArrayList m_saved;
+};
+
+// Han characters, CJK punctuation and full-width forms, outside the
+// placeholders a document holds ({{驻波比上限=V}}), which are typed as they are.
+bool hasChinese(QString text) {
+    static const QRegularExpression placeholder(QStringLiteral("\\{\\{[^}]*\\}\\}"));
+    static const QRegularExpression chinese(
+        QStringLiteral("[\\x{3000}-\\x{303f}\\x{3400}-\\x{9fff}\\x{ff00}-\\x{ffef}]"));
+    return text.remove(placeholder).contains(chinese);
+}
+
 // Fields that would otherwise come from today's clock.
 const QStringList kFixedClock{QStringLiteral("--field"), QStringLiteral("8=3/7/2026"),
                               QStringLiteral("--field"), QStringLiteral("11=14:05:09")};
@@ -44,6 +82,7 @@ const QStringList kFixedClock{QStringLiteral("--field"), QStringLiteral("8=3/7/2
 class TestCli : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void renderIsReproducibleAndMatchesTheWindow();
     void renderDerivesTheDistanceUnlessGiven();
     void renderWritesWhereTold_data();
@@ -58,7 +97,16 @@ private slots:
     void unreadableInputsWriteNothing();
     void helpAndVersion_data();
     void helpAndVersion();
+    void languageFollowsTheLocale_data();
+    void languageFollowsTheLocale();
 };
+
+// The command line speaks English unless a row asks for another locale.
+void TestCli::initTestCase() {
+    qunsetenv("LANG");
+    qunsetenv("LC_MESSAGES");
+    qputenv("LC_ALL", "C");
+}
 
 void TestCli::renderIsReproducibleAndMatchesTheWindow() {
     QTemporaryDir dir;
@@ -250,11 +298,12 @@ void TestCli::rowFailuresGiveStatusOne_data() {
     // empty row is skipped.
     QTest::newRow("empty VSWR refused")
         << QStringList{} << 1 << 3
-        << QStringList{"第4行：空行，已跳过", "第5行（3扇区）：B列（驻波比）为空，该行未生成驻波图",
+        << QStringList{"row 4: empty, skipped",
+                       "row 5 (3扇区): column B (VSWR) is empty; the row gave no plot",
                        "read 5 rows: 3 plotted, 1 refused, 1 empty and skipped"};
     // Values taken from above are listed, and are no failure.
     QTest::newRow("carried") << QStringList{"--carry-empty"} << 0 << 4
-                             << QStringList{"第5行 驻波比为空，沿用上一行的 1.25",
+                             << QStringList{"row 5: VSWR empty, took 1.25 from the row above",
                                             "4 plotted, 0 refused, 1 empty and skipped, 1 with "
                                             "values from the row above"};
     // A document held by an office program: the plots wait, and with the
@@ -300,8 +349,9 @@ void TestCli::batchFillsATemplate() {
     QCOMPARE(result.out.trimmed(), QStringLiteral("Appended 3 plots to %1 (3 into placeholders, "
                                                   "0 at the end)")
                                        .arg(doc));
-    for (const QString& note : {QStringLiteral("页眉"), QStringLiteral("不止一个"),
-                                QStringLiteral("“9扇区”"), QStringLiteral("“3扇区”")})
+    for (const QString& note :
+         {QStringLiteral("headers or footers"), QStringLiteral("more than one"),
+          QStringLiteral("“9扇区”"), QStringLiteral("“3扇区”")})
         QVERIFY2(result.err.contains(QStringLiteral("veltrace-cli: note: ")) &&
                      result.err.contains(note),
                  qPrintable(result.err));
@@ -341,7 +391,7 @@ void TestCli::badInvocations_data() {
     QTest::newRow("batch without workbook")
         << QStringList{"batch", "--into", "a.docx"} << "WORKBOOK";
     QTest::newRow("non-numeric length")
-        << QStringList{"render", "--field", "1=abc", "-o", "x.png"} << "您的输入有错";
+        << QStringList{"render", "--field", "1=abc", "-o", "x.png"} << "Your input is wrong";
     QTest::newRow("rows beyond --max-rows")
         << QStringList{"batch",      workbookData(QStringLiteral("basic.xlsx")),
                        "--into",     "a.docx",
@@ -433,6 +483,108 @@ void TestCli::helpAndVersion() {
         QVERIFY2(!result.out.contains(text), qPrintable(text + QLatin1Char('\n') + result.out));
     QVERIFY(result.out.startsWith(QStringLiteral("veltrace-cli ")) ||
             result.out.startsWith(QStringLiteral("Usage: ")));
+}
+
+void TestCli::languageFollowsTheLocale_data() {
+    QTest::addColumn<QByteArrayList>("locale");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QStringList>("said");
+    const QByteArrayList chinese{"LANG=zh_CN.UTF-8"};
+    const QByteArrayList english{"LANG=en_US.UTF-8"};
+    QTest::newRow("zh_CN: help") << chinese << "help" << 0
+                                 << QStringList{"用法：", "退出状态：", "显示版本信息。",
+                                                "--into <文档.docx>", "要添加驻波图的文档"};
+    QTest::newRow("LC_ALL zh_CN: missing workbook")
+        << QByteArrayList{"LANG=C", "LC_ALL=zh_CN.UTF-8"} << "missing workbook" << 2
+        << QStringList{"veltrace-cli: 无法读取工作簿“", "”：文件不存在。"};
+    QTest::newRow("LC_MESSAGES zh_TW: unknown option")
+        << QByteArrayList{"LANG=en_GB.UTF-8", "LC_MESSAGES=zh_TW.UTF-8"} << "unknown option" << 2
+        << QStringList{"未知的选项“colour”。", "参见“veltrace-cli render --help”。"};
+    QTest::newRow("zh_CN: refused row")
+        << chinese << "refused row" << 1
+        << QStringList{"第4行（S2）：B列（驻波比）“abc”不是数字，该行未生成驻波图",
+                       "读取 3 行：生成驻波图 1 张，1 行未生成，跳过空行 1 行", "已向“"};
+    QTest::newRow("LC_ALL C over LANG zh_CN: help")
+        << QByteArrayList{"LC_ALL=C", "LANG=zh_CN.UTF-8"} << "help" << 0
+        << QStringList{"Usage: ", "Exit status: ", "Displays version information."};
+    QTest::newRow("no locale: missing workbook")
+        << QByteArrayList{} << "missing workbook" << 2
+        << QStringList{"veltrace-cli: Cannot read workbook “", "”: the file does not exist."};
+    QTest::newRow("en_US: damaged workbook")
+        << english << "damaged workbook" << 2 << QStringList{"Cannot read workbook “"};
+    QTest::newRow("en_US: not a document")
+        << english << "not a document" << 2
+        << QStringList{"is damaged and cannot be opened as .docx"};
+    QTest::newRow("en_US: document held")
+        << english << "document held" << 1
+        << QStringList{"is open in another office program", "plots were not written to"};
+    QTest::newRow("en_US: refused row")
+        << english << "refused row" << 1
+        << QStringList{"row 4 (S2): column B (VSWR) “abc” is not a number; the row gave no plot",
+                       "row 3: empty, skipped", "read 3 rows: 1 plotted, 1 refused, 1 empty",
+                       "Appended 1 plots to "};
+    QTest::newRow("en_US: refused field")
+        << english << "refused field" << 2
+        << QStringList{"field 2 \"0.5\": VSWR “0.5” is less than 1!"};
+    QTest::newRow("en_US: unknown option")
+        << english << "unknown option" << 2 << QStringList{"Unknown option 'colour'."};
+}
+
+void TestCli::languageFollowsTheLocale() {
+    QFETCH(QByteArrayList, locale);
+    QFETCH(QString, input);
+    QFETCH(int, status);
+    QFETCH(QStringList, said);
+    QTemporaryDir dir;
+    const QString workbook = dir.filePath(QStringLiteral("rows.xlsx"));
+    QVERIFY(makeWorkbook(workbook, {{"Segment", "VSWR", "Length", "Length", "Time"},
+                                    {"S1", "1.2", "10", "", ""},
+                                    {"", "", "", "", ""},
+                                    {"S2", "abc", "10", "", ""}}));
+    const QString doc = dir.filePath(QStringLiteral("report.docx"));
+    QStringList arguments{QStringLiteral("batch"), workbook, QStringLiteral("--into"), doc};
+    if (input == u"help")
+        arguments = {QStringLiteral("--help")};
+    if (input == u"missing workbook")
+        arguments[1] = dir.filePath(QStringLiteral("missing.xlsx"));
+    if (input == u"damaged workbook" || input == u"not a document") {
+        const QString path = input == u"not a document" ? doc : workbook;
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("PK\x03\x04 neither a workbook nor a document");
+    }
+    if (input == u"document held") {
+        QFile lock(dir.filePath(QStringLiteral(".~lock.report.docx#")));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(",someone,host,07.03.2026 14:05,file:///home/someone/.config/libreoffice/4;");
+    }
+    if (input == u"refused field")
+        arguments = {QStringLiteral("render"), QStringLiteral("--field"), QStringLiteral("2=0.5"),
+                     QStringLiteral("-o"), dir.filePath(QStringLiteral("x.png"))};
+    if (input == u"unknown option")
+        arguments = {QStringLiteral("render"), QStringLiteral("--colour")};
+    CliResult result;
+    {
+        const LocaleScope scope(locale);
+        result = runCli(arguments);
+    }
+    const QString all = result.out + result.err;
+    QCOMPARE(result.status, status);
+    for (const QString& text : said)
+        QVERIFY2(all.contains(text), qPrintable(text + QLatin1Char('\n') + all));
+    // Each line in one language: English without a Chinese character, Chinese
+    // errors without English words.
+    const bool inChinese = hasChinese(said.join(QString()));
+    static const QRegularExpression english(
+        QStringLiteral("\\b(the|is|not|cannot|rows?|plots?|written|unknown)\\b"));
+    for (const QString& line : all.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        QVERIFY2(inChinese || !hasChinese(line), qPrintable(line));
+        QVERIFY2(!inChinese || !result.err.contains(line) || !line.contains(english),
+                 qPrintable(line));
+    }
+    // The window's texts are the same after the run.
+    QCOMPARE(QCoreApplication::translate("workbook", "文件不存在"), QStringLiteral("文件不存在"));
 }
 
 QTEST_MAIN(TestCli)

@@ -270,7 +270,7 @@ void BatchController::finish() {
     if (m_clipboard && !m_lastPlot.isNull()) {
         m_clipboard->clear();
         if (!m_clipboard->setImage(m_lastPlot))
-            m_summary.problems.append(
-                QStringLiteral("无法将最后一张驻波图放到剪贴板：剪贴板不可用或被其他程序占用"));
+            m_summary.problems.append(QCoreApplication::translate(
+                "batch", "无法将最后一张驻波图放到剪贴板：剪贴板不可用或被其他程序占用"));
     }
 }

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/EventYield.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -29,7 +30,8 @@ Outcome ReportSession::setTarget(const QString& path) {
     if (pendingPictures() > 0 && path != targetPath())
         return Outcome::failure(
             Outcome::Kind::Busy,
-            QStringLiteral("文档“%1”还有 %2 张驻波图尚未写入，不能改为保存到“%3”。")
+            QCoreApplication::translate("batch",
+                                        "文档“%1”还有 %2 张驻波图尚未写入，不能改为保存到“%3”。")
                 .arg(QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath()))
                 .arg(pendingPictures())
                 .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath())));
@@ -67,7 +69,7 @@ Outcome ReportSession::append(const QImage& picture, const QString& segmentName,
                               const docx::RowValues* row) {
     if (!m_document)
         return Outcome::failure(Outcome::Kind::Unusable,
-                                QStringLiteral("尚未选择保存驻波图的文档"));
+                                QCoreApplication::translate("batch", "尚未选择保存驻波图的文档"));
     // A target that could not be checked (held by another program, say) is
     // tried again, so the user can fix the cause and save again. One that is
     // only busy takes the picture, which waits until the document is free.
@@ -178,7 +180,8 @@ Outcome ReportSession::counted(Outcome outcome, int pendingBefore) {
 
 Outcome ReportSession::capacityReached(const QString& cause) const {
     QString message =
-        QStringLiteral("已有 %1 张驻波图等待写入文档“%2”而一直无法写入，不再接收新的驻波图。")
+        QCoreApplication::translate(
+            "batch", "已有 %1 张驻波图等待写入文档“%2”而一直无法写入，不再接收新的驻波图。")
             .arg(pendingPictures())
             .arg(QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath()));
     if (!cause.isEmpty())
@@ -280,10 +283,11 @@ QString ReportSession::noteText(Outcome::Note note) const {
     const QString name = QDir::toNativeSeparators(QFileInfo(targetPath()).absoluteFilePath());
     switch (note) {
     case Outcome::Note::Created:
-        return QStringLiteral("已新建文档“%1”。").arg(name);
+        return QCoreApplication::translate("batch", "已新建文档“%1”。").arg(name);
     case Outcome::Note::Recreated:
-        return QStringLiteral("文档“%1”已不存在（可能被删除或移走），已重新新建该文档，"
-                              "其中只有此后保存的驻波图。")
+        return QCoreApplication::translate(
+                   "batch", "文档“%1”已不存在（可能被删除或移走），已重新新建该文档，"
+                            "其中只有此后保存的驻波图。")
             .arg(name);
     case Outcome::Note::None:
         break;

@@ -3,7 +3,9 @@
 #include "batch/BatchController.h"
 #include "batch/BatchReport.h"
 #include "batch/ReportSession.h"
+#include "cli/CliLanguage.h"
 #include "cli/CliOptions.h"
+#include "cli/CliText.h"
 #include "platform/Clock.h"
 #include "platform/EventYield.h"
 #include "platform/Random.h"
@@ -58,13 +60,13 @@ struct Run {
                 if ((field == Field::TestDistance) != (pass == 1))
                     continue;
                 if (const auto refusal = fields.write(field, text))
-                    return QStringLiteral("field %1 \"%2\": %3")
+                    return CliText::tr("field %1 \"%2\": %3")
                         .arg(index)
                         .arg(text, refusal->message());
             }
         }
         if (const auto refusal = fields.checkBounds())
-            return QStringLiteral("field %1 \"%2\": %3")
+            return CliText::tr("field %1 \"%2\": %3")
                 .arg(indexOf(refusal->field))
                 .arg(refusal->text, refusal->message());
         return {};
@@ -93,10 +95,10 @@ QString writePicture(const QImage& picture, const QString& output, CliStreams& i
     QByteArray png;
     QBuffer buffer(&png);
     if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
-        return QStringLiteral("the picture cannot be encoded as PNG");
+        return CliText::tr("the picture cannot be encoded as PNG");
     if (output == u"-") {
         if (!io.data || io.data->write(png) != png.size())
-            return io.data ? io.data->errorString() : QStringLiteral("no standard output");
+            return io.data ? io.data->errorString() : CliText::tr("no standard output");
         return {};
     }
     const QFileInfo existing(output);
@@ -123,9 +125,10 @@ int render(const CliOptions& options, CliStreams& io) {
     const QString failure = run.draw();
     if (const QString cause = writePicture(run.canvas.Image(), options.output, io);
         !cause.isEmpty()) {
-        io.err << "veltrace-cli: cannot write "
-               << (options.output == u"-" ? QStringLiteral("to standard output") : options.output)
-               << ": " << cause << Qt::endl;
+        const QString line = options.output == u"-"
+                                 ? CliText::tr("cannot write to standard output: %1").arg(cause)
+                                 : CliText::tr("cannot write %1: %2").arg(options.output, cause);
+        io.err << "veltrace-cli: " << line << Qt::endl;
         return cli::kUsage;
     }
     if (!failure.isEmpty()) {
@@ -149,7 +152,7 @@ public:
     }
     void progress(int read, int total) override {
         if (!m_io.errIsTerminal) {
-            m_io.err << "row " << read << '/' << total << Qt::endl;
+            m_io.err << CliText::tr("row %1/%2").arg(read).arg(total) << Qt::endl;
             return;
         }
         const int width = 30;
@@ -173,23 +176,34 @@ void printBatchEnd(const BatchSummary& summary, const QString& document, CliStre
     for (const QString& line : batchreport::lines(summary))
         io.err << oneLine(line) << Qt::endl;
     for (const QString& notice : summary.templateNotices)
-        io.err << "veltrace-cli: note: " << oneLine(notice) << Qt::endl;
+        io.err << "veltrace-cli: " << CliText::tr("note: %1").arg(oneLine(notice)) << Qt::endl;
     if (!summary.abortCause.isEmpty())
-        io.err << "veltrace-cli: stopped after " << summary.read << " of " << summary.total
-               << " rows: " << oneLine(summary.abortCause) << Qt::endl;
+        io.err << "veltrace-cli: "
+               << CliText::tr("stopped after %1 of %2 rows: %3")
+                      .arg(QString::number(summary.read), QString::number(summary.total),
+                           oneLine(summary.abortCause))
+               << Qt::endl;
     if (!summary.rows.isEmpty() || !summary.complete())
-        io.err << "veltrace-cli: read " << summary.read << " rows: " << summary.plotted
-               << " plotted, " << summary.refused << " refused, " << summary.skipped
-               << " empty and skipped, " << summary.carried << " with values from the row above; "
-               << summary.written << " written, " << summary.unwritten() << " not written"
+        io.err << "veltrace-cli: "
+               << CliText::tr("read %1 rows: %2 plotted, %3 refused, %4 empty and skipped, %5 with "
+                              "values from the row above; %6 written, %7 not written")
+                      .arg(summary.read)
+                      .arg(summary.plotted)
+                      .arg(summary.refused)
+                      .arg(summary.skipped)
+                      .arg(summary.carried)
+                      .arg(summary.written)
+                      .arg(summary.unwritten())
                << Qt::endl;
     // Without a cause, they went into a document that vanished (said above).
     if (summary.unwritten() > 0)
-        io.err << "veltrace-cli: " << summary.unwritten() << " plots were not written to "
-               << document
+        io.err << "veltrace-cli: "
                << (summary.writeFailure.isEmpty()
-                       ? QString()
-                       : QStringLiteral(": ") + oneLine(summary.writeFailure))
+                       ? CliText::tr("%1 plots were not written to %2")
+                             .arg(QString::number(summary.unwritten()), document)
+                       : CliText::tr("%1 plots were not written to %2: %3")
+                             .arg(QString::number(summary.unwritten()), document,
+                                  oneLine(summary.writeFailure)))
                << Qt::endl;
 }
 
@@ -197,11 +211,25 @@ void printBatchEnd(const BatchSummary& summary, const QString& document, CliStre
 void printFilled(const docx::FillCounts& filled, CliStreams& io) {
     if (filled.tableRows + filled.sections + filled.summaryValues + filled.replaced == 0)
         return;
-    io.out << "Filled " << filled.tableRows << " table rows, " << filled.sections << " sections, "
-           << filled.summaryValues << " summary values";
+    QString line = CliText::tr("Filled %1 table rows, %2 sections, %3 summary values")
+                       .arg(filled.tableRows)
+                       .arg(filled.sections)
+                       .arg(filled.summaryValues);
     if (filled.replaced > 0)
-        io.out << "; replaced " << filled.replaced << " earlier plots";
-    io.out << Qt::endl;
+        line += CliText::tr("; replaced %1 earlier plots").arg(filled.replaced);
+    io.out << line << Qt::endl;
+}
+
+// Where the plots of a batch went, in a line.
+QString appended(int written, const QString& document, const PicturePlaces& places) {
+    if (places.bookmark == 0)
+        return CliText::tr("Appended %1 plots to %2 (%3 into placeholders, %4 at the end)")
+            .arg(QString::number(written), document, QString::number(places.placeholders),
+                 QString::number(places.end));
+    return CliText::tr("Appended %1 plots to %2 (%3 into placeholders, %4 after the bookmark "
+                       "veltrace, %5 at the end)")
+        .arg(QString::number(written), document, QString::number(places.placeholders),
+             QString::number(places.bookmark), QString::number(places.end));
 }
 
 // The exit status for an outcome: an input that cannot be used (nothing was
@@ -225,9 +253,11 @@ bool acceptRows(const Workbook& workbook, const QString& path, const CliOptions&
     const int rows = workbook.rowCount() - workbook.emptyRowCount();
     if (static_cast<std::uint32_t>(rows) <= options.maxRows)
         return true;
-    io.err << "veltrace-cli: " << path << " has " << rows << " rows with values, more than "
-           << "--max-rows " << options.maxRows << "; give --max-rows " << rows
-           << " to process them all" << Qt::endl;
+    io.err << "veltrace-cli: "
+           << CliText::tr("%1 has %2 rows with values, more than --max-rows %3; give --max-rows "
+                          "%2 to process them all")
+                  .arg(path, QString::number(rows), QString::number(options.maxRows))
+           << Qt::endl;
     return false;
 }
 
@@ -262,11 +292,7 @@ int batch(const CliOptions& options, CliStreams& io) {
     if (io.errIsTerminal)
         io.err << Qt::endl;
     printBatchEnd(summary, options.into, io);
-    io.out << "Appended " << report.writtenPictures() << " plots to " << options.into << " ("
-           << summary.places.placeholders << " into placeholders, ";
-    if (summary.places.bookmark > 0)
-        io.out << summary.places.bookmark << " after the bookmark veltrace, ";
-    io.out << summary.places.end << " at the end)" << Qt::endl;
+    io.out << appended(report.writtenPictures(), options.into, summary.places) << Qt::endl;
     printFilled(summary.filled, io);
     return summary.complete() ? cli::kOk : cli::kRowFailed;
 }
@@ -274,6 +300,7 @@ int batch(const CliOptions& options, CliStreams& io) {
 } // namespace
 
 int cli::run(const QStringList& arguments, CliStreams io) {
+    const LanguageScope language(languageFromEnvironment());
     QString error;
     const auto options = parse(arguments, &error);
     if (!options) {

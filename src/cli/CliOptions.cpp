@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include "cli/CliText.h"
 #include "platform/AppInfo.h"
 #include "trace/Canvas.h"
 #include "trace/Numbers.h"
@@ -35,8 +36,8 @@ QString storeNumber(const QString& name, const QStringList& values, CliOptions& 
     bool ok = false;
     const uint number = values.last().toUInt(&ok);
     if (!ok)
-        return u"%1 wants a whole number from 0 to 4294967295, not \"%2\""_s.arg(name,
-                                                                                 values.last());
+        return CliText::tr("%1 wants a whole number from 0 to 4294967295, not \"%2\"")
+            .arg(name, values.last());
     options.*member = number;
     return {};
 }
@@ -45,7 +46,7 @@ QString storePixelRatio(const QString& name, const QStringList& values, CliOptio
     bool ok = false;
     const int ratio = values.last().toInt(&ok);
     if (!ok || ratio < 1 || ratio > Canvas::kMaxPixelRatio)
-        return u"%1 wants 1, 2 or 3, not \"%2\""_s.arg(name, values.last());
+        return CliText::tr("%1 wants 1, 2 or 3, not \"%2\"").arg(name, values.last());
     options.pixelRatio = ratio;
     return {};
 }
@@ -53,7 +54,7 @@ QString storePixelRatio(const QString& name, const QStringList& values, CliOptio
 QString storeLimit(const QString& name, const QStringList& values, CliOptions& options) {
     const auto limit = numbers::parse(values.last(), QLocale::c());
     if (!limit || *limit < 1)
-        return u"%1 wants a VSWR of at least 1, not \"%2\""_s.arg(name, values.last());
+        return CliText::tr("%1 wants a VSWR of at least 1, not \"%2\"").arg(name, values.last());
     options.limit = *limit;
     return {};
 }
@@ -64,7 +65,7 @@ QString storeFields(const QString& name, const QStringList& values, CliOptions& 
         bool ok = false;
         const int index = equals > 0 ? value.left(equals).toInt(&ok) : -1;
         if (!ok || index < 0 || index > 13)
-            return u"%1 wants N=TEXT with N from 0 to 13, not \"%2\""_s.arg(name, value);
+            return CliText::tr("%1 wants N=TEXT with N from 0 to 13, not \"%2\"").arg(name, value);
         options.fields.append({index, value.mid(equals + 1)});
     }
     return {};
@@ -87,34 +88,36 @@ struct OptionRow {
 // clang-format off
 QList<OptionRow> optionRows() {
     return {
-        {{u"field"_s}, u"N=TEXT"_s, kEvery, 0, storeFields,
-         u"Sets parameter field N (0 to 13) before drawing; repeatable. Setting field 1 (feeder "
-         "length) derives field 3 (test distance) unless that is given too."_s},
+        {{u"field"_s}, CliText::tr("N=TEXT"), kEvery, 0, storeFields,
+         CliText::tr("Sets parameter field N (0 to 13) before drawing; repeatable. Setting field "
+                     "1 (feeder length) derives field 3 (test distance) unless that is given "
+                     "too.")},
         {{u"centred"_s}, {}, kEvery, 0, storeSwitch<&CliOptions::centred>,
-         u"The test distance is twice the feeder length."_s},
+         CliText::tr("The test distance is twice the feeder length.")},
         {{u"seed"_s}, u"S"_s, kEvery, 0, storeNumber<&CliOptions::seed>,
-         u"Makes the ripple and the derived distance reproducible."_s},
-        {{u"o"_s, u"output"_s}, u"FILE.png"_s, kRender, kRender, storeText<&CliOptions::output>,
-         u"The PNG file to write; - writes it to standard output."_s},
-        {{u"into"_s}, u"DOCUMENT.docx"_s, kBatch, kBatch, storeText<&CliOptions::into>,
-         u"The document to append to; a missing one is created."_s},
+         CliText::tr("Makes the ripple and the derived distance reproducible.")},
+        {{u"o"_s, u"output"_s}, CliText::tr("FILE.png"), kRender, kRender,
+         storeText<&CliOptions::output>,
+         CliText::tr("The PNG file to write; - writes it to standard output.")},
+        {{u"into"_s}, CliText::tr("DOCUMENT.docx"), kBatch, kBatch, storeText<&CliOptions::into>,
+         CliText::tr("The document to append to; a missing one is created.")},
         {{u"pixel-ratio"_s}, u"N"_s, kEvery, 0, storePixelRatio,
-         u"Draws at N (1, 2 or 3) device pixels to a pixel: a sharper picture of the same "
-         "size on the page. Default 1."_s},
+         CliText::tr("Draws at N (1, 2 or 3) device pixels to a pixel: a sharper picture of the "
+                     "same size on the page. Default 1.")},
         {{u"specified-time"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::specifiedTime>,
-         u"The test time comes from column E."_s},
+         CliText::tr("The test time comes from column E.")},
         {{u"limit"_s}, u"V"_s, kBatch, 0, storeLimit,
-         u"The VSWR limit of a report template's verdicts and summary (default 1.5); a limit "
-         "the document gives ({{驻波比上限=V}}) wins."_s},
+         CliText::tr("The VSWR limit of a report template's verdicts and summary (default 1.5); a "
+                     "limit the document gives ({{驻波比上限=V}}) wins.")},
         {{u"replace"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::replace>,
-         u"A plot replaces, in place, the plot this program wrote earlier for the same segment "
-         "in the document, instead of adding another."_s},
+         CliText::tr("A plot replaces, in place, the plot this program wrote earlier for the same "
+                     "segment in the document, instead of adding another.")},
         {{u"carry-empty"_s}, {}, kBatch, 0, storeSwitch<&CliOptions::carryEmpty>,
-         u"An empty cell takes the value of the row above instead of keeping its row from "
-         "a plot; each value taken is listed."_s},
+         CliText::tr("An empty cell takes the value of the row above instead of keeping its row "
+                     "from a plot; each value taken is listed.")},
         {{u"max-rows"_s}, u"N"_s, kBatch, 0, storeNumber<&CliOptions::maxRows>,
-         u"Processes a workbook of at most N rows with values (default 10000; empty rows are "
-         "skipped); a longer one is refused before anything is written."_s},
+         CliText::tr("Processes a workbook of at most N rows with values (default 10000; empty "
+                     "rows are skipped); a longer one is refused before anything is written.")},
     };
 }
 // clang-format on
@@ -134,30 +137,36 @@ QList<CommandRow> commandRows() {
     return {
         {.name = u"render"_s,
          .flag = kRender,
-         .summary = u"Draws one plot into a PNG file."_s,
-         .help = u"Draws the plot the main window's generate command draws into a PNG file,\n"
-                 "from the window's default fields changed by the given ones."_s},
+         .summary = CliText::tr("Draws one plot into a PNG file."),
+         .help = CliText::tr(
+             "Draws the plot the main window's generate command draws into a PNG file,\n"
+             "from the window's default fields changed by the given ones.")},
         {.name = u"batch"_s,
          .flag = kBatch,
-         .operand = u"WORKBOOK"_s,
-         .operandHelp = u"The .xls or .xlsx workbook; its sheet \"Sheet1\" lists one segment "
-                        "per row."_s,
-         .summary = u"Appends one plot per workbook row to a .docx document."_s,
-         .help = u"Appends one plot per row of the workbook's sheet \"Sheet1\" to the "
-                 "document\n(created when missing), as the main window's batch does."_s},
+         .operand = CliText::tr("WORKBOOK"),
+         .operandHelp =
+             CliText::tr("The .xls or .xlsx workbook; its sheet \"Sheet1\" lists one segment "
+                         "per row."),
+         .summary = CliText::tr("Appends one plot per workbook row to a .docx document."),
+         .help = CliText::tr("Appends one plot per row of the workbook's sheet \"Sheet1\" to the "
+                             "document\n(created when missing), as the main window's batch does.")},
     };
 }
 
 QString exitStatus() {
-    return u"\n\nExit status: 0 all went through, 1 some row gave no plot or some plot was not\n"
-           "written, 2 a usage error or an unreadable workbook or document (nothing written)."_s;
+    return u"\n\n"_s +
+           CliText::tr("Exit status: 0 all went through, 1 some row gave no plot or some plot was "
+                       "not\nwritten, 2 a usage error or an unreadable workbook or document "
+                       "(nothing written).");
 }
 
 QString overview() {
-    QString text = u"Draws distance-to-fault VSWR plots without a window or display.\n"_s;
+    QString text =
+        CliText::tr("Draws distance-to-fault VSWR plots without a window or display.") + u'\n';
     for (const CommandRow& command : commandRows())
         text += u"\n  %1  %2"_s.arg(command.name.leftJustified(7), command.summary);
-    return text + u"\n\n\"veltrace-cli COMMAND --help\" lists the options of a command."_s +
+    return text + u"\n\n"_s +
+           CliText::tr("\"veltrace-cli COMMAND --help\" lists the options of a command.") +
            exitStatus();
 }
 
@@ -208,13 +217,15 @@ QString checkNeeds(const QCommandLineParser& parser, const CommandRow& command,
                    const CliOptions& options) {
     const qsizetype operands = command.operand.isEmpty() ? 0 : 1;
     if (options.positional.size() != operands) {
-        return operands == 0 ? u"%1 takes no arguments, not \"%2\""_s.arg(
-                                   command.name, options.positional.join(u' '))
-                             : u"%1 needs exactly one %2"_s.arg(command.name, command.operand);
+        return operands == 0
+                   ? CliText::tr("%1 takes no arguments, not \"%2\"")
+                         .arg(command.name, options.positional.join(u' '))
+                   : CliText::tr("%1 needs exactly one %2").arg(command.name, command.operand);
     }
     for (const OptionRow& row : optionRows()) {
         if ((row.neededBy & command.flag) && parser.value(row.names.first()).isEmpty())
-            return u"%1 needs %2 %3"_s.arg(command.name, dashed(row.names.first()), row.valueName);
+            return CliText::tr("%1 needs %2 %3")
+                .arg(command.name, dashed(row.names.first()), row.valueName);
     }
     return {};
 }
@@ -254,11 +265,27 @@ std::optional<CliOptions> parseBare(const QCommandLineParser& parser, bool parse
     if (!parsed)
         *error = parser.errorText();
     else if (name.isEmpty())
-        *error = u"no command given: render or batch"_s;
+        *error = CliText::tr("no command given: render or batch");
     else
-        *error = u"unknown command \"%1\""_s.arg(name);
+        *error = CliText::tr("unknown command \"%1\"").arg(name);
     return std::nullopt;
 }
+
+// The texts of Qt's command-line parser (help, version and its errors), here
+// so that their Chinese translations are kept with the command line's own.
+[[maybe_unused]] const char* const kParserTexts[] = {
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Displays help on commandline options."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Displays help including Qt specific options."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Displays version information."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown option '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unknown options: %1."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Missing value after '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Unexpected value after '%1'."),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "[options]"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Usage: %1"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Options:"),
+    QT_TRANSLATE_NOOP("QCommandLineParser", "Arguments:"),
+};
 
 } // namespace
 
@@ -269,7 +296,8 @@ std::optional<CliOptions> cli::parse(const QStringList& arguments, QString* erro
     // own pass then refuses the options it does not take.
     QCommandLineParser parser;
     parser.setApplicationDescription(overview());
-    parser.addPositionalArgument(u"command"_s, u"render or batch"_s, u"command"_s);
+    parser.addPositionalArgument(CliText::tr("command"), CliText::tr("render or batch"),
+                                 CliText::tr("command"));
     addOptions(parser, kEvery);
     const bool parsed = parser.parse(arguments);
     const QString name = parser.positionalArguments().value(0);
@@ -280,6 +308,8 @@ std::optional<CliOptions> cli::parse(const QStringList& arguments, QString* erro
     auto options =
         known ? parseCommand(*command, arguments, error) : parseBare(parser, parsed, name, error);
     if (!options)
-        *error += u"\nSee \"veltrace-cli %1--help\"."_s.arg(known ? name + u' ' : QString());
+        *error +=
+            u'\n' +
+            CliText::tr("See \"veltrace-cli %1--help\".").arg(known ? name + u' ' : QString());
     return options;
 }

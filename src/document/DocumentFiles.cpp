@@ -172,7 +172,7 @@ QString DocumentFiles::lockHolder() const {
     QString application;
     if (!QLockFile(lockFile()).getLockInfo(&pid, &host, &application) || pid <= 0)
         return {};
-    return QStringLiteral("进程 %1，主机 %2").arg(pid).arg(host);
+    return QCoreApplication::translate("document", "进程 %1，主机 %2").arg(pid).arg(host);
 }
 
 QString DocumentFiles::probeWrite() {

@@ -3,6 +3,7 @@
 #include "document/DocxPackage.h"
 #include "document/DocxXml.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QSet>
 #include <QUrl>
@@ -90,7 +91,8 @@ std::optional<QString> findMainPart(const DocxPackage& package, QString* cause) 
         if (cause->isEmpty())
             *cause = docx::scanRelationships(part.text, &rels);
         if (!cause->isEmpty()) {
-            *cause = QStringLiteral("部件 %1 %2").arg(*packageRels, *cause);
+            *cause =
+                QCoreApplication::translate("document", "部件 %1 %2").arg(*packageRels, *cause);
             return std::nullopt;
         }
         if (const auto target = mainPartTarget(rels))
@@ -121,7 +123,8 @@ QString readParts(const DocxPackage& package, const QString& main, docx::AppendI
     }
     const auto types = package.locate(kContentTypesPart);
     if (!types)
-        return QStringLiteral("缺少 %1，不是有效的 Office 文档").arg(kContentTypesPart);
+        return QCoreApplication::translate("document", "缺少 %1，不是有效的 Office 文档")
+            .arg(kContentTypesPart);
     return package.read(*types, &input->contentTypes);
 }
 

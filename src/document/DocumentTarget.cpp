@@ -4,6 +4,7 @@
 #include "document/DocxXml.h"
 #include "document/ReplaceFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,17 +42,22 @@ struct OtherKind {
 };
 constexpr OtherKind kOtherKinds[] = {
     {"docm", "application/vnd.ms-word.document.macroEnabled.main+xml",
-     "启用宏的 Word 文档（.docm）", "请在 Word 中把它另存为 .docx 文档后再选择"},
+     QT_TRANSLATE_NOOP("document", "启用宏的 Word 文档（.docm）"),
+     QT_TRANSLATE_NOOP("document", "请在 Word 中把它另存为 .docx 文档后再选择")},
     {"dotx", "application/vnd.openxmlformats-officedocument.wordprocessingml.template.main+xml",
-     "Word 模板（.dotx）", "请用这个模板新建一个文档，另存为 .docx 后再选择"},
+     QT_TRANSLATE_NOOP("document", "Word 模板（.dotx）"),
+     QT_TRANSLATE_NOOP("document", "请用这个模板新建一个文档，另存为 .docx 后再选择")},
     {"dotm", "application/vnd.ms-word.template.macroEnabledTemplate.main+xml",
-     "启用宏的 Word 模板（.dotm）", "请用这个模板新建一个文档，另存为 .docx 后再选择"},
+     QT_TRANSLATE_NOOP("document", "启用宏的 Word 模板（.dotm）"),
+     QT_TRANSLATE_NOOP("document", "请用这个模板新建一个文档，另存为 .docx 后再选择")},
 };
 
 Outcome notAPlainDocument(const QString& name, const OtherKind& kind) {
-    return unusable(QStringLiteral("文档“%1”是%2，不是普通的 Word 文档（.docx）；本程序只向 .docx "
-                                   "文档添加驻波图，%3。")
-                        .arg(name, QString::fromUtf8(kind.what), QString::fromUtf8(kind.remedy)));
+    return unusable(QCoreApplication::translate(
+                        "document", "文档“%1”是%2，不是普通的 Word 文档（.docx）；本程序只向 .docx "
+                                    "文档添加驻波图，%3。")
+                        .arg(name, QCoreApplication::translate("document", kind.what),
+                             QCoreApplication::translate("document", kind.remedy)));
 }
 
 Outcome checkSuffix(const QFileInfo& file, const QString& name) {
@@ -70,23 +76,27 @@ Outcome checkForeignLock(const QFileInfo& file, const QString& name) {
         return Outcome::ok();
     const bool word = QFileInfo(*lock).fileName().startsWith(u"~$");
     return Outcome::failure(
-        Kind::Busy,
-        QStringLiteral("文档“%1”正被其他办公程序打开（有 %2“%3”）；"
-                       "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
-                       "请删除这个文件。")
-            .arg(name,
-                 word ? QStringLiteral("Word 所有者文件") : QStringLiteral("LibreOffice 锁定文件"),
-                 native(*lock)));
+        Kind::Busy, QCoreApplication::translate(
+                        "document", "文档“%1”正被其他办公程序打开（有 %2“%3”）；"
+                                    "请先在该程序中关闭这个文档再保存。如果该程序已经退出，"
+                                    "请删除这个文件。")
+                        .arg(name,
+                             word ? QCoreApplication::translate("document", "Word 所有者文件")
+                                  : QCoreApplication::translate("document", "LibreOffice 锁定文件"),
+                             native(*lock)));
 }
 
 // Whether a document that does not exist yet may be created under its name
 // (the link's) in its folder (the link target's).
 Outcome checkCreatable(const QFileInfo& info, const QFileInfo& folder, const QString& name) {
     if (info.suffix().compare(u"docx", Qt::CaseInsensitive) != 0)
-        return unusable(QStringLiteral("新文档“%1”的文件名必须以 .docx 结尾。").arg(name));
+        return unusable(
+            QCoreApplication::translate("document", "新文档“%1”的文件名必须以 .docx 结尾。")
+                .arg(name));
     if (!isWritable(folder))
         return Outcome::failure(
-            Kind::Lasting, QStringLiteral("无法在文件夹“%1”中新建文档“%2”：该文件夹不允许写入。")
+            Kind::Lasting, QCoreApplication::translate(
+                               "document", "无法在文件夹“%1”中新建文档“%2”：该文件夹不允许写入。")
                                .arg(native(folder.filePath()), name));
     return Outcome::ok();
 }
@@ -97,28 +107,36 @@ Outcome checkCreatable(const QFileInfo& info, const QFileInfo& folder, const QSt
 Outcome checkReplaceable(const QFileInfo& info, const QFileInfo& real, const QFileInfo& folder,
                          const QString& name) {
     if (real.isDir())
-        return unusable(QStringLiteral("“%1”是一个文件夹，不是 Word 文档。").arg(name));
+        return unusable(
+            QCoreApplication::translate("document", "“%1”是一个文件夹，不是 Word 文档。")
+                .arg(name));
     if (!real.isFile())
-        return unusable(QStringLiteral("“%1”不是普通文件，不能作为 Word 文档。").arg(name));
+        return unusable(
+            QCoreApplication::translate("document", "“%1”不是普通文件，不能作为 Word 文档。")
+                .arg(name));
     for (const QFileInfo& named : {info, real})
         if (Outcome suffix = checkSuffix(named, name); !suffix.isOk())
             return suffix;
     if (!real.isReadable())
-        return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("无法读取文档“%1”：没有读取权限。").arg(name));
+        return Outcome::failure(
+            Kind::Lasting,
+            QCoreApplication::translate("document", "无法读取文档“%1”：没有读取权限。").arg(name));
     if (!isWritable(real))
         return Outcome::failure(
             Kind::Lasting,
-            QStringLiteral("文档“%1”是只读文件，无法写入；请去掉它的只读属性，或另选一个文档。")
+            QCoreApplication::translate(
+                "document", "文档“%1”是只读文件，无法写入；请去掉它的只读属性，或另选一个文档。")
                 .arg(name));
     if (!isWritable(folder))
-        return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("无法保存文档“%1”：所在文件夹“%2”不允许写入"
-                                               "（保存时要在其中创建临时文件）。")
-                                    .arg(name, native(folder.filePath())));
+        return Outcome::failure(
+            Kind::Lasting,
+            QCoreApplication::translate("document", "无法保存文档“%1”：所在文件夹“%2”不允许写入"
+                                                    "（保存时要在其中创建临时文件）。")
+                .arg(name, native(folder.filePath())));
     if (const QString obstacle = reportfile::ownershipObstacle(real); !obstacle.isEmpty())
-        return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("无法保存文档“%1”：%2。").arg(name, obstacle));
+        return Outcome::failure(
+            Kind::Lasting,
+            QCoreApplication::translate("document", "无法保存文档“%1”：%2。").arg(name, obstacle));
     return Outcome::ok();
 }
 
@@ -159,14 +177,16 @@ Outcome checkTarget(const QString& path, const QString& name, Target* target, bo
     const QFileInfo info(path);
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir())
-        return Outcome::failure(Kind::Lasting, QStringLiteral("文档“%1”所在的文件夹“%2”不存在。")
+        return Outcome::failure(Kind::Lasting, QCoreApplication::translate(
+                                                   "document", "文档“%1”所在的文件夹“%2”不存在。")
                                                    .arg(name, native(folder.filePath())));
 
     // A symbolic link is written through: its target changes, the link stays.
     const std::optional<QString> written = fileWritten(path);
     if (!written)
-        return unusable(QStringLiteral("“%1”是一个循环的符号链接（它经过的链接最终又指回自己），"
-                                       "找不到要写入的文件；请改正这个链接，或另选一个文档。")
+        return unusable(QCoreApplication::translate(
+                            "document", "“%1”是一个循环的符号链接（它经过的链接最终又指回自己），"
+                                        "找不到要写入的文件；请改正这个链接，或另选一个文档。")
                             .arg(name));
     const QFileInfo real(*written);
     if (!underWriteLock)

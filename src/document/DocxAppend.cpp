@@ -8,6 +8,7 @@
 #include "document/DocxTemplate.h"
 #include "document/DocxXml.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QMap>
 #include <QXmlStreamReader>
@@ -20,7 +21,7 @@ namespace docx {
 namespace {
 
 QString inPart(const QString& part, const QString& cause) {
-    return QStringLiteral("部件 %1 %2").arg(part, cause);
+    return QCoreApplication::translate("document", "部件 %1 %2").arg(part, cause);
 }
 
 const char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+
 namespace docx {
 
 namespace {
@@ -46,7 +48,7 @@ public:
         if (!cause.isEmpty())
             return cause;
         if (!m_scan->body.isValid())
-            return QStringLiteral("主文档部件中没有正文（w:body）");
+            return QCoreApplication::translate("document", "主文档部件中没有正文（w:body）");
         finishScan();
         return {};
     }
@@ -219,10 +221,12 @@ bool BodyScanner::readWordElement(Kind parent) {
 
 bool BodyScanner::startRoot() {
     if (m_reader.namespaceUri() == kStrictWordNs)
-        return m_scanner.fail(QStringLiteral("使用 Strict Open XML 格式，只支持普通的 .docx 格式"));
+        return m_scanner.fail(QCoreApplication::translate(
+            "document", "使用 Strict Open XML 格式，只支持普通的 .docx 格式"));
     if (m_reader.name() != u"document" || m_reader.namespaceUri() != kWordNs)
-        return m_scanner.fail(QStringLiteral("主文档部件的根元素是 %1，不是 Word 正文")
-                                  .arg(m_reader.qualifiedName()));
+        return m_scanner.fail(
+            QCoreApplication::translate("document", "主文档部件的根元素是 %1，不是 Word 正文")
+                .arg(m_reader.qualifiedName()));
     if (!m_scanner.startSpan(&m_scan->root))
         return false;
     for (const QXmlStreamNamespaceDeclaration& ns : m_reader.namespaceDeclarations())
@@ -272,9 +276,10 @@ void BodyScanner::startTableElement(Kind kind) {
 // Why what starts here is not shown as it stands, or an empty string.
 QString BodyScanner::hiddenPlace() const {
     if (m_alternatives > 0)
-        return QStringLiteral("位于兼容性替代内容（mc:AlternateContent）中");
+        return QCoreApplication::translate("document",
+                                           "位于兼容性替代内容（mc:AlternateContent）中");
     if (m_deletions > 0)
-        return QStringLiteral("位于修订中已删除的内容中");
+        return QCoreApplication::translate("document", "位于修订中已删除的内容中");
     return m_tables.hiddenPlace();
 }
 
@@ -284,7 +289,8 @@ void BodyScanner::deletedParagraphMark() {
     if (m_paragraphs.isEmpty())
         return;
     if (m_paragraphs.last().hidden.isEmpty())
-        m_paragraphs.last().hidden = QStringLiteral("所在的段落在修订中已被删除");
+        m_paragraphs.last().hidden =
+            QCoreApplication::translate("document", "所在的段落在修订中已被删除");
     if (m_paragraphs.size() == 1)
         m_end.markDeleted();
 }

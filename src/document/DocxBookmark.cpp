@@ -2,12 +2,16 @@
 
 #include "document/DocxXml.h"
 
+#include <QCoreApplication>
+
 namespace docx {
 
 namespace {
 
 const QString kBookmarkName = QStringLiteral("veltrace");
-const QString kSpans = QStringLiteral("跨越了多个段落或表格，只能标记一个段落");
+QString spans() {
+    return QCoreApplication::translate("document", "跨越了多个段落或表格，只能标记一个段落");
+}
 
 } // namespace
 
@@ -23,7 +27,7 @@ void BookmarkTracker::start(const QXmlStreamReader& reader, const ScannedParagra
     }
     m_id = wordAttribute(reader, QStringLiteral("id"));
     if (reader.attributes().hasAttribute(QString(kWordNs), QStringLiteral("colFirst")))
-        m_problem = QStringLiteral("标记的是表格中的列，不是一个段落");
+        m_problem = QCoreApplication::translate("document", "标记的是表格中的列，不是一个段落");
     m_state = open ? Open : Waiting;
     if (open)
         m_paragraph = open->serial;
@@ -40,7 +44,7 @@ void BookmarkTracker::end(const QXmlStreamReader& reader, const ScannedParagraph
     const bool nextParagraphStarts =
         m_contentSince == 1 && open && open->runs == 0 && open->parentSerial == m_followParent;
     if (!nextParagraphStarts && m_problem.isEmpty())
-        m_problem = kSpans;
+        m_problem = spans();
 }
 
 void BookmarkTracker::runStarted() {
@@ -61,7 +65,7 @@ void BookmarkTracker::tableStarted(int parentSerial) {
     if (counting())
         ++m_contentSince;
     if (m_state == Waiting && m_problem.isEmpty())
-        m_problem = kSpans;
+        m_problem = spans();
     if (m_following && parentSerial == m_followParent)
         m_following = false;
 }
@@ -79,11 +83,12 @@ void BookmarkTracker::paragraphEnded(const ScannedParagraph& paragraph, int plac
     if (m_state == Open && m_paragraph == paragraph.serial) {
         m_state = Placed;
         if (paragraph.inTextBox)
-            m_problem = QStringLiteral("位于文本框中");
+            m_problem = QCoreApplication::translate("document", "位于文本框中");
         else if (!paragraph.hidden.isEmpty())
             m_problem = paragraph.hidden;
         else if (paragraph.scopeDeclares)
-            m_problem = QStringLiteral("所在的表格或内容控件声明了自己的 XML 命名空间");
+            m_problem = QCoreApplication::translate(
+                "document", "所在的表格或内容控件声明了自己的 XML 命名空间");
         m_point.after = paragraph.span.end;
         m_point.cellWidth = paragraph.place.cellWidth;
         m_point.section = paragraph.place.section + (paragraph.endsSection ? 1 : 0);
@@ -115,7 +120,7 @@ std::optional<BookmarkPoint> BookmarkTracker::finish(Notices* notices) {
     if (m_state == None)
         return std::nullopt;
     if (m_state != Placed && m_problem.isEmpty())
-        m_problem = QStringLiteral("后面没有可以标记的段落");
+        m_problem = QCoreApplication::translate("document", "后面没有可以标记的段落");
     if (m_problem.isEmpty())
         return m_point;
     notices->add(Notices::Kind::BookmarkUnusable, m_problem);

@@ -1,5 +1,6 @@
 #include "document/DocxPackage.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include "zip/XmlProlog.h"
@@ -43,7 +44,7 @@ QString DocxPackage::open(const QString& path, Mode mode) {
     const qint64 entries = entryCount();
     if (entries > kMaxEntries) {
         discard();
-        return QStringLiteral("包含 %1 个条目，超过上限 %2 个，拒绝处理")
+        return QCoreApplication::translate("document", "包含 %1 个条目，超过上限 %2 个，拒绝处理")
             .arg(entries)
             .arg(kMaxEntries);
     }
@@ -97,9 +98,11 @@ QString DocxPackage::read(const QString& name, QByteArray* data, qint64 limit) c
     data->clear();
     const zip_int64_t index = zip_name_locate(m_zip, name.toUtf8().constData(), 0);
     if (index < 0)
-        return QStringLiteral("缺少部件 %1").arg(name);
+        return QCoreApplication::translate("document", "缺少部件 %1").arg(name);
     const QString tooLarge =
-        QStringLiteral("部件 %1 解压后超过 %2 MiB，拒绝处理").arg(name).arg(limit / (1024 * 1024));
+        QCoreApplication::translate("document", "部件 %1 解压后超过 %2 MiB，拒绝处理")
+            .arg(name)
+            .arg(limit / (1024 * 1024));
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(m_zip, index, 0, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
@@ -109,7 +112,7 @@ QString DocxPackage::read(const QString& name, QByteArray* data, qint64 limit) c
     }
     zip_file_t* file = zip_fopen_index(m_zip, index, 0);
     if (!file)
-        return QStringLiteral("无法读取部件 %1：%2")
+        return QCoreApplication::translate("document", "无法读取部件 %1：%2")
             .arg(name, zipErrorDescription(zip_get_error(m_zip)));
     char chunk[64 * 1024];
     QString cause;
@@ -119,7 +122,7 @@ QString DocxPackage::read(const QString& name, QByteArray* data, qint64 limit) c
     for (;;) {
         const zip_int64_t got = zip_fread(file, chunk, sizeof chunk);
         if (got < 0) {
-            cause = QStringLiteral("无法读取部件 %1：%2")
+            cause = QCoreApplication::translate("document", "无法读取部件 %1：%2")
                         .arg(name, zipErrorDescription(zip_file_get_error(file)));
             break;
         }
@@ -130,7 +133,8 @@ QString DocxPackage::read(const QString& name, QByteArray* data, qint64 limit) c
             break;
         }
         if (prolog.feed(QByteArrayView(chunk, got)) == XmlPrologWatch::Verdict::Declaration) {
-            cause = QStringLiteral("部件 %1 含有文档类型声明（DOCTYPE），出于安全原因拒绝处理")
+            cause = QCoreApplication::translate(
+                        "document", "部件 %1 含有文档类型声明（DOCTYPE），出于安全原因拒绝处理")
                         .arg(name);
             break;
         }
@@ -164,7 +168,7 @@ QString DocxPackage::write(const QString& name, const QByteArray& data, bool sto
 
 QString DocxPackage::commit() {
     if (!m_zip)
-        return QStringLiteral("压缩包未打开");
+        return QCoreApplication::translate("document", "压缩包未打开");
     QString cause;
     if (zip_close(m_zip) < 0) {
         cause = zipErrorDescription(zip_get_error(m_zip));

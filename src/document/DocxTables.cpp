@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <QCoreApplication>
+
 namespace docx {
 
 namespace {
@@ -154,13 +156,13 @@ QList<Edit> TableTracker::exactRows() const {
 QString TableTracker::hiddenPlace() const {
     for (const Table& table : m_tables) {
         if (table.rowDeleted)
-            return QStringLiteral("位于修订中已删除的表格行中");
+            return QCoreApplication::translate("document", "位于修订中已删除的表格行中");
         if (table.rowHidden)
-            return QStringLiteral("位于隐藏的表格行中");
+            return QCoreApplication::translate("document", "位于隐藏的表格行中");
     }
     for (const Cell& cell : m_cells) {
         if (cell.merged)
-            return QStringLiteral("位于合并单元格中被合并的部分");
+            return QCoreApplication::translate("document", "位于合并单元格中被合并的部分");
     }
     return {};
 }

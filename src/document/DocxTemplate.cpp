@@ -4,6 +4,7 @@
 #include "document/DocxBody.h"
 #include "document/DocxParagraph.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -91,7 +92,8 @@ PlaceholderVerdict judgePlaceholder(const ScannedParagraph& paragraph) {
         return {std::nullopt, Kind::InTextBox, text};
     if (!paragraph.hidden.isEmpty())
         return {std::nullopt, Kind::Hidden,
-                QStringLiteral("%1，%2").arg(text.left(Notices::kExampleLength), paragraph.hidden)};
+                QCoreApplication::translate("document", "%1，%2")
+                    .arg(text.left(Notices::kExampleLength), paragraph.hidden)};
     if (!segment)
         return {std::nullopt, Kind::WithOtherText, text};
     if (!paragraph.simple || paragraph.content.isEmpty())

@@ -1,5 +1,6 @@
 #include "document/DocxXml.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
@@ -11,7 +12,7 @@ namespace docx {
 namespace {
 
 QString malformed(const QXmlStreamReader& reader) {
-    return QStringLiteral("不是格式正确的 XML（第 %1 行第 %2 列：%3）")
+    return QCoreApplication::translate("document", "不是格式正确的 XML（第 %1 行第 %2 列：%3）")
         .arg(reader.lineNumber())
         .arg(reader.columnNumber())
         .arg(reader.errorString());
@@ -26,11 +27,13 @@ bool XmlScanner::next() {
         return false;
     switch (m_reader.readNext()) {
     case QXmlStreamReader::DTD:
-        return fail(QStringLiteral("含有文档类型声明（DOCTYPE），出于安全原因拒绝处理"));
+        return fail(QCoreApplication::translate(
+            "document", "含有文档类型声明（DOCTYPE），出于安全原因拒绝处理"));
     case QXmlStreamReader::StartDocument: {
         const QStringView encoding = m_reader.documentEncoding();
         if (!encoding.isEmpty() && encoding.compare(u"UTF-8", Qt::CaseInsensitive) != 0)
-            return fail(QStringLiteral("使用 %1 编码，只支持 UTF-8").arg(encoding));
+            return fail(QCoreApplication::translate("document", "使用 %1 编码，只支持 UTF-8")
+                            .arg(encoding));
         return true;
     }
     case QXmlStreamReader::Invalid:
@@ -54,7 +57,8 @@ bool XmlScanner::startSpan(ElementSpan* span) {
     // last '<' before its '>' is where it begins.
     const qsizetype start = end > 0 ? m_text.lastIndexOf(u'<', end - 1) : -1;
     if (end > m_text.size() || start < 0 || m_text.at(end - 1) != u'>')
-        return fail(QStringLiteral("无法定位元素 %1").arg(m_reader.qualifiedName()));
+        return fail(QCoreApplication::translate("document", "无法定位元素 %1")
+                        .arg(m_reader.qualifiedName()));
     span->start = start;
     span->startTagEnd = end;
     span->qualifiedName = m_reader.qualifiedName().toString();
@@ -70,7 +74,8 @@ bool XmlScanner::endSpan(ElementSpan* span) {
     const qsizetype tagStart = end > 0 ? m_text.lastIndexOf(u'<', end - 1) : -1;
     if (end > m_text.size() || tagStart < span->startTagEnd || m_text.at(end - 1) != u'>' ||
         m_text.at(tagStart + 1) != u'/')
-        return fail(QStringLiteral("无法定位元素 %1 的结束标记").arg(span->qualifiedName));
+        return fail(QCoreApplication::translate("document", "无法定位元素 %1 的结束标记")
+                        .arg(span->qualifiedName));
     span->endTagStart = tagStart;
     span->end = end;
     return true;
@@ -139,7 +144,7 @@ bool isRangeMark(QStringView name) {
 
 QString decodePart(const QByteArray& bytes, XmlPart* part) {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        return QStringLiteral("使用 UTF-16 编码，只支持 UTF-8");
+        return QCoreApplication::translate("document", "使用 UTF-16 编码，只支持 UTF-8");
     const qsizetype bomSize = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     const QByteArray body = bytes.mid(bomSize);
     part->bom = bytes.left(bomSize);
@@ -147,7 +152,7 @@ QString decodePart(const QByteArray& bytes, XmlPart* part) {
     // Splicing works on the decoded text; only a lossless round trip keeps
     // the untouched bytes as they are.
     if (part->text.toUtf8() != body)
-        return QStringLiteral("含有不是 UTF-8 编码的字节");
+        return QCoreApplication::translate("document", "含有不是 UTF-8 编码的字节");
     return {};
 }
 
@@ -278,7 +283,8 @@ QString scanRelationships(const QString& text, RelationshipsScan* scan) {
             ++depth;
             if (depth == 1) {
                 if (reader.name() != u"Relationships" || reader.namespaceUri() != kPackageRelNs)
-                    return QStringLiteral("根元素是 %1，不是关系列表").arg(reader.qualifiedName());
+                    return QCoreApplication::translate("document", "根元素是 %1，不是关系列表")
+                        .arg(reader.qualifiedName());
                 if (!scanner.startSpan(&scan->root))
                     break;
             } else if (depth == 2 && reader.name() == u"Relationship") {
@@ -308,7 +314,7 @@ QString scanContentTypes(const QString& text, ContentTypesScan* scan) {
             ++depth;
             if (depth == 1) {
                 if (reader.name() != u"Types" || reader.namespaceUri() != kContentTypesNs)
-                    return QStringLiteral("根元素是 %1，不是内容类型列表")
+                    return QCoreApplication::translate("document", "根元素是 %1，不是内容类型列表")
                         .arg(reader.qualifiedName());
                 if (!scanner.startSpan(&scan->root))
                     break;

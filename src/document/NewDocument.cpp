@@ -6,6 +6,7 @@
 #include "document/ReplaceFile.h"
 #include "document/WriteProtocol.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -104,8 +105,9 @@ Outcome placeNew(DocumentFiles& files, const QString& file, const QString& name,
     // replaced, the pictures go into it instead.
     if (cause.isEmpty() && QFileInfo(file).size() > 0) {
         QFile::remove(temporary);
-        return Outcome::failure(Kind::Busy,
-                                QStringLiteral("文档“%1”在写入时被其他程序新建。").arg(name));
+        return Outcome::failure(
+            Kind::Busy,
+            QCoreApplication::translate("document", "文档“%1”在写入时被其他程序新建。").arg(name));
     }
     if (cause.isEmpty())
         cause = reportfile::replaceWith(temporary, file);

@@ -10,6 +10,7 @@
 #include "document/PalettePng.h"
 #include "document/WriteProtocol.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -77,18 +78,21 @@ Outcome unusable(const QString& message) {
 Outcome checkExisting(const QString& file, const QString& name) {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
-        return Outcome::failure(
-            Kind::Lasting, QStringLiteral("无法读取文档“%1”：%2。").arg(name, in.errorString()));
+        return Outcome::failure(Kind::Lasting,
+                                QCoreApplication::translate("document", "无法读取文档“%1”：%2。")
+                                    .arg(name, in.errorString()));
     const QByteArray head = in.read(8);
     if (head == QByteArray("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))
-        return unusable(
-            QStringLiteral("文档“%1”是旧版 Word 97-2003 格式（.doc）或设有打开密码的文档，"
-                           "不是 .docx 文档；请在 Word 或 LibreOffice 中把它另存为 .docx"
-                           "（不设密码）后再选择。")
-                .arg(name));
+        return unusable(QCoreApplication::translate(
+                            "document",
+                            "文档“%1”是旧版 Word 97-2003 格式（.doc）或设有打开密码的文档，"
+                            "不是 .docx 文档；请在 Word 或 LibreOffice 中把它另存为 .docx"
+                            "（不设密码）后再选择。")
+                            .arg(name));
     if (!head.startsWith("PK\x03\x04") && !head.startsWith("PK\x05\x06"))
-        return unusable(QStringLiteral("文档“%1”不是 .docx 文档：文件内容不是 ZIP 压缩包"
-                                       "（可能是文本文件或其他格式的文件）。")
+        return unusable(QCoreApplication::translate(
+                            "document", "文档“%1”不是 .docx 文档：文件内容不是 ZIP 压缩包"
+                                        "（可能是文本文件或其他格式的文件）。")
                             .arg(name));
     return Outcome::ok();
 }
@@ -102,16 +106,19 @@ Outcome readExisting(const QString& file, const QString& name, DocxPackage::Mode
     QString cause = package->open(file, mode);
     if (!cause.isEmpty())
         return unusable(
-            QStringLiteral("文档“%1”已损坏，无法作为 .docx 打开：%2。").arg(name, cause));
+            QCoreApplication::translate("document", "文档“%1”已损坏，无法作为 .docx 打开：%2。")
+                .arg(name, cause));
     const std::optional<QString> main = documentparts::findMainPart(*package, &cause);
     if (!main && cause.isEmpty())
         return unusable(
-            QStringLiteral("文档“%1”不是 Word 文档：压缩包中没有 Word 主文档部件（%2）。")
+            QCoreApplication::translate(
+                "document", "文档“%1”不是 Word 文档：压缩包中没有 Word 主文档部件（%2）。")
                 .arg(name, documentparts::kMainPartFallback));
     if (main)
         cause = documentparts::readParts(*package, *main, input);
     if (!cause.isEmpty())
-        return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
+        return unusable(
+            QCoreApplication::translate("document", "文档“%1”无法使用：%2。").arg(name, cause));
     return reportfile::checkMainPartType(name, input->mainPart, input->contentTypes);
 }
 
@@ -128,7 +135,8 @@ Outcome appendToCopy(const QString& copy, const QString& file, const QString& na
     docx::AppendOutput output;
     QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
     if (!cause.isEmpty())
-        return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(name, cause));
+        return unusable(
+            QCoreApplication::translate("document", "文档“%1”无法使用：%2。").arg(name, cause));
     Outcome limits = reportfile::checkLimits(name, package, output);
     if (!limits.isOk())
         return limits;
@@ -193,7 +201,8 @@ Outcome ReportDocument::open() {
     docx::AppendOutput unused;
     const QString cause = docx::appendPictures(input, {}, {}, &unused);
     if (!cause.isEmpty())
-        return unusable(QStringLiteral("文档“%1”无法使用：%2。").arg(displayName(), cause));
+        return unusable(QCoreApplication::translate("document", "文档“%1”无法使用：%2。")
+                            .arg(displayName(), cause));
     return Outcome::ok();
 }
 
@@ -262,7 +271,8 @@ ReportDocument::Written ReportDocument::write(const PendingList& items, bool exi
         if (picture.png.isEmpty())
             return {
                 Outcome::failure(Kind::Lasting,
-                                 QStringLiteral("无法把驻波图编码为 PNG 图片，不能写入文档“%1”。")
+                                 QCoreApplication::translate(
+                                     "document", "无法把驻波图编码为 PNG 图片，不能写入文档“%1”。")
                                      .arg(displayName())),
                 {}};
         paragraphs.last().append(int(pictures.size()));

@@ -5,6 +5,7 @@
 #include "document/DocxPackage.h"
 #include "document/ReplaceFile.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -48,44 +49,51 @@ Outcome lockForWrite(DocumentFiles& files, const QString& name) {
         const QString holder = files.lockHolder();
         return Outcome::failure(
             Kind::Busy,
-            QStringLiteral("文档“%1”正由本程序的另一个窗口或命令行写入%2，"
-                           "等待 %3 秒后仍未轮到。")
-                .arg(name, holder.isEmpty() ? QString() : QStringLiteral("（%1）").arg(holder))
+            QCoreApplication::translate("document", "文档“%1”正由本程序的另一个窗口或命令行写入%2，"
+                                                    "等待 %3 秒后仍未轮到。")
+                .arg(name, holder.isEmpty()
+                               ? QString()
+                               : QCoreApplication::translate("document", "（%1）").arg(holder))
                 .arg(kWriteLockWaitMs / 1000));
     }
     case DocumentFiles::Lock::NotALockFile:
         return Outcome::failure(
             Kind::Lasting,
-            QStringLiteral("无法写入文档“%1”：本程序写入时要用“%2”作锁定文件，但这个名字已被"
-                           "别的东西（文件夹、链接或其他文件）占用；请删除它或改名后再保存。")
+            QCoreApplication::translate(
+                "document", "无法写入文档“%1”：本程序写入时要用“%2”作锁定文件，但这个名字已被"
+                            "别的东西（文件夹、链接或其他文件）占用；请删除它或改名后再保存。")
                 .arg(name, lockFile));
     case DocumentFiles::Lock::Refused:
         return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("无法写入文档“%1”：所在文件夹不允许创建锁定文件“%2”"
-                                               "（没有写入权限或是只读的文件系统）。")
+                                QCoreApplication::translate(
+                                    "document", "无法写入文档“%1”：所在文件夹不允许创建锁定文件“%2”"
+                                                "（没有写入权限或是只读的文件系统）。")
                                     .arg(name, lockFile));
     case DocumentFiles::Lock::Failed:
         break;
     }
     QString cause = files.probeWrite();
     if (cause.isEmpty())
-        cause = QStringLiteral("写不进锁定文件“%1”").arg(lockFile);
+        cause = QCoreApplication::translate("document", "写不进锁定文件“%1”").arg(lockFile);
     return writeFailure(name, QFileInfo(files.lockFile()).absolutePath(), 0, cause);
 }
 
 Outcome writeFailure(const QString& name, const QString& folder, qint64 needed,
                      const QString& cause, bool creating) {
-    const QString failed =
-        creating ? QStringLiteral("无法新建文档") : QStringLiteral("无法写入文档");
+    const QString failed = creating ? QCoreApplication::translate("document", "无法新建文档")
+                                    : QCoreApplication::translate("document", "无法写入文档");
     const QStorageInfo storage(folder);
     if (storage.isValid() && storage.bytesAvailable() >= 0 &&
         storage.bytesAvailable() < needed + 1024 * 1024)
         return Outcome::failure(Kind::Lasting,
-                                QStringLiteral("%1“%2”：磁盘空间不足（文件夹“%3”所在的磁盘只剩 "
-                                               "%4 KB 可用空间）。请腾出磁盘空间后再保存。")
+                                QCoreApplication::translate(
+                                    "document", "%1“%2”：磁盘空间不足（文件夹“%3”所在的磁盘只剩 "
+                                                "%4 KB 可用空间）。请腾出磁盘空间后再保存。")
                                     .arg(failed, name, native(folder))
                                     .arg(storage.bytesAvailable() / 1024));
-    return Outcome::failure(Kind::Lasting, QStringLiteral("%1“%2”：%3。").arg(failed, name, cause));
+    return Outcome::failure(
+        Kind::Lasting,
+        QCoreApplication::translate("document", "%1“%2”：%3。").arg(failed, name, cause));
 }
 
 Outcome checkLimits(const QString& name, const DocxPackage& package,
@@ -95,13 +103,14 @@ Outcome checkLimits(const QString& name, const DocxPackage& package,
         std::max({output.document.size(), output.rels.size(), output.contentTypes.size()});
     if (entries <= DocxPackage::kMaxEntries && largest <= DocxPackage::kMaxPartSize)
         return Outcome::ok();
-    return Outcome::failure(Kind::Lasting,
-                            QStringLiteral("文档“%1”已达到本程序能处理的大小上限（%2 个部件，"
-                                           "正文不超过 %3 MiB），不能再添加驻波图；"
-                                           "请改用一个新文档保存其余的驻波图。")
-                                .arg(name)
-                                .arg(DocxPackage::kMaxEntries)
-                                .arg(DocxPackage::kMaxPartSize / (1024 * 1024)));
+    return Outcome::failure(
+        Kind::Lasting,
+        QCoreApplication::translate("document", "文档“%1”已达到本程序能处理的大小上限（%2 个部件，"
+                                                "正文不超过 %3 MiB），不能再添加驻波图；"
+                                                "请改用一个新文档保存其余的驻波图。")
+            .arg(name)
+            .arg(DocxPackage::kMaxEntries)
+            .arg(DocxPackage::kMaxPartSize / (1024 * 1024)));
 }
 
 Outcome replaceByEditedCopy(DocumentFiles& files, const QString& file, const QString& name,
@@ -122,9 +131,10 @@ Outcome replaceByEditedCopy(DocumentFiles& files, const QString& file, const QSt
             QFile::remove(temporary);
             if (attempt < 3)
                 continue;
-            return Outcome::failure(
-                Kind::Busy,
-                QStringLiteral("无法写入文档“%1”：文档正被其他程序反复修改。").arg(name));
+            return Outcome::failure(Kind::Busy,
+                                    QCoreApplication::translate(
+                                        "document", "无法写入文档“%1”：文档正被其他程序反复修改。")
+                                        .arg(name));
         }
         if (outcome.isOk()) {
             if (const QString cause = replaceWith(temporary, file); !cause.isEmpty())

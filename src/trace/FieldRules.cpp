@@ -7,6 +7,8 @@
 
 #include <cmath>
 
+#include <QCoreApplication>
+
 namespace {
 
 // The test distance for a feeder length; none when the text is no number or
@@ -25,7 +27,7 @@ std::optional<QString> derivedTestDistance(const QString& feederLength, bool cen
 } // namespace
 
 QString fieldrules::refusalMessage() {
-    return QStringLiteral("您的输入有错！请输入纯数字数据！");
+    return QCoreApplication::translate("trace", "您的输入有错！请输入纯数字数据！");
 }
 
 QString fieldrules::refusalMessage(Field field, Refusal refusal, const QString& text) {
@@ -34,9 +36,11 @@ QString fieldrules::refusalMessage(Field field, Refusal refusal, const QString& 
     case Refusal::NotANumber:
         break;
     case Refusal::BelowOne:
-        return QStringLiteral("驻波比“%1”小于1！驻波比不能小于1，请重新输入！").arg(quoted);
+        return QCoreApplication::translate("trace",
+                                           "驻波比“%1”小于1！驻波比不能小于1，请重新输入！")
+            .arg(quoted);
     case Refusal::NotPositive:
-        return QStringLiteral("%1“%2”不大于0！%1必须大于0，请重新输入！")
+        return QCoreApplication::translate("trace", "%1“%2”不大于0！%1必须大于0，请重新输入！")
             .arg(fielddefaults::caption(field), quoted);
     }
     return refusalMessage();

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+#include <QCoreApplication>
+
 namespace {
 
 struct HeaderEntry {
@@ -126,7 +128,7 @@ QString labelDistanceAxis(Canvas& canvas, const FieldReader& fields) {
     for (int k = 0; k <= 8; ++k) {
         const double value = *distance * k / 8;
         if (!std::isfinite(value))
-            return QStringLiteral("溢出：%1“%2”太大，无法标注刻度")
+            return QCoreApplication::translate("trace", "溢出：%1“%2”太大，无法标注刻度")
                 .arg(fielderrors::fieldName(fields, Field::TestDistance),
                      fielderrors::quoted(distanceText));
         printAt(canvas, 12.5 * k - 2, -6, numbers::format(value, 2));

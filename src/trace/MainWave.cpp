@@ -11,6 +11,8 @@
 #include <cmath>
 #include <optional>
 
+#include <QCoreApplication>
+
 namespace {
 
 using sampling::kPi;
@@ -45,8 +47,8 @@ private:
         const QString text = m_fields.text(field);
         const std::optional<double> value = numbers::parse(text);
         if (!value)
-            m_lastFailure =
-                QStringLiteral("类型不匹配：") + fielderrors::notANumber(m_fields, field, text);
+            m_lastFailure = QCoreApplication::translate("trace", "类型不匹配：") +
+                            fielderrors::notANumber(m_fields, field, text);
         return value;
     }
 
@@ -54,7 +56,7 @@ private:
     std::optional<double> divisorDistance() {
         const std::optional<double> distance = number(Field::TestDistance);
         if (distance && *distance == 0) {
-            m_lastFailure = QStringLiteral("除数为零：%1为 0")
+            m_lastFailure = QCoreApplication::translate("trace", "除数为零：%1为 0")
                                 .arg(fielderrors::fieldName(m_fields, Field::TestDistance));
             return std::nullopt;
         }
@@ -62,16 +64,17 @@ private:
     }
 
     // The value if it is finite; otherwise records an overflow of `what`.
-    std::optional<double> finite(double value, const char16_t* what) {
+    std::optional<double> finite(double value, const char* what) {
         if (std::isfinite(value))
             return value;
         overflow(what);
         return std::nullopt;
     }
 
-    void overflow(const char16_t* what) {
-        m_lastFailure =
-            QStringLiteral("溢出：") + QString::fromUtf16(what) + QStringLiteral("超出数值范围");
+    void overflow(const char* what) {
+        m_lastFailure = QCoreApplication::translate("trace", "溢出：") +
+                        QCoreApplication::translate("trace", what) +
+                        QCoreApplication::translate("trace", "超出数值范围");
     }
 
     // P = F * 100 / D: where the lobe stands on the distance axis.
@@ -82,7 +85,8 @@ private:
         const std::optional<double> distance = divisorDistance();
         if (!distance)
             return;
-        if (const auto p = finite(*feeder * 100 / *distance, u"主瓣位置"))
+        if (const auto p =
+                finite(*feeder * 100 / *distance, QT_TRANSLATE_NOOP("trace", "主瓣位置")))
             m_p = *p;
     }
 
@@ -112,14 +116,14 @@ private:
                      std::isfinite(value))
                 x0 = value;
             else
-                overflow(u"主瓣");
+                overflow(QT_TRANSLATE_NOOP("trace", "主瓣"));
             if (!vswr)
                 m_lastFailure = vswrFailure;
             else if (const double value = (*vswr - 1) * 100 * (sample.sine + 1);
                      std::isfinite(value))
                 y = value;
             else
-                overflow(u"主瓣");
+                overflow(QT_TRANSLATE_NOOP("trace", "主瓣"));
             if (y > 100)
                 y = 100;
             const double x = x0 < 0 ? 0 : (x0 > 100 ? 100 : x0);
@@ -142,10 +146,12 @@ private:
 
     void lobeFeet() {
         if (const auto distance = divisorDistance())
-            if (const auto left = finite(m_p + (-30 * kPi) / *distance, u"主瓣左脚位置"))
+            if (const auto left = finite(m_p + (-30 * kPi) / *distance,
+                                         QT_TRANSLATE_NOOP("trace", "主瓣左脚位置")))
                 m_l = *left;
         if (const auto distance = divisorDistance())
-            if (const auto right = finite(m_p + 30 * kPi / *distance, u"主瓣右脚位置"))
+            if (const auto right =
+                    finite(m_p + 30 * kPi / *distance, QT_TRANSLATE_NOOP("trace", "主瓣右脚位置")))
                 m_r = *right;
     }
 
@@ -159,29 +165,32 @@ private:
         const bool left = side == Side::Left;
         if (const auto distance = number(Field::TestDistance))
             bumpCount((left ? m_l : 100 - m_r) * *distance,
-                      left ? u"左侧波纹段数" : u"右侧波纹段数");
+                      left ? QT_TRANSLATE_NOOP("trace", "左侧波纹段数")
+                           : QT_TRANSLATE_NOOP("trace", "右侧波纹段数"));
         if (m_n == 0)
             m_n = 1;
-        bumpWidth(left ? m_l : 100 - m_r, left ? u"左侧波纹宽度" : u"右侧波纹宽度");
+        bumpWidth(left ? m_l : 100 - m_r, left ? QT_TRANSLATE_NOOP("trace", "左侧波纹宽度")
+                                               : QT_TRANSLATE_NOOP("trace", "右侧波纹宽度"));
         const RippleResult drawn = drawRipple(m_canvas, m_random, m_yield, {left, m_n, m_s, m_r},
                                               plotstyle::kTrace, m_drawing);
         if (drawn.overflowed)
-            overflow(left ? u"左侧波纹" : u"右侧波纹");
+            overflow(left ? QT_TRANSLATE_NOOP("trace", "左侧波纹")
+                          : QT_TRANSLATE_NOOP("trace", "右侧波纹"));
         return !drawn.abandoned;
     }
 
     // n = span * D \ 100: rounded to an integer (a half to even), then
     // divided with the quotient truncated toward zero.
-    void bumpCount(double product, const char16_t* what) {
+    void bumpCount(double product, const char* what) {
         if (const auto count = numbers::integerDivide(product, 100))
             m_n = *count;
         else
             overflow(what);
     }
 
-    void bumpWidth(double span, const char16_t* what) {
+    void bumpWidth(double span, const char* what) {
         if (m_n == 0) {
-            m_lastFailure = QStringLiteral("除数为零：波纹段数为 0");
+            m_lastFailure = QCoreApplication::translate("trace", "除数为零：波纹段数为 0");
             return;
         }
         if (const auto width = finite(span / m_n, what))
@@ -194,7 +203,7 @@ private:
     void axisCaption() {
         m_canvas.setCurrentX(-7.5);
         if (const auto vswr = number(Field::Vswr))
-            if (const auto y = finite((*vswr - 1) * 205, u"轴标题位置"))
+            if (const auto y = finite((*vswr - 1) * 205, QT_TRANSLATE_NOOP("trace", "轴标题位置")))
                 m_canvas.setCurrentY(*y);
         for (const QString& letter :
              {QStringLiteral("V"), QStringLiteral("S"), QStringLiteral("W"), QStringLiteral("R")}) {

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include <QCoreApplication>
+
 namespace {
 
 bool before(int row, int column, int otherRow, int otherColumn) {
@@ -137,8 +139,10 @@ int workbookgrid::findSheet(const QStringList& names, const QString& wanted) {
 
 QString workbookgrid::missingSheetCause(const QStringList& names, const QString& wanted) {
     if (names.isEmpty())
-        return QStringLiteral("没有名为“%1”的工作表（工作簿中没有任何工作表）").arg(wanted);
-    return QStringLiteral("没有名为“%1”的工作表（工作簿中的工作表：%2）")
+        return QCoreApplication::translate("workbook",
+                                           "没有名为“%1”的工作表（工作簿中没有任何工作表）")
+            .arg(wanted);
+    return QCoreApplication::translate("workbook", "没有名为“%1”的工作表（工作簿中的工作表：%2）")
         .arg(wanted, shorttext::quotedList(names));
 }
 

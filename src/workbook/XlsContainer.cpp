@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include <QCoreApplication>
+
 namespace {
 
 constexpr quint32 kLastSpecial = 0xFFFFFFFA; // larger ids mark free sectors or chain ends
@@ -18,7 +20,9 @@ using littleendian::u16At;
 using littleendian::u32At;
 
 QString damagedCause(const QString& what) {
-    return QStringLiteral("复合文档结构已损坏（%1），文件可能被截断或被篡改").arg(what);
+    return QCoreApplication::translate("workbook",
+                                       "复合文档结构已损坏（%1），文件可能被截断或被篡改")
+        .arg(what);
 }
 
 // The sectors of a compound file and the allocation table that chains them.
@@ -49,15 +53,15 @@ private:
 QString Sectors::load(QByteArrayView file) {
     m_file = file;
     if (file.size() < 512)
-        return QStringLiteral("文件头不完整");
+        return QCoreApplication::translate("workbook", "文件头不完整");
     const quint16 shift = u16At(file, 0x1E);
     if (u16At(file, 0x1C) != 0xFFFE || (shift != 9 && shift != 12) || u16At(file, 0x20) != 6)
-        return QStringLiteral("文件头无效");
+        return QCoreApplication::translate("workbook", "文件头无效");
     m_size = qsizetype(1) << shift;
     // The header takes the whole first sector; with 4096-byte sectors a shorter file
     // would leave the count of sectors below zero.
     if (file.size() < m_size)
-        return QStringLiteral("文件头不完整");
+        return QCoreApplication::translate("workbook", "文件头不完整");
     // Sector n starts at (n + 1) * size; a partial last sector does not count.
     m_count = quint32(file.size() / m_size) - 1;
     const quint32 perSector = quint32(m_size / 4);
@@ -65,14 +69,14 @@ QString Sectors::load(QByteArrayView file) {
     // The allocation table's own sectors: 109 in the header, the rest in a chain.
     const quint32 fatCount = u32At(file, 0x2C);
     if (fatCount > m_count)
-        return QStringLiteral("分配表大小无效");
+        return QCoreApplication::translate("workbook", "分配表大小无效");
     std::vector<quint32> fatSectors;
     for (quint32 i = 0; i < fatCount && i < 109; ++i)
         fatSectors.push_back(u32At(file, 0x4C + 4 * i));
     quint32 difat = u32At(file, 0x44);
     for (quint32 hops = 0; fatSectors.size() < fatCount; ++hops) {
         if (difat >= m_count || hops > m_count)
-            return QStringLiteral("分配表索引无效");
+            return QCoreApplication::translate("workbook", "分配表索引无效");
         for (quint32 i = 0; i + 1 < perSector && fatSectors.size() < fatCount; ++i)
             fatSectors.push_back(u32At(file, offsetOf(difat) + 4 * i));
         difat = u32At(file, offsetOf(difat) + 4 * (perSector - 1));
@@ -80,7 +84,7 @@ QString Sectors::load(QByteArrayView file) {
     m_fat.reserve(fatSectors.size() * perSector);
     for (quint32 id : fatSectors) {
         if (id >= m_count)
-            return QStringLiteral("分配表位置无效");
+            return QCoreApplication::translate("workbook", "分配表位置无效");
         for (quint32 i = 0; i < perSector; ++i)
             m_fat.push_back(u32At(file, offsetOf(id) + 4 * i));
     }
@@ -186,9 +190,11 @@ std::optional<FreexlStream> freexlStream(QByteArrayView file, const Sectors& sec
     const quint32 first = mini ? rootStart : start;
     const quint32 bytes = mini ? rootSize : size;
     if (!sectors.chain(first, ids) || !sectors.fits(ids, bytes))
-        return FreexlStream{QStringLiteral("工作簿流的扇区链与其长度不符"), {}};
+        return FreexlStream{QCoreApplication::translate("workbook", "工作簿流的扇区链与其长度不符"),
+                            {}};
     if (mini && size > rootSize)
-        return FreexlStream{QStringLiteral("工作簿流超出了小流的范围"), {}};
+        return FreexlStream{QCoreApplication::translate("workbook", "工作簿流超出了小流的范围"),
+                            {}};
     return FreexlStream{QString(), sectors.stream(ids, size)};
 }
 
@@ -236,11 +242,11 @@ private:
         // FreeXL converts the name of every entry, unused ones included, trusting
         // its length.
         if (nameBytes > 64 || nameBytes % 2 != 0)
-            return QStringLiteral("目录项无效");
+            return QCoreApplication::translate("workbook", "目录项无效");
         if (type == 0)
             return QString(); // unused entry
         if (type != 1 && type != 2 && type != 5)
-            return QStringLiteral("目录项无效");
+            return QCoreApplication::translate("workbook", "目录项无效");
         const QString name = entryName(entry, nameBytes);
         // The streams FreeXL reads (the workbook and the root's mini stream) must
         // fit the chains that hold them.
@@ -248,7 +254,7 @@ private:
         const quint32 size = u32At(entry, 120);
         // No stream is longer than the file holding it.
         if ((type == 2 || type == 5) && qsizetype(size) > m_file.size())
-            return QStringLiteral("“%1”的长度超出了文件本身").arg(name);
+            return QCoreApplication::translate("workbook", "“%1”的长度超出了文件本身").arg(name);
         const bool workbook = type == 2 && size > 0 &&
                               (name.compare(QLatin1String("Workbook"), Qt::CaseInsensitive) == 0 ||
                                name.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0);
@@ -256,7 +262,7 @@ private:
         if (inOrdinarySectors && size > 0 &&
             (start > kLastSpecial || !m_sectors.chain(start, m_streamSectors) ||
              qsizetype(m_streamSectors.size()) * m_sectors.size() < qsizetype(size)))
-            return QStringLiteral("“%1”的扇区链无效").arg(name);
+            return QCoreApplication::translate("workbook", "“%1”的扇区链无效").arg(name);
         if (type == 5 && size > 0) {
             m_miniStream = m_streamSectors;
             m_miniStreamSize = size;
@@ -298,7 +304,7 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
 
     std::vector<quint32> directorySectors;
     if (!sectors.chain(u32At(file, 0x30), directorySectors) || directorySectors.empty())
-        return damaged(QStringLiteral("目录位置无效"));
+        return damaged(QCoreApplication::translate("workbook", "目录位置无效"));
     Directory directory(file, sectors);
     if (const QString what = directory.read(directorySectors); !what.isEmpty())
         return damaged(what);
@@ -311,9 +317,9 @@ xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
         if (!seen->cause.isEmpty())
             return damaged(seen->cause);
         if (seen->bytes != result.workbook)
-            return damaged(QStringLiteral("工作簿流的位置或长度前后不一"));
+            return damaged(QCoreApplication::translate("workbook", "工作簿流的位置或长度前后不一"));
     }
     if (directory.workbookBeyondMiniStream())
-        return damaged(QStringLiteral("工作簿流超出了小流的范围"));
+        return damaged(QCoreApplication::translate("workbook", "工作簿流超出了小流的范围"));
     return result;
 }

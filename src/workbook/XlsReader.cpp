@@ -1,5 +1,6 @@
 #include "workbook/XlsReader.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <freexl.h>
@@ -10,16 +11,16 @@
 namespace {
 
 QString protectedCause() {
-    return QStringLiteral("工作簿设置了打开密码（已加密），无法读取；"
-                          "请先在 Excel 中取消密码并另存后再导入");
+    return QCoreApplication::translate("workbook", "工作簿设置了打开密码（已加密），无法读取；"
+                                                   "请先在 Excel 中取消密码并另存后再导入");
 }
 
 QString freexlCause(int code) {
     switch (code) {
     case FREEXL_FILE_NOT_FOUND:
-        return QStringLiteral("无法打开文件");
+        return QCoreApplication::translate("workbook", "无法打开文件");
     case FREEXL_INSUFFICIENT_MEMORY:
-        return QStringLiteral("内存不足，无法读取工作簿");
+        return QCoreApplication::translate("workbook", "内存不足，无法读取工作簿");
     case FREEXL_INVALID_CFBF_HEADER:
     case FREEXL_CFBF_READ_ERROR:
     case FREEXL_CFBF_SEEK_ERROR:
@@ -29,21 +30,28 @@ QString freexlCause(int code) {
     case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
     case FREEXL_INVALID_MINI_STREAM:
     case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
-        return QStringLiteral("复合文档结构已损坏（FreeXL 错误 %1），文件可能被截断").arg(code);
+        return QCoreApplication::translate("workbook",
+                                           "复合文档结构已损坏（FreeXL 错误 %1），文件可能被截断")
+            .arg(code);
     case FREEXL_BIFF_INVALID_BOF:
     case FREEXL_BIFF_INVALID_SST:
     case FREEXL_BIFF_ILLEGAL_SST_INDEX:
     case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
     case FREEXL_ILLEGAL_CELL_ROW_COL:
     case FREEXL_ILLEGAL_RK_VALUE:
-        return QStringLiteral("工作簿数据已损坏（FreeXL 错误 %1）").arg(code);
+        return QCoreApplication::translate("workbook", "工作簿数据已损坏（FreeXL 错误 %1）")
+            .arg(code);
     case FREEXL_INVALID_CHARACTER:
     case FREEXL_UNSUPPORTED_CHARSET:
-        return QStringLiteral("工作簿的文字编码无法识别（FreeXL 错误 %1）").arg(code);
+        return QCoreApplication::translate("workbook", "工作簿的文字编码无法识别（FreeXL 错误 %1）")
+            .arg(code);
     case FREEXL_CRAFTED_FILE:
-        return QStringLiteral("文件结构异常，可能已损坏或被篡改，拒绝读取");
+        return QCoreApplication::translate("workbook",
+                                           "文件结构异常，可能已损坏或被篡改，拒绝读取");
     default:
-        return QStringLiteral("无法读取工作簿（FreeXL 错误 %1），文件可能已损坏").arg(code);
+        return QCoreApplication::translate("workbook",
+                                           "无法读取工作簿（FreeXL 错误 %1），文件可能已损坏")
+            .arg(code);
     }
 }
 
@@ -92,9 +100,10 @@ QString missingWorkbookCause(const QStringList& streamNames) {
         streamNames.contains(QLatin1String("Book")))
         return QString();
     if (streamNames.contains(QLatin1String("WordDocument")))
-        return QStringLiteral("这是 Word 文档，不是 Excel 工作簿；请选择 .xls 或 .xlsx 工作簿");
-    return QStringLiteral("这是一个复合文档文件，但其中没有 Excel 工作簿"
-                          "（可能是其他 Office 文件，或只是改了扩展名）");
+        return QCoreApplication::translate(
+            "workbook", "这是 Word 文档，不是 Excel 工作簿；请选择 .xls 或 .xlsx 工作簿");
+    return QCoreApplication::translate("workbook", "这是一个复合文档文件，但其中没有 Excel 工作簿"
+                                                   "（可能是其他 Office 文件，或只是改了扩展名）");
 }
 
 // What the compound structure tells before FreeXL reads the workbook: that it
@@ -121,9 +130,11 @@ QString checkStructure(const xlsreader::CompoundFile& structure) {
 QString checkFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法打开文件（%1）").arg(file.errorString());
+        return QCoreApplication::translate("workbook", "无法打开文件（%1）")
+            .arg(file.errorString());
     if (file.size() > xlsreader::kMaxFileBytes)
-        return QStringLiteral("文件大小 %1 MiB 超过 .xls 工作簿的合理上限 %2 MiB，拒绝读取")
+        return QCoreApplication::translate(
+                   "workbook", "文件大小 %1 MiB 超过 .xls 工作簿的合理上限 %2 MiB，拒绝读取")
             .arg(file.size() / (1024 * 1024))
             .arg(xlsreader::kMaxFileBytes / (1024 * 1024));
     uchar* mapped = file.map(0, file.size());
@@ -145,7 +156,7 @@ QString openWorkbook(const QString& path, FreeXlHandle& handle) {
     if (opened != FREEXL_OK)
         return freexlCause(opened);
     if (!handle.get())
-        return QStringLiteral("工作簿数据已损坏或结构异常，无法解析");
+        return QCoreApplication::translate("workbook", "工作簿数据已损坏或结构异常，无法解析");
     unsigned int info = 0;
     if (freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
         info == FREEXL_BIFF_OBFUSCATED)

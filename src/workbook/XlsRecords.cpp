@@ -5,6 +5,7 @@
 #include "workbook/XlsReader.h"
 #include "workbook/XlsSharedStrings.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 #include <algorithm>
@@ -62,8 +63,9 @@ private:
     QString sharedStrings(quint16 type, QByteArrayView body);
     QString sheetsWithoutDimension() const;
     QString damaged(quint16 type) const {
-        return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）长度与内容不符，"
-                              "文件已损坏或被篡改")
+        return QCoreApplication::translate("workbook",
+                                           "工作簿中位于 %1 的记录（类型 0x%2）长度与内容不符，"
+                                           "文件已损坏或被篡改")
             .arg(m_at)
             .arg(type, 4, 16, QLatin1Char('0'));
     }
@@ -95,20 +97,23 @@ QString RecordCheck::run() {
         // padding may follow one.
         if (type == 0 && length == 0) {
             if (m_stream.sliced(m_at).count('\0') != m_stream.size() - m_at)
-                return QStringLiteral("工作簿中位于 %1 的结束标记之后还有数据，"
-                                      "文件已损坏或被篡改")
+                return QCoreApplication::translate("workbook",
+                                                   "工作簿中位于 %1 的结束标记之后还有数据，"
+                                                   "文件已损坏或被篡改")
                     .arg(m_at);
             break;
         }
         if (m_at + 4 + length > m_stream.size())
-            return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）超出了工作簿流的末尾，"
-                                  "文件可能被截断或被篡改")
+            return QCoreApplication::translate(
+                       "workbook", "工作簿中位于 %1 的记录（类型 0x%2）超出了工作簿流的末尾，"
+                                   "文件可能被截断或被篡改")
                 .arg(m_at)
                 .arg(type, 4, 16, QLatin1Char('0'));
         // FreeXL copies each record into a buffer of the format's largest record.
         if (length > kMaxRecordBytes)
-            return QStringLiteral("工作簿中位于 %1 的记录（类型 0x%2）长 %3 字节，超过格式上限 %4 "
-                                  "字节，文件已损坏或被篡改")
+            return QCoreApplication::translate(
+                       "workbook", "工作簿中位于 %1 的记录（类型 0x%2）长 %3 字节，超过格式上限 %4 "
+                                   "字节，文件已损坏或被篡改")
                 .arg(m_at)
                 .arg(type, 4, 16, QLatin1Char('0'))
                 .arg(length)
@@ -150,8 +155,9 @@ QString RecordCheck::record(quint16 type, QByteArrayView body) {
         // FreeXL keeps a table of 8192 of them, but looks a cell's up by any
         // index below their count.
         if (++m_formats > kMaxCellFormats)
-            return QStringLiteral("工作簿的单元格格式超过 %1 个，超出 .xls 格式的上限，"
-                                  "文件已损坏或被篡改")
+            return QCoreApplication::translate(
+                       "workbook", "工作簿的单元格格式超过 %1 个，超出 .xls 格式的上限，"
+                                   "文件已损坏或被篡改")
                 .arg(kMaxCellFormats);
         return QString();
     case kLabel:
@@ -206,8 +212,9 @@ QString RecordCheck::bof(QByteArrayView body) {
         return QString();
     case Place::BetweenSubstreams:
         if (!m_sheetOffsets.contains(quint32(m_at)))
-            return QStringLiteral("工作簿中位于 %1 的工作表不在工作表列表中，"
-                                  "文件已损坏或被篡改")
+            return QCoreApplication::translate("workbook",
+                                               "工作簿中位于 %1 的工作表不在工作表列表中，"
+                                               "文件已损坏或被篡改")
                 .arg(m_at);
         m_place = Place::InSubstream;
         m_sheetBof = m_at;
@@ -231,13 +238,14 @@ QString RecordCheck::cells(quint16 type, QByteArrayView body) {
     // FreeXL makes a cell's text before it looks for the cell, and loses it when
     // there is none: in the globals, or outside the sheet's size.
     if (m_sheetBof < 0)
-        return QStringLiteral("工作簿的全局部分中位于 %1 处有单元格记录，"
-                              "文件已损坏或被篡改")
+        return QCoreApplication::translate("workbook", "工作簿的全局部分中位于 %1 处有单元格记录，"
+                                                       "文件已损坏或被篡改")
             .arg(m_at);
     // FreeXL drops the cells it reads before it knows the sheet's size.
     if (m_dimensionsInSheet == 0)
-        return QStringLiteral("工作表中位于 %1 的单元格出现在尺寸记录之前，"
-                              "文件已损坏或被篡改")
+        return QCoreApplication::translate("workbook",
+                                           "工作表中位于 %1 的单元格出现在尺寸记录之前，"
+                                           "文件已损坏或被篡改")
             .arg(m_at);
     const quint16 row = u16At(body, 0);
     const quint16 first = u16At(body, 2);
@@ -246,16 +254,18 @@ QString RecordCheck::cells(quint16 type, QByteArrayView body) {
         count = body.size() > 10 ? int((body.size() - 5) / 6) : 0;
     for (int i = 0; i < count; ++i) {
         if (row >= m_rows || quint32(first) + quint32(i) >= m_columns)
-            return QStringLiteral("工作表中的单元格（第 %1 行第 %2 列）超出了工作表声明的尺寸"
-                                  "（%3 行 × %4 列），文件已损坏或被篡改")
+            return QCoreApplication::translate(
+                       "workbook", "工作表中的单元格（第 %1 行第 %2 列）超出了工作表声明的尺寸"
+                                   "（%3 行 × %4 列），文件已损坏或被篡改")
                 .arg(row + 1)
                 .arg(first + i + 1)
                 .arg(m_rows)
                 .arg(m_columns);
         const quint64 key = quint64(row) << 32 | (quint32(first) + quint32(i));
         if (m_cells.contains(key))
-            return QStringLiteral("工作表中的单元格（第 %1 行第 %2 列）有不止一个记录（位于 %3），"
-                                  "文件已损坏或被篡改")
+            return QCoreApplication::translate(
+                       "workbook", "工作表中的单元格（第 %1 行第 %2 列）有不止一个记录（位于 %3），"
+                                   "文件已损坏或被篡改")
                 .arg(row + 1)
                 .arg(first + i + 1)
                 .arg(m_at);
@@ -299,8 +309,9 @@ QString RecordCheck::dimension(QByteArrayView body) {
     // FreeXL sizes the sheet anew for each one, but keeps the cells of the first when
     // the next cannot be allocated, and then frees them by the new size.
     if (++m_dimensionsInSheet > 1)
-        return QStringLiteral("工作簿中的一个工作表有多个尺寸记录（位于 %1），"
-                              "文件已损坏或被篡改")
+        return QCoreApplication::translate("workbook",
+                                           "工作簿中的一个工作表有多个尺寸记录（位于 %1），"
+                                           "文件已损坏或被篡改")
             .arg(m_at);
     m_withDimension.insert(m_sheetBof);
     const quint32 rows = m_biff8 ? u32At(body, 4) : u16At(body, 2);
@@ -311,8 +322,8 @@ QString RecordCheck::dimension(QByteArrayView body) {
         return xlsreader::dimensionCause(rows, columns);
     m_claimed += qint64(rows) * columns;
     if (m_claimed > xlsreader::kMaxClaimedCells)
-        return QStringLiteral("各工作表声明的尺寸合计超过 %1 个单元格，"
-                              "超出可读取的上限，文件可能已损坏或被篡改")
+        return QCoreApplication::translate("workbook", "各工作表声明的尺寸合计超过 %1 个单元格，"
+                                                       "超出可读取的上限，文件可能已损坏或被篡改")
             .arg(xlsreader::kMaxClaimedCells);
     return QString();
 }
@@ -327,8 +338,9 @@ QString RecordCheck::sharedStrings(quint16 type, QByteArrayView body) {
                               body.size() + continuationBytes(m_stream, m_at + 4 + body.size()));
     if (what.isEmpty())
         return QString();
-    return QStringLiteral("工作簿的共享字符串表无法安全读取（位于 %1 的记录：%2）；"
-                          "请在 Excel 中另存为 .xlsx 后再导入")
+    return QCoreApplication::translate("workbook",
+                                       "工作簿的共享字符串表无法安全读取（位于 %1 的记录：%2）；"
+                                       "请在 Excel 中另存为 .xlsx 后再导入")
         .arg(m_at)
         .arg(what);
 }
@@ -342,16 +354,18 @@ QString RecordCheck::sheetsWithoutDimension() const {
                       [&](quint32 offset) { return !m_withDimension.contains(qsizetype(offset)); });
     if (missing == 0)
         return QString();
-    return QStringLiteral("工作簿中有 %1 个工作表缺少尺寸记录（或其位置无效），"
-                          "文件已损坏或不完整；请在 Excel 中另存后再导入")
+    return QCoreApplication::translate("workbook",
+                                       "工作簿中有 %1 个工作表缺少尺寸记录（或其位置无效），"
+                                       "文件已损坏或不完整；请在 Excel 中另存后再导入")
         .arg(missing);
 }
 
 } // namespace
 
 QString xlsreader::dimensionCause(quint32 rows, quint32 columns) {
-    return QStringLiteral("工作表声明的尺寸（%1 行 × %2 列）超出 .xls 格式的上限"
-                          "（%3 行 × %4 列），文件已损坏")
+    return QCoreApplication::translate("workbook",
+                                       "工作表声明的尺寸（%1 行 × %2 列）超出 .xls 格式的上限"
+                                       "（%3 行 × %4 列），文件已损坏")
         .arg(rows)
         .arg(columns)
         .arg(kMaxRows)

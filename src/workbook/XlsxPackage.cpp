@@ -7,6 +7,7 @@
 #include "zip/ZipEntries.h"
 #include "zip/ZipErrors.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <zip.h>
@@ -27,7 +28,8 @@ QString Package::open(const QString& path) {
         return zipErrorDescription(code);
     const zip_int64_t entries = zip_get_num_entries(m_archive, 0);
     if (entries < 0 || entries > xlsxreader::kMaxEntries)
-        return QStringLiteral("zip 包含 %1 个条目，超过上限 %2 个，拒绝读取")
+        return QCoreApplication::translate("workbook",
+                                           "zip 包含 %1 个条目，超过上限 %2 个，拒绝读取")
             .arg(entries)
             .arg(xlsxreader::kMaxEntries);
     return duplicateEntryCause(m_archive);
@@ -47,19 +49,23 @@ std::unique_ptr<PartStream> Package::openPart(const QString& name, const QString
     zip_t* archive = m_archive;
     const zip_int64_t index = zip_name_locate(archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
     if (index < 0) {
-        cause = QStringLiteral("缺少部件“%1”，文件不完整或不是 Excel 工作簿").arg(shown);
+        cause =
+            QCoreApplication::translate("workbook", "缺少部件“%1”，文件不完整或不是 Excel 工作簿")
+                .arg(shown);
         return nullptr;
     }
     if (m_read.contains(index)) {
-        cause = QStringLiteral("部件“%1”在工作簿中被当作不同的部件重复引用，"
-                               "文件已损坏或被篡改")
-                    .arg(shown);
+        cause =
+            QCoreApplication::translate("workbook", "部件“%1”在工作簿中被当作不同的部件重复引用，"
+                                                    "文件已损坏或被篡改")
+                .arg(shown);
         return nullptr;
     }
     zip_stat_t stat;
     zip_stat_init(&stat);
     if (zip_stat_index(archive, zip_uint64_t(index), 0, &stat) != 0) {
-        cause = QStringLiteral("无法读取部件“%1”的信息，文件可能已损坏").arg(shown);
+        cause = QCoreApplication::translate("workbook", "无法读取部件“%1”的信息，文件可能已损坏")
+                    .arg(shown);
         return nullptr;
     }
     if ((stat.valid & ZIP_STAT_SIZE) && stat.size > quint64(xlsxreader::kMaxPartBytes)) {
@@ -72,8 +78,8 @@ std::unique_ptr<PartStream> Package::openPart(const QString& name, const QString
         return nullptr;
     }
     if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
-        cause = QStringLiteral("工作簿设置了密码保护（部件“%1”已加密），"
-                               "请先在 Excel 中取消密码后再导入")
+        cause = QCoreApplication::translate("workbook", "工作簿设置了密码保护（部件“%1”已加密），"
+                                                        "请先在 Excel 中取消密码后再导入")
                     .arg(shown);
         return nullptr;
     }
@@ -81,8 +87,10 @@ std::unique_ptr<PartStream> Package::openPart(const QString& name, const QString
     if (!file) {
         const int code = zip_error_code_zip(zip_get_error(archive));
         cause = code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD
-                    ? QStringLiteral("工作簿设置了密码保护，请先在 Excel 中取消密码后再导入")
-                    : QStringLiteral("无法解压部件“%1”：%2").arg(shown, zipErrorDescription(code));
+                    ? QCoreApplication::translate(
+                          "workbook", "工作簿设置了密码保护，请先在 Excel 中取消密码后再导入")
+                    : QCoreApplication::translate("workbook", "无法解压部件“%1”：%2")
+                          .arg(shown, zipErrorDescription(code));
         return nullptr;
     }
     m_read.insert(index);
@@ -179,7 +187,8 @@ QString PartReader::finish() {
     if (m_dtd)
         return doctypeCause(m_part);
     if (hasError() && error() != CustomError)
-        return QStringLiteral("部件“%1”不是有效的 XML（第 %2 行：%3），文件已损坏")
+        return QCoreApplication::translate("workbook",
+                                           "部件“%1”不是有效的 XML（第 %2 行：%3），文件已损坏")
             .arg(m_part, QString::number(lineNumber()), errorString());
     return m_cause;
 }

@@ -5,6 +5,7 @@
 #include "workbook/XlsxSheet.h"
 #include "workbook/XlsxStyles.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QHash>
 #include <QUrl>
@@ -63,8 +64,8 @@ bool typeIs(const Relationship& rel, QLatin1String kind) {
 }
 
 QString notAWorkbook() {
-    return QStringLiteral(
-        "这是一个 zip 文件，但其中没有 Excel 工作簿（可能是 Word 文档或其他文件）");
+    return QCoreApplication::translate(
+        "workbook", "这是一个 zip 文件，但其中没有 Excel 工作簿（可能是 Word 文档或其他文件）");
 }
 
 QString readSharedStrings(Package& package, const QString& part, QStringList& strings) {
@@ -145,11 +146,11 @@ QString findSheetPart(const QHash<QString, Relationship>& rels, const QString& r
                       QString& sheetPart) {
     const auto sheetRel = rels.constFind(id);
     if (sheetRel == rels.cend() || sheetRel->external)
-        return QStringLiteral("“%1”中找不到工作表“%2”的关系，文件已损坏")
+        return QCoreApplication::translate("workbook", "“%1”中找不到工作表“%2”的关系，文件已损坏")
             .arg(shorttext::cut(relsPart), shorttext::cut(name));
     sheetPart = resolveTarget(workbookPart, sheetRel->target);
     if (sheetPart.isEmpty())
-        return QStringLiteral("工作表“%1”的位置“%2”不在包内，文件已损坏")
+        return QCoreApplication::translate("workbook", "工作表“%1”的位置“%2”不在包内，文件已损坏")
             .arg(shorttext::cut(name), shorttext::cut(sheetRel->target));
     return QString();
 }

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cmath>
 
+#include <QCoreApplication>
+
 namespace {
 
 using DateParts = CellValue::DateParts;
@@ -119,7 +121,8 @@ CellValue readCell(Xml& xml, const SheetContext& context, CellType type,
         bool ok = false;
         const qlonglong index = value.trimmed().toLongLong(&ok);
         if (!ok || index < 0 || index >= context.sharedStrings.size()) {
-            xml.fail(QStringLiteral("“%1”引用了不存在的共享字符串（编号 %2），文件已损坏")
+            xml.fail(QCoreApplication::translate(
+                         "workbook", "“%1”引用了不存在的共享字符串（编号 %2），文件已损坏")
                          .arg(xml.part(), value.left(20)));
             return CellValue();
         }
@@ -145,13 +148,14 @@ CellValue readCell(Xml& xml, const SheetContext& context, CellType type,
     bool ok = false;
     CellValue cell = numberCell(value, parts, context.date1904, ok);
     if (!ok)
-        xml.fail(QStringLiteral("“%1”中有无法识别的数值“%2”，文件已损坏")
+        xml.fail(QCoreApplication::translate("workbook", "“%1”中有无法识别的数值“%2”，文件已损坏")
                      .arg(xml.part(), value.left(40)));
     return cell;
 }
 
 QString outOfRange(const QString& part, const QString& what) {
-    return QStringLiteral("“%1”中的%2超出工作表范围（最大 XFD%3），拒绝读取")
+    return QCoreApplication::translate("workbook",
+                                       "“%1”中的%2超出工作表范围（最大 XFD%3），拒绝读取")
         .arg(part, what, QString::number(WorkbookGrid::kMaxRows));
 }
 
@@ -163,9 +167,9 @@ template <class Xml> void checkDimension(Xml& xml) {
     int c = 0;
     for (const QString& corner : corners)
         if (!workbookgrid::parseReference(corner, r, c)) {
-            xml.fail(outOfRange(
-                xml.part(),
-                QStringLiteral("声明尺寸“%1”").arg(xml.attribute(QLatin1String("ref")).left(40))));
+            xml.fail(
+                outOfRange(xml.part(), QCoreApplication::translate("workbook", "声明尺寸“%1”")
+                                           .arg(xml.attribute(QLatin1String("ref")).left(40))));
             return;
         }
 }
@@ -180,13 +184,15 @@ template <class Xml> int rowOf(Xml& xml, int row) {
         bool ok = false;
         const qlonglong number = r.toLongLong(&ok);
         if (!ok || number < 1 || number > WorkbookGrid::kMaxRows) {
-            xml.fail(outOfRange(xml.part(), QStringLiteral("行号“%1”").arg(r.left(20))));
+            xml.fail(outOfRange(
+                xml.part(), QCoreApplication::translate("workbook", "行号“%1”").arg(r.left(20))));
             return row;
         }
         row = static_cast<int>(number - 1);
     }
     if (row >= WorkbookGrid::kMaxRows)
-        xml.fail(outOfRange(xml.part(), QStringLiteral("行号“%1”").arg(row + 1)));
+        xml.fail(outOfRange(xml.part(),
+                            QCoreApplication::translate("workbook", "行号“%1”").arg(row + 1)));
     return row;
 }
 
@@ -206,11 +212,14 @@ void readRow(Xml& xml, const SheetContext& context, int row, WorkbookGrid& grid)
         if (ref.isEmpty()) {
             ++column;
         } else if (!workbookgrid::parseReference(ref, cellRow, column)) {
-            xml.fail(outOfRange(xml.part(), QStringLiteral("单元格引用“%1”").arg(ref.left(20))));
+            xml.fail(outOfRange(
+                xml.part(),
+                QCoreApplication::translate("workbook", "单元格引用“%1”").arg(ref.left(20))));
             return;
         }
         if (column >= WorkbookGrid::kMaxColumns) {
-            xml.fail(outOfRange(xml.part(), QStringLiteral("第 %1 行的列").arg(row + 1)));
+            xml.fail(outOfRange(
+                xml.part(), QCoreApplication::translate("workbook", "第 %1 行的列").arg(row + 1)));
             return;
         }
         const int style = xml.attributeView(QLatin1StringView("s")).toInt();
@@ -250,7 +259,8 @@ QString xlsxsheet::read(xlsxpackage::Package& package, const QString& part,
         if (!xml.unhandled())
             return xml.finish();
         if (reader == SheetXml::Fast)
-            return QStringLiteral("部件“%1”含有快速读取不处理的内容").arg(xml.part());
+            return QCoreApplication::translate("workbook", "部件“%1”含有快速读取不处理的内容")
+                .arg(xml.part());
         // Read anew by the general reader, from the start.
         xml.giveBack(package);
         grid.clear();

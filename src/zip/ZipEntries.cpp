@@ -2,6 +2,7 @@
 
 #include "common/ShortText.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 #include <zip.h>
@@ -17,8 +18,9 @@ QString duplicateEntryCause(zip_t* archive) {
         seen.insert(name.toCaseFolded());
         if (seen.size() > before)
             continue;
-        return QStringLiteral("压缩包中有多个名为“%1”的条目（名称相同或只差大小写），"
-                              "无法确定应读取哪一个，文件可能已损坏或被篡改")
+        return QCoreApplication::translate("zip",
+                                           "压缩包中有多个名为“%1”的条目（名称相同或只差大小写），"
+                                           "无法确定应读取哪一个，文件可能已损坏或被篡改")
             .arg(shorttext::cut(name));
     }
     return QString();

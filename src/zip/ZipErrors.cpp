@@ -2,52 +2,55 @@
 
 #include <zip.h>
 
+#include <QCoreApplication>
+
 QString zipErrorCause(int code) {
     switch (code) {
     case ZIP_ER_NOZIP:
-        return QStringLiteral("不是 ZIP 压缩包，或压缩包的目录已丢失（文件可能被截断）");
+        return QCoreApplication::translate(
+            "zip", "不是 ZIP 压缩包，或压缩包的目录已丢失（文件可能被截断）");
     case ZIP_ER_INCONS:
-        return QStringLiteral("ZIP 结构不一致，文件已损坏或被截断");
+        return QCoreApplication::translate("zip", "ZIP 结构不一致，文件已损坏或被截断");
     case ZIP_ER_EOF:
-        return QStringLiteral("文件意外结束，可能被截断");
+        return QCoreApplication::translate("zip", "文件意外结束，可能被截断");
     case ZIP_ER_CRC:
-        return QStringLiteral("数据校验失败，文件已损坏");
+        return QCoreApplication::translate("zip", "数据校验失败，文件已损坏");
     case ZIP_ER_COMPRESSED_DATA:
     case ZIP_ER_ZLIB:
-        return QStringLiteral("压缩数据已损坏");
+        return QCoreApplication::translate("zip", "压缩数据已损坏");
     case ZIP_ER_MULTIDISK:
-        return QStringLiteral("是分卷压缩包，不支持");
+        return QCoreApplication::translate("zip", "是分卷压缩包，不支持");
     case ZIP_ER_ENCRNOTSUPP:
     case ZIP_ER_NOPASSWD:
     case ZIP_ER_WRONGPASSWD:
-        return QStringLiteral("内容已加密，无法读取");
+        return QCoreApplication::translate("zip", "内容已加密，无法读取");
     case ZIP_ER_COMPNOTSUPP:
-        return QStringLiteral("使用了不支持的压缩方法");
+        return QCoreApplication::translate("zip", "使用了不支持的压缩方法");
     case ZIP_ER_OPEN:
     case ZIP_ER_NOENT:
-        return QStringLiteral("无法打开文件");
+        return QCoreApplication::translate("zip", "无法打开文件");
     case ZIP_ER_READ:
     case ZIP_ER_SEEK:
     case ZIP_ER_TELL:
-        return QStringLiteral("读取文件失败");
+        return QCoreApplication::translate("zip", "读取文件失败");
     case ZIP_ER_TMPOPEN:
-        return QStringLiteral("无法在文件所在的文件夹中创建临时文件");
+        return QCoreApplication::translate("zip", "无法在文件所在的文件夹中创建临时文件");
     case ZIP_ER_WRITE:
     case ZIP_ER_CLOSE:
-        return QStringLiteral("写入失败（磁盘可能已满）");
+        return QCoreApplication::translate("zip", "写入失败（磁盘可能已满）");
     case ZIP_ER_RENAME:
-        return QStringLiteral("无法用新内容替换原文件");
+        return QCoreApplication::translate("zip", "无法用新内容替换原文件");
     case ZIP_ER_MEMORY:
-        return QStringLiteral("内存不足");
+        return QCoreApplication::translate("zip", "内存不足");
     case ZIP_ER_RDONLY:
-        return QStringLiteral("文件以只读方式打开");
+        return QCoreApplication::translate("zip", "文件以只读方式打开");
     default:
-        return QStringLiteral("ZIP 处理出错");
+        return QCoreApplication::translate("zip", "ZIP 处理出错");
     }
 }
 
 QString zipErrorDescription(zip_error_t* error) {
-    return QStringLiteral("%1（libzip：%2）")
+    return QCoreApplication::translate("zip", "%1（libzip：%2）")
         .arg(zipErrorCause(zip_error_code_zip(error)),
              QString::fromUtf8(zip_error_strerror(error)));
 }
