@@ -288,6 +288,13 @@ void TestReportFill::templateIsFilled_data() {
                        QStringLiteral("{{测试段}}")} +
                plots
         << "0/0/0/0" << QStringList{QStringLiteral("不能配对")} << QStringList{};
+    QTest::newRow("markers in different places")
+        << para(QStringLiteral("{{#每段}}")) + para(QStringLiteral("{{测试段}}")) +
+               resultsTable({{para(QStringLiteral("备注")) + para(QStringLiteral("{{/每段}}"))}})
+        << QStringList{QStringLiteral("{{#每段}}"), QStringLiteral("{{测试段}}"),
+                       QStringLiteral("备注/{{/每段}}")} +
+               plots
+        << "0/0/0/0" << QStringList{QStringLiteral("不在同一处")} << QStringList{};
     QTest::newRow("a logo in the section")
         << para(QStringLiteral("{{#每段}}")) + foreignPicture() +
                para(QStringLiteral("{{测试段}}")) + para(QStringLiteral("{{/每段}}"))
