@@ -90,8 +90,8 @@ qint64 limitIn(const DocumentScan& scan, int section, double cellWidth,
 
 // Per picture, the widest it may be where it goes.
 QList<qint64> widthLimits(const DocumentScan& scan, const StyleSheet& styles,
-                          const Assignment& assignment, const QList<QList<int>>& paragraphs,
-                          qsizetype pictures) {
+                          const Assignment& assignment, const FillPlan& plan,
+                          const QList<QList<int>>& paragraphs, qsizetype pictures) {
     const ParagraphFormat plain = styles.resolve({});
     const int last = int(scan.sections.size()) - 1;
     QList<qint64> limits(pictures, limitIn(scan, last, -1, plain));
@@ -113,6 +113,13 @@ QList<qint64> widthLimits(const DocumentScan& scan, const StyleSheet& styles,
     for (int paragraph : assignment.bookmarkParagraphs)
         limitParagraph(paragraph,
                        limitIn(scan, scan.bookmark->section, scan.bookmark->cellWidth, plain));
+    if (plan.plotPlaceholder >= 0) {
+        const ParagraphPlace& place = scan.placeholders.at(plan.plotPlaceholder).place;
+        const qint64 limit =
+            limitIn(scan, place.section, place.cellWidth, styles.resolve(place.format));
+        for (auto it = plan.repeatPlots.cbegin(); it != plan.repeatPlots.cend(); ++it)
+            limitParagraph(it.key(), limit);
+    }
     return limits;
 }
 
@@ -123,7 +130,8 @@ struct NewMedia {
 };
 
 NewMedia placeMedia(const AppendInput& input, const Parts& parts, const QList<Picture>& pictures,
-                    const QList<qint64>& limits, AppendOutput* output) {
+                    const QList<qint64>& limits, const QHash<int, QString>& overwritten,
+                    AppendOutput* output) {
     const qsizetype slash = input.mainPart.lastIndexOf(u'/');
     const QString mediaFolder = input.mainPart.left(slash + 1) + QStringLiteral("media/");
     QSet<QString> relationshipIds;
@@ -139,6 +147,11 @@ NewMedia placeMedia(const AppendInput& input, const Parts& parts, const QList<Pi
     for (qsizetype i = 0; i < pictures.size(); ++i) {
         const Picture& picture = pictures.at(i);
         PlacedPicture p;
+        if (const auto part = overwritten.find(int(i)); part != overwritten.end()) {
+            output->media.append({*part, picture.png});
+            media.placed.append(p);
+            continue;
+        }
         p.id = ids.next();
         do {
             p.fileName = QStringLiteral("veltrace_%1.png").arg(mediaNumber++);
@@ -155,6 +168,7 @@ NewMedia placeMedia(const AppendInput& input, const Parts& parts, const QList<Pi
             p.cx = limit;
         }
         p.description = alternativeText(picture.segmentName);
+        p.name = pictureName(picture.segmentName);
         media.relationships += QStringLiteral("<%1 Id=\"%2\" Type=\"%3\" Target=\"media/%4\"/>")
                                    .arg(element, p.relationshipId, kImageRelType, p.fileName);
         output->media.append({p.mediaName, picture.png});
@@ -191,6 +205,14 @@ public:
                 edits.append({content.at(c).start, content.at(c).end, QString()});
         }
         return edits;
+    }
+
+    // What a placeholder's paragraph and the rows around it need to show a
+    // picture whole.
+    QList<Edit> formatEditsOf(int placeholder) const {
+        const ParagraphPlace& place = m_scan.placeholders.at(placeholder).place;
+        return lineHeightEdits(place, m_styles.resolve(place.format), m_scan.wordPrefix) +
+               place.rows;
     }
 
     // The table rows of exact height that pictures go into become as high
@@ -248,7 +270,6 @@ public:
         return {appendInside(m_scan.body, following)};
     }
 
-private:
     QString runsOf(int paragraph) const {
         QString runs;
         for (int index : m_paragraphs.at(paragraph))
@@ -256,6 +277,7 @@ private:
         return runs;
     }
 
+private:
     QString newParagraph(int paragraph) const {
         const QString runs = runsOf(paragraph);
         return runs.isEmpty()
@@ -306,6 +328,46 @@ QByteArray contentTypesWithPng(Parts& parts) {
     return encodePart(parts.contentTypes);
 }
 
+// The media parts that replaced pictures' new PNGs overwrite, by picture.
+QHash<int, QString> overwrittenParts(const FillPlan& plan, const QList<QList<int>>& paragraphs) {
+    QHash<int, QString> parts;
+    for (auto it = plan.replacing.cbegin(); it != plan.replacing.cend(); ++it) {
+        if (!it->part.isEmpty() && !paragraphs.at(it.key()).isEmpty())
+            parts.insert(paragraphs.at(it.key()).first(), it->part);
+    }
+    return parts;
+}
+
+// The template's copies and summary, and the replaced pictures pointed at
+// their new relationships where their old part stays for other pictures.
+QList<Edit> templateEdits(const Parts& parts, const FillPlan& plan, const FillInput& fill,
+                          const BodyWriter& writer, const NewMedia& media,
+                          const QList<QList<int>>& paragraphs, Placement* placement) {
+    QSet<quint32> used = parts.scan.drawingIds;
+    for (const PlacedPicture& placed : media.placed)
+        used.insert(placed.id);
+    IdAllocator ids(used);
+    FillWriter fillWriter;
+    fillWriter.nextId = [&] { return ids.next(); };
+    fillWriter.runs = [&](int paragraph) { return writer.runsOf(paragraph); };
+    fillWriter.formatEdits = [&](int placeholder) { return writer.formatEditsOf(placeholder); };
+    QList<Edit> edits =
+        fillEdits(plan, parts.scan, parts.document.text, fill, fillWriter, &placement->fill);
+    placement->placeholders += int(plan.repeatPlots.size());
+    for (auto it = plan.replacing.cbegin(); it != plan.replacing.cend(); ++it) {
+        if (paragraphs.at(it.key()).isEmpty())
+            continue;
+        ++placement->fill.replaced;
+        if (!it->part.isEmpty())
+            continue;
+        const PlacedPicture& placed = media.placed.at(paragraphs.at(it.key()).first());
+        edits.append(repointEdit(parts.document.text,
+                                 parts.scan.fill.ownDrawings.at(it->drawing).blip, it->relation,
+                                 placed.relationshipId));
+    }
+    return edits;
+}
+
 } // namespace
 
 QString alternativeText(const QString& segmentName) {
@@ -342,14 +404,20 @@ QString relationshipsPartOf(const QString& part) {
 }
 
 QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
-                       const QList<QList<int>>& paragraphs, AppendOutput* output) {
+                       const QList<QList<int>>& paragraphs, AppendOutput* output,
+                       const FillInput& fill) {
     Parts parts;
     const QString cause = readParts(input, &parts);
     if (!cause.isEmpty() || paragraphs.isEmpty())
         return cause;
 
-    const Assignment assignment = assign(parts.scan, pictures, paragraphs);
+    Notices fillNotices;
+    const FillPlan plan =
+        planFill(parts.scan, fill, input.mainPart, parts.relsScan, input.takenNames, &fillNotices);
+    const Assignment assignment =
+        assign(parts.scan, pictures, paragraphs, plan.taken, plan.placeholdersInRepeats);
     output->placement = assignment.placement;
+    output->placement.notices.add(fillNotices);
     output->placement.notices.add(input.notices);
     const SidePartScan side = scanSideParts(input);
     parts.scan.drawingIds.unite(side.drawingIds);
@@ -360,8 +428,9 @@ QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
     const Prefixes prefixes = prefixesFor(parts.scan, &declarations);
     const StyleSheet styles = stylesOf(input);
     const QList<qint64> limits =
-        widthLimits(parts.scan, styles, assignment, paragraphs, pictures.size());
-    const NewMedia media = placeMedia(input, parts, pictures, limits, output);
+        widthLimits(parts.scan, styles, assignment, plan, paragraphs, pictures.size());
+    const NewMedia media =
+        placeMedia(input, parts, pictures, limits, overwrittenParts(plan, paragraphs), output);
     const BodyWriter writer(parts.scan, styles, PictureRunWriter(prefixes), media.placed,
                             paragraphs);
 
@@ -375,79 +444,12 @@ QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
     }
     edits += writer.bookmarkEdits(assignment);
     edits += writer.endEdits(assignment);
+    edits += templateEdits(parts, plan, fill, writer, media, paragraphs, &output->placement);
     parts.document.text = applyEdits(parts.document.text, edits);
     output->document = encodePart(parts.document);
     output->rels = relationshipsWith(input, parts, media.relationships);
     output->contentTypes = contentTypesWithPng(parts);
     return {};
-}
-
-QList<std::pair<QString, QByteArray>> newDocumentParts() {
-    const QByteArray declaration(kXmlDeclaration);
-    const QByteArray contentTypes =
-        declaration +
-        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-        "<Default Extension=\"rels\" "
-        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-        "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-        "<Default Extension=\"png\" ContentType=\"image/png\"/>"
-        "<Override PartName=\"/word/document.xml\" "
-        "ContentType=\"application/"
-        "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
-        "<Override PartName=\"/word/styles.xml\" "
-        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/"
-        ">"
-        "</Types>";
-    const QByteArray packageRels =
-        declaration +
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-        "officeDocument\" Target=\"word/document.xml\"/>"
-        "</Relationships>";
-    // A4 portrait with the usual margins: 2.54 cm top and bottom, 3.17 cm
-    // left and right.
-    const QByteArray document =
-        declaration +
-        "<w:document "
-        "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
-        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\" "
-        "xmlns:wp=\"http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing\" "
-        "xmlns:a=\"http://schemas.openxmlformats.org/drawingml/2006/main\" "
-        "xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
-        "<w:body><w:sectPr>"
-        "<w:pgSz w:w=\"11906\" w:h=\"16838\"/>"
-        "<w:pgMar w:top=\"1440\" w:right=\"1800\" w:bottom=\"1440\" w:left=\"1800\" "
-        "w:header=\"851\" w:footer=\"992\" w:gutter=\"0\"/>"
-        "<w:cols w:space=\"425\"/><w:docGrid w:linePitch=\"312\"/>"
-        "</w:sectPr></w:body></w:document>";
-    const QByteArray documentRels =
-        declaration +
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rId1\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-        "Target=\"styles.xml\"/>"
-        "</Relationships>";
-    const QByteArray styles =
-        declaration +
-        QStringLiteral(
-            "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
-            "<w:docDefaults><w:rPrDefault><w:rPr>"
-            "<w:rFonts w:ascii=\"Times New Roman\" w:eastAsia=\"宋体\" "
-            "w:hAnsi=\"Times New Roman\" w:cs=\"Times New Roman\"/>"
-            "<w:kern w:val=\"2\"/><w:sz w:val=\"21\"/><w:szCs w:val=\"24\"/>"
-            "<w:lang w:val=\"en-US\" w:eastAsia=\"zh-CN\" w:bidi=\"ar-SA\"/>"
-            "</w:rPr></w:rPrDefault><w:pPrDefault/></w:docDefaults>"
-            "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\">"
-            "<w:name w:val=\"Normal\"/><w:qFormat/>"
-            "<w:pPr><w:widowControl w:val=\"0\"/><w:jc w:val=\"both\"/></w:pPr></w:style>"
-            "</w:styles>")
-            .toUtf8();
-    return {{QStringLiteral("[Content_Types].xml"), contentTypes},
-            {QStringLiteral("_rels/.rels"), packageRels},
-            {QStringLiteral("word/document.xml"), document},
-            {QStringLiteral("word/_rels/document.xml.rels"), documentRels},
-            {QStringLiteral("word/styles.xml"), styles}};
 }
 
 } // namespace docx

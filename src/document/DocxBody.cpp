@@ -32,7 +32,7 @@ class BodyScanner {
 public:
     BodyScanner(const QString& text, DocumentScan* scan)
         : m_text(text), m_scanner(text), m_reader(m_scanner.reader()), m_scan(scan),
-          m_tables(m_scanner, text), m_end(m_scanner) {}
+          m_tables(m_scanner, text), m_end(m_scanner), m_template(m_scanner) {}
 
     QString run() {
         while (m_scanner.next()) {
@@ -102,6 +102,7 @@ private:
     BookmarkTracker m_mark;
 
     BodyEndTracker m_end;
+    TemplateTracker m_template;
 };
 
 bool BodyScanner::start() {
@@ -268,6 +269,7 @@ void BodyScanner::startTableElement(Kind kind) {
         m_mark.tableStarted(m_open.at(m_open.size() - 2).serial);
     } else if (kind == Kind::Row) {
         m_tables.startRow();
+        m_template.rowStarted();
     } else {
         m_tables.startCell();
     }
@@ -297,6 +299,7 @@ void BodyScanner::deletedParagraphMark() {
 
 // Drawing ids are taken; a picture of this program marks its paragraph.
 void BodyScanner::noteDrawing() {
+    m_template.drawingElement(m_reader);
     if (const auto id = drawingId(m_reader))
         m_scan->drawingIds.insert(*id);
     if (m_reader.name() == u"docPr" && m_reader.namespaceUri() == kWpNs &&
@@ -333,6 +336,7 @@ bool BodyScanner::endKind(const Open& element) {
         if (!m_scanner.endSpan(&paragraph.span))
             return false;
         endParagraph(paragraph);
+        m_template.paragraphEnded(paragraph, parentKind() == Kind::Cell);
         break;
     }
     case Kind::Run:
@@ -363,6 +367,10 @@ bool BodyScanner::endKind(const Open& element) {
         break;
     case Kind::Table:
         m_tables.endTable();
+        m_template.tableEnded(m_open.last().serial);
+        break;
+    case Kind::Row:
+        m_template.rowEnded();
         break;
     case Kind::Cell:
         m_tables.endCell();
@@ -410,6 +418,7 @@ void BodyScanner::finishScan() {
     if (m_scan->sectPr.isValid() && m_scan->lastBlock.start > m_scan->sectPr.start)
         m_scan->lastBlockIsEmptyParagraph = false;
     m_scan->bookmark = m_mark.finish(&m_scan->notices);
+    m_template.finish(&m_scan->fill, &m_scan->notices);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "document/DocxNotices.h"
 #include "document/DocxParagraph.h"
 #include "document/DocxSection.h"
+#include "document/DocxTemplateScan.h"
 #include "document/DocxXml.h"
 
 #include <QHash>
@@ -55,6 +56,9 @@ struct DocumentScan {
     std::optional<BookmarkPoint> bookmark;
     // Placeholders and bookmarks that cannot be used, and why; each said once.
     Notices notices;
+    // The fields, repeated rows and sections of a report template, and the
+    // pictures of this program.
+    TemplateScan fill;
 };
 
 // Reads a main document part. Returns an empty string or the cause.

@@ -56,6 +56,14 @@ QString sentence(Notices::Kind kind) {
     case Kind::UnusedPlain:
         return QCoreApplication::translate(
             "document", "文档中还有 %1 个不指定测试段的占位符没有用上，保持原样。");
+    case Kind::SectionMarkers:
+        return QCoreApplication::translate(
+            "document", "文档中有 %1 个每段重复的标记不能配对使用（%2）：这些标记和它们"
+                        "之间的内容保持原样。");
+    case Kind::DocumentLimit:
+        return QCoreApplication::translate(
+            "document", "文档中写明的驻波比上限与设置的不同（%2）：按文档中的上限判定"
+                        "结论。");
     }
     return {};
 }

@@ -26,6 +26,8 @@ public:
         PartsLeftOut,     // parts not read (unreadable, or past the limit)
         UnusedSegment,    // a placeholder for a segment a run did not have
         UnusedPlain,      // placeholders for any plot a run left
+        SectionMarkers,   // markers of a repeated section that cannot be paired
+        DocumentLimit,    // the document's VSWR limit differs from the user's
     };
     // The first few examples of a kind are kept, each cut to this length.
     static constexpr int kExamples = 3;

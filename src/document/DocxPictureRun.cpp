@@ -49,11 +49,11 @@ Prefixes prefixesFor(const DocumentScan& scan, QList<std::pair<QString, QString>
 
 PictureRunWriter::PictureRunWriter(const Prefixes& p) {
     // %1..%5: prefixes with their colon; %6 id, %7 %8 size, %9
-    // alternative text, %10 media file name, %11 relationship id.
+    // alternative text, %10 media file name, %11 relationship id, %12 name.
     static const QString kRun = QStringLiteral(
         "<%1r><%1drawing><%2inline distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\">"
         "<%2extent cx=\"%7\" cy=\"%8\"/><%2effectExtent l=\"0\" t=\"0\" r=\"0\" b=\"0\"/>"
-        "<%2docPr id=\"%6\" name=\"图片 %6\" descr=\"%9\"/>"
+        "<%2docPr id=\"%6\" name=\"%12\" descr=\"%9\"/>"
         "<%2cNvGraphicFramePr><%3graphicFrameLocks noChangeAspect=\"1\"/>"
         "</%2cNvGraphicFramePr><%3graphic>"
         "<%3graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
@@ -89,7 +89,8 @@ PictureRunWriter::PictureRunWriter(const Prefixes& p) {
 void PictureRunWriter::write(const PlacedPicture& picture, QString* out) const {
     const QString values[] = {QString::number(picture.id), QString::number(picture.cx),
                               QString::number(picture.cy), escapeXml(picture.description),
-                              escapeXml(picture.fileName), escapeXml(picture.relationshipId)};
+                              escapeXml(picture.fileName), escapeXml(picture.relationshipId),
+                              escapeXml(picture.name)};
     for (const Piece& piece : m_pieces) {
         *out += piece.literal;
         if (piece.value >= 6)

@@ -22,13 +22,14 @@ struct Prefixes {
 Prefixes prefixesFor(const DocumentScan& scan, QList<std::pair<QString, QString>>* declarations);
 
 struct PlacedPicture {
-    quint32 id;
+    quint32 id = 0;
     QString mediaName; // entry name
     QString fileName;  // last path component
     QString relationshipId;
-    qint64 cx;
-    qint64 cy;
+    qint64 cx = 0;
+    qint64 cy = 0;
     QString description;
+    QString name; // tells the segment: what replacing a segment's plot finds
 };
 
 // The markup of one inline picture run. The template is split once per write

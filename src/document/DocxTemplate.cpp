@@ -24,9 +24,11 @@ struct Queues {
     std::deque<int> plain;
 };
 
-Queues queuesOf(const DocumentScan& scan) {
+Queues queuesOf(const DocumentScan& scan, const QSet<int>& skipped) {
     Queues queues;
     for (int i = 0; i < scan.placeholders.size(); ++i) {
+        if (skipped.contains(i))
+            continue;
         const QString& segment = scan.placeholders.at(i).segment;
         if (segment.isEmpty())
             queues.plain.push_back(i);
@@ -112,15 +114,18 @@ void Placement::add(const Placement& later) {
 }
 
 Assignment assign(const DocumentScan& scan, const QList<Picture>& pictures,
-                  const QList<QList<int>>& paragraphs) {
+                  const QList<QList<int>>& paragraphs, const QSet<int>& taken,
+                  const QSet<int>& skipped) {
     Assignment result;
     result.placeholderParagraph = QList<int>(scan.placeholders.size(), -1);
-    Queues queues = queuesOf(scan);
+    Queues queues = queuesOf(scan, skipped);
     result.placement.notices = scan.notices;
     result.placement.notices.add(duplicateNotices(queues, scan));
     for (int i = 0; i < paragraphs.size(); ++i) {
         const QList<int>& paragraph = paragraphs.at(i);
         const bool plot = i + 1 < paragraphs.size() && !paragraph.isEmpty();
+        if (taken.contains(i))
+            continue;
         if (!plot) {
             result.endParagraphs.append(i);
             continue;
@@ -142,7 +147,7 @@ Assignment assign(const DocumentScan& scan, const QList<Picture>& pictures,
     }
     for (int i = 0; i < scan.placeholders.size(); ++i) {
         const QString& segment = scan.placeholders.at(i).segment;
-        if (result.placeholderParagraph.at(i) >= 0)
+        if (result.placeholderParagraph.at(i) >= 0 || skipped.contains(i))
             continue;
         if (segment.isEmpty())
             ++result.placement.unusedPlain;

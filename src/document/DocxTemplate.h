@@ -4,6 +4,7 @@
 #include "document/ReportFill.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -73,7 +74,10 @@ struct Assignment {
     Placement placement;
 };
 
+// Paragraphs in taken and placeholders in skipped are left to the template's
+// repeats.
 Assignment assign(const DocumentScan& scan, const QList<Picture>& pictures,
-                  const QList<QList<int>>& paragraphs);
+                  const QList<QList<int>>& paragraphs, const QSet<int>& taken = {},
+                  const QSet<int>& skipped = {});
 
 } // namespace docx

@@ -57,6 +57,7 @@ struct ReportDocument::PendingPicture {
     QImage image; // released once encoded
     QSize pixels; // logical: the size on the page whatever the pixel ratio
     QString segmentName;
+    std::optional<docx::RowValues> row; // a batch's plotted row
     std::atomic<bool> claimed{false};
     std::promise<QByteArray> promise;
     std::shared_future<QByteArray> png;
@@ -126,14 +127,14 @@ Outcome readExisting(const QString& file, const QString& name, DocxPackage::Mode
 // itself, for the room its folder has.
 Outcome appendToCopy(const QString& copy, const QString& file, const QString& name,
                      const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
-                     docx::Placement* placement) {
+                     const docx::FillInput& fill, docx::Placement* placement) {
     DocxPackage package;
     docx::AppendInput input;
     Outcome read = readExisting(copy, name, DocxPackage::Mode::Update, &package, &input);
     if (!read.isOk())
         return read;
     docx::AppendOutput output;
-    QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
+    QString cause = docx::appendPictures(input, pictures, paragraphs, &output, fill);
     if (!cause.isEmpty())
         return unusable(
             QCoreApplication::translate("document", "文档“%1”无法使用：%2。").arg(name, cause));
@@ -154,8 +155,9 @@ Outcome appendToCopy(const QString& copy, const QString& file, const QString& na
     qint64 added = 0;
     for (const auto& [part, png] : output.media) {
         added += png.size();
+        // A replaced picture's part is written under the name it is stored as.
         if (cause.isEmpty())
-            cause = package.write(part, png, true);
+            cause = package.write(package.locate(part).value_or(part), png, true);
     }
     if (cause.isEmpty())
         cause = package.commit();
@@ -244,28 +246,48 @@ void ReportDocument::limitEncoding(const std::shared_ptr<PendingPicture>& pasted
     }
 }
 
-// Until a template's rows are filled, a row's plot is placed as any other.
 void ReportDocument::paste(const QImage& picture, const docx::RowValues& row) {
+    if (picture.isNull())
+        return;
     paste(picture, row.segment);
+    m_pending.back()->row = row;
+    m_runRows.append(row);
 }
 
-void ReportDocument::beginRun() {}
+void ReportDocument::beginRun() {
+    m_runRows.clear();
+    m_finish.reset();
+}
 
 void ReportDocument::finishRun(const QString& date) {
-    (void)date;
+    m_finish = RunEnd{date, m_runRows};
 }
 
 void ReportDocument::typeParagraphBreak() {
     m_pending.push_back(nullptr);
 }
 
-ReportDocument::Written ReportDocument::write(const PendingList& items, bool existed) const {
+ReportDocument::Written ReportDocument::write(const PendingList& items,
+                                              const std::optional<RunEnd>& finish,
+                                              bool existed) const {
     QList<docx::Picture> pictures;
     QList<QList<int>> paragraphs(1);
+    docx::FillInput fill;
+    fill.userLimit = m_limit;
+    fill.replaceExisting = m_replaceExisting;
+    if (finish) {
+        fill.finishing = true;
+        fill.date = finish->date;
+        fill.runRows = finish->rows;
+    }
     for (const auto& pending : items) {
         if (!pending) {
             paragraphs.append(QList<int>());
             continue;
+        }
+        if (pending->row) {
+            fill.rows.append(*pending->row);
+            fill.rowParagraph.append(int(paragraphs.size()) - 1);
         }
         docx::Picture picture{pending->result(), pending->pixels, pending->segmentName};
         if (picture.png.isEmpty())
@@ -289,14 +311,15 @@ ReportDocument::Written ReportDocument::write(const PendingList& items, bool exi
         return {locked, {}};
     const bool marked = files.markInUse();
     Written result;
-    result.outcome = writeLocked(files, pictures, paragraphs, existed, &result.placement);
+    result.outcome = writeLocked(files, pictures, paragraphs, fill, existed, &result.placement);
     if (marked && !m_heldInUse)
         files.unmarkInUse();
     return result;
 }
 
 Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
-                                    const QList<QList<int>>& paragraphs, bool existed,
+                                    const QList<QList<int>>& paragraphs,
+                                    const docx::FillInput& fill, bool existed,
                                     docx::Placement* placement) const {
     // A document another program creates meanwhile is appended to instead.
     for (int attempt = 0;; ++attempt) {
@@ -305,7 +328,7 @@ Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Pict
         if (!checked.isOk())
             return checked;
         if (target.kind == reportfile::Target::Existing)
-            return appendToExisting(files, target.file, pictures, paragraphs, placement);
+            return appendToExisting(files, target.file, pictures, paragraphs, fill, placement);
         Outcome created = reportfile::writeNew(files, target.file, displayName(), pictures,
                                                paragraphs, placement);
         if (created.kind() == Kind::Busy && attempt == 0)
@@ -321,6 +344,7 @@ Outcome ReportDocument::writeLocked(DocumentFiles& files, const QList<docx::Pict
 Outcome ReportDocument::appendToExisting(DocumentFiles& files, const QString& file,
                                          const QList<docx::Picture>& pictures,
                                          const QList<QList<int>>& paragraphs,
+                                         const docx::FillInput& fill,
                                          docx::Placement* placement) const {
     qint64 pictureBytes = 0;
     for (const docx::Picture& picture : pictures)
@@ -329,7 +353,7 @@ Outcome ReportDocument::appendToExisting(DocumentFiles& files, const QString& fi
     return reportfile::replaceByEditedCopy(
         files, file, name, pictureBytes,
         [&](const QString& copy) {
-            return appendToCopy(copy, file, name, pictures, paragraphs, placement);
+            return appendToCopy(copy, file, name, pictures, paragraphs, fill, placement);
         },
         m_beforeCommit);
 }
@@ -360,12 +384,13 @@ Outcome ReportDocument::written(const Written& result) {
 
 Outcome ReportDocument::flush() {
     Outcome earlier = finishBackgroundWrite(true).value_or(Outcome::ok());
-    if (m_pending.empty() || !earlier.isOk())
+    if ((m_pending.empty() && !m_finish) || !earlier.isOk())
         return earlier;
-    Outcome outcome = written(write(m_pending, m_existed));
+    Outcome outcome = written(write(m_pending, m_finish, m_existed));
     if (outcome.isOk()) {
         m_pending.clear();
         m_pendingPictures = 0;
+        m_finish.reset();
         if (outcome.note() == Outcome::Note::None)
             return earlier;
     }
@@ -374,29 +399,33 @@ Outcome ReportDocument::flush() {
 
 void ReportDocument::discardPending() {
     (void)finishBackgroundWrite(true);
+    m_finish.reset();
     m_pending.clear();
     m_pendingPictures = 0;
 }
 
 void ReportDocument::flushInBackground(std::function<void()> ended) {
-    if (m_inFlight || m_pending.empty())
+    if (m_inFlight || (m_pending.empty() && !m_finish))
         return;
     auto inFlight = std::make_unique<InFlight>();
     inFlight->items = std::move(m_pending);
     inFlight->pictures = m_pendingPictures;
+    inFlight->finish = std::move(m_finish);
     m_pending.clear();
     m_pendingPictures = 0;
+    m_finish.reset();
     // The worker only reads the snapshot and this object's path; pastes made
     // meanwhile go to the fresh pending list.
     inFlight->result =
-        std::async(std::launch::async, [this, items = inFlight->items, existed = m_existed,
-                                        flag = inFlight->ended, ended = std::move(ended)] {
-            Written result = write(items, existed);
-            flag->store(true);
-            if (ended)
-                ended();
-            return result;
-        });
+        std::async(std::launch::async,
+                   [this, items = inFlight->items, finish = inFlight->finish, existed = m_existed,
+                    flag = inFlight->ended, ended = std::move(ended)] {
+                       Written result = write(items, finish, existed);
+                       flag->store(true);
+                       if (ended)
+                           ended();
+                       return result;
+                   });
     m_inFlight = std::move(inFlight);
 }
 
@@ -414,6 +443,8 @@ std::optional<Outcome> ReportDocument::finishBackgroundWrite(bool wait) {
         // Nothing was written: the snapshot goes back in front of what came since.
         m_pending.insert(m_pending.begin(), m_inFlight->items.begin(), m_inFlight->items.end());
         m_pendingPictures += m_inFlight->pictures;
+        if (m_inFlight->finish && !m_finish)
+            m_finish = m_inFlight->finish;
     }
     m_inFlight.reset();
     return outcome;

@@ -37,8 +37,9 @@
 // write of everything.
 class DocumentFiles;
 namespace docx {
+struct FillInput;
 struct Picture;
-}
+} // namespace docx
 
 class ReportDocument {
 public:
@@ -85,7 +86,7 @@ public:
     // Ends the insertion paragraph; a new empty one becomes the insertion point.
     void typeParagraphBreak();
 
-    bool hasPending() const { return !m_pending.empty() || m_inFlight; }
+    bool hasPending() const { return !m_pending.empty() || m_finish || m_inFlight; }
     // Pictures not yet on disk, including those of a write still running.
     int pendingPictures() const {
         return m_pendingPictures + (m_inFlight ? m_inFlight->pictures : 0);
@@ -129,6 +130,11 @@ public:
 private:
     struct PendingPicture;
     using PendingList = std::vector<std::shared_ptr<PendingPicture>>;
+    // The end of a batch: its date and every row it delivered, for the summary.
+    struct RunEnd {
+        QString date;
+        QList<docx::RowValues> rows;
+    };
     // What a write came to, and where its pictures went.
     struct Written {
         Outcome outcome;
@@ -137,6 +143,7 @@ private:
     struct InFlight {
         PendingList items;
         int pictures = 0;
+        std::optional<RunEnd> finish;
         std::future<Written> result;
         // Set on the worker when the write has ended, just before its
         // result is handed over.
@@ -145,7 +152,8 @@ private:
 
     // Writes the items to the file as it is on disk now; safe on any thread.
     // existed: whether the document was seen on disk before.
-    Written write(const PendingList& items, bool existed) const;
+    Written write(const PendingList& items, const std::optional<RunEnd>& finish,
+                  bool existed) const;
     // Takes the result of a write of this object's: a success means the
     // document exists from now on, and counts where its pictures went.
     Outcome written(const Written& result);
@@ -153,12 +161,13 @@ private:
     void limitEncoding(const std::shared_ptr<PendingPicture>& pasted);
 
     Outcome writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
-                        const QList<QList<int>>& paragraphs, bool existed,
-                        docx::Placement* placement) const;
+                        const QList<QList<int>>& paragraphs, const docx::FillInput& fill,
+                        bool existed, docx::Placement* placement) const;
     // Appends to a copy of the existing file, which then replaces it.
     Outcome appendToExisting(DocumentFiles& files, const QString& file,
                              const QList<docx::Picture>& pictures,
-                             const QList<QList<int>>& paragraphs, docx::Placement* placement) const;
+                             const QList<QList<int>>& paragraphs, const docx::FillInput& fill,
+                             docx::Placement* placement) const;
 
     QString displayName() const;
     // The file written: a symbolic link's target.
@@ -186,4 +195,7 @@ private:
     std::function<void()> m_beforeCommit;
     double m_limit = docx::kDefaultLimit;
     bool m_replaceExisting = false;
+    // The rows of the batch running, and its end once the batch said it.
+    QList<docx::RowValues> m_runRows;
+    std::optional<RunEnd> m_finish;
 };
