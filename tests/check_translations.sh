@@ -14,7 +14,7 @@ fail=0
 
 # Chinese literals that are no message: what a document holds (picture names
 # and descriptions, the default font, the placeholders a template is read for).
-content='驻波图|由 Veltrace 合成|宋体|图片 %6'
+content='驻波图|由 Veltrace 合成|宋体|图片 %6|驻波比上限=|: 合格$|: 不合格$|: \{\{[#/]每段\}\}$'
 below=(common trace zip workbook document batch)
 unwrapped=$(cd "$root/src" && find "${below[@]}" -name '*.cpp' -o -name '*.h' | sort |
     xargs perl -CSD -0777 -ne 'while (/QStringLiteral\(\s*"([^"]*)"/g) { my $text = $1;

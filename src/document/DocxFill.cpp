@@ -2,6 +2,7 @@
 
 #include "document/DocxTemplate.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLocale>
 #include <QRegularExpression>
@@ -274,7 +275,7 @@ FillPlan planFill(const DocumentScan& scan, const FillInput& input, const QStrin
         plan.limitText = limit->name.limitText;
         if (plan.limit != input.userLimit && !input.rows.isEmpty())
             notices->add(Notices::Kind::DocumentLimit,
-                         QStringLiteral("文档 %1，设置 %2")
+                         QCoreApplication::translate("document", "文档 %1，设置 %2")
                              .arg(plan.limitText, QLocale::c().toString(input.userLimit, 'g', 6)));
         break;
     }

@@ -3,6 +3,7 @@
 #include "document/DocxBody.h"
 #include "document/DocxTemplate.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 
 #include <algorithm>
@@ -53,8 +54,9 @@ void TemplateTracker::paragraphEnded(const ScannedParagraph& paragraph, bool inC
             for (const FoundField& field : findFields(paragraph.text)) {
                 if (field.name.kind == FieldName::SectionStart ||
                     field.name.kind == FieldName::SectionEnd) {
-                    m_markers.append({paragraph.span, false, paragraph.parentSerial,
-                                      QStringLiteral("与其他文字同在一段")});
+                    m_markers.append(
+                        {paragraph.span, false, paragraph.parentSerial,
+                         QCoreApplication::translate("document", "与其他文字同在一段")});
                     continue;
                 }
                 found.rowFields = found.rowFields || field.name.kind == FieldName::Row;
@@ -74,13 +76,13 @@ void TemplateTracker::paragraphEnded(const ScannedParagraph& paragraph, bool inC
 void TemplateTracker::marker(const ScannedParagraph& paragraph, bool start, bool inCell) {
     Marker found{paragraph.span, start, paragraph.parentSerial, {}};
     if (paragraph.endsSection)
-        found.problem = QStringLiteral("所在段落带有分节符");
+        found.problem = QCoreApplication::translate("document", "所在段落带有分节符");
     if (!start) {
         const LastBlock before = m_lastBlocks.value(paragraph.parentSerial);
         if (before.marker >= 0 && m_markers.at(before.marker).start)
-            found.problem = QStringLiteral("两个标记之间没有内容");
+            found.problem = QCoreApplication::translate("document", "两个标记之间没有内容");
         else if (inCell && !before.paragraph)
-            found.problem = QStringLiteral("单元格中的结束标记前不是段落");
+            found.problem = QCoreApplication::translate("document", "单元格中的结束标记前不是段落");
     }
     m_markers.append(found);
 }
@@ -120,11 +122,13 @@ void TemplateTracker::finish(TemplateScan* scan, Notices* notices) {
     const auto refuse = [&](const Marker& marker, const QString& why) {
         notices->add(Notices::Kind::SectionMarkers,
                      (marker.start ? QStringLiteral("{{#每段}}") : QStringLiteral("{{/每段}}")) +
-                         QStringLiteral("：") + (marker.problem.isEmpty() ? why : marker.problem));
+                         QCoreApplication::translate("document", "：") +
+                         (marker.problem.isEmpty() ? why : marker.problem));
     };
     for (qsizetype i = 0; i < m_markers.size();) {
         if (!m_markers.at(i).start) {
-            refuse(m_markers.at(i++), QStringLiteral("前面没有对应的开始标记"));
+            refuse(m_markers.at(i++),
+                   QCoreApplication::translate("document", "前面没有对应的开始标记"));
             continue;
         }
         qsizetype end = i + 1;
@@ -136,12 +140,14 @@ void TemplateTracker::finish(TemplateScan* scan, Notices* notices) {
             last.problem.isEmpty()) {
             m_scan.sections.append({first.span, last.span});
         } else {
-            const QString why = end - i == 1  ? QStringLiteral("后面没有对应的结束标记")
-                                : end - i > 2 ? QStringLiteral("标记相互嵌套")
-                                : last.start  ? QStringLiteral("后面没有对应的结束标记")
-                                : first.parent != last.parent
-                                    ? QStringLiteral("开始和结束标记不在同一处（正文或同一单元格）")
-                                    : QString();
+            const QString why =
+                end - i == 1 ? QCoreApplication::translate("document", "后面没有对应的结束标记")
+                : end - i > 2 ? QCoreApplication::translate("document", "标记相互嵌套")
+                : last.start ? QCoreApplication::translate("document", "后面没有对应的结束标记")
+                : first.parent != last.parent
+                    ? QCoreApplication::translate("document",
+                                                  "开始和结束标记不在同一处（正文或同一单元格）")
+                    : QString();
             for (qsizetype m = i; m < end; ++m)
                 refuse(m_markers.at(m), why);
         }

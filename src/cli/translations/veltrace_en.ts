@@ -627,6 +627,54 @@ See the details for each row.</translation>
         <source>无法写入文档“%1”：文档正被其他程序反复修改。</source>
         <translation>Cannot write document “%1”: another program keeps changing it.</translation>
     </message>
+    <message>
+        <source>文档 %1，设置 %2</source>
+        <translation>document %1, setting %2</translation>
+    </message>
+    <message>
+        <source>文档中有 %1 个每段重复的标记不能配对使用（%2）：这些标记和它们之间的内容保持原样。</source>
+        <translation>The document has %1 markers of a part repeated per segment that do not pair (%2): the markers and what lies between them are left as they are.</translation>
+    </message>
+    <message>
+        <source>文档中写明的驻波比上限与设置的不同（%2）：按文档中的上限判定结论。</source>
+        <translation>The VSWR limit written in the document differs from the one set (%2): verdicts follow the document's limit.</translation>
+    </message>
+    <message>
+        <source>与其他文字同在一段</source>
+        <translation>shares its paragraph with other text</translation>
+    </message>
+    <message>
+        <source>所在段落带有分节符</source>
+        <translation>its paragraph ends a section</translation>
+    </message>
+    <message>
+        <source>两个标记之间没有内容</source>
+        <translation>nothing between the two markers</translation>
+    </message>
+    <message>
+        <source>单元格中的结束标记前不是段落</source>
+        <translation>what precedes the end marker in the cell is not a paragraph</translation>
+    </message>
+    <message>
+        <source>：</source>
+        <translation>: </translation>
+    </message>
+    <message>
+        <source>前面没有对应的开始标记</source>
+        <translation>no start marker before it</translation>
+    </message>
+    <message>
+        <source>后面没有对应的结束标记</source>
+        <translation>no end marker after it</translation>
+    </message>
+    <message>
+        <source>标记相互嵌套</source>
+        <translation>markers nested in each other</translation>
+    </message>
+    <message>
+        <source>开始和结束标记不在同一处（正文或同一单元格）</source>
+        <translation>start and end marker not in the same place (the body or one cell)</translation>
+    </message>
 </context>
 <context>
     <name>trace</name>
