@@ -1,5 +1,7 @@
 #pragma once
 
+#include "zip/ZipPackage.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -9,15 +11,15 @@
 struct zip;
 struct zip_source;
 
-// A .docx zip container opened through libzip. Entries that are not written
-// are carried over as they are (libzip copies their compressed data); a commit
-// writes a temporary file beside the target and renames it over the target.
-// Errors come back as Chinese causes without the file name, which the caller
-// adds.
+// A .docx zip container. Its parts are read through zippackage::Package, under
+// its limits; entries that are not written are carried over as they are (libzip
+// copies their compressed data); a commit writes a temporary file beside the
+// target and renames it over the target. Errors come back as Chinese causes
+// without the file name, which the caller adds.
 class DocxPackage {
 public:
     // Unpacked size above which a part is not read.
-    static constexpr qint64 kMaxPartSize = 64LL * 1024 * 1024;
+    static constexpr qint64 kMaxPartSize = zippackage::kMaxPartBytes;
     // More entries than any real document has, and room for tens of
     // thousands of plots; a container above it is refused, and no write makes
     // one.
@@ -45,9 +47,9 @@ public:
     // The stored name of an entry, looked up without regard to case (part
     // names of a package are case-insensitive).
     std::optional<QString> locate(const QString& name) const;
-    // Reads an entry of at most limit unpacked bytes; the size in the
-    // directory is not trusted.
-    QString read(const QString& name, QByteArray* data, qint64 limit = kMaxPartSize) const;
+    // Reads an XML entry of at most limit unpacked bytes; the size in the
+    // directory is not trusted, and each entry is read at most once.
+    QString read(const QString& name, QByteArray* data, qint64 limit = kMaxPartSize);
     // Replaces the entry or adds it. Stored entries are not compressed again
     // (for data that is compressed already).
     QString write(const QString& name, const QByteArray& data, bool store);
@@ -60,6 +62,7 @@ public:
 private:
     void discard();
 
+    zippackage::Package m_source;
     struct zip* m_zip = nullptr;
     struct zip_source* m_memory = nullptr;
     // libzip reads these at commit time, so they must live until then.
