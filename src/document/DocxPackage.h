@@ -5,17 +5,19 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QHash>
+
 #include <list>
 #include <optional>
 
 struct zip;
-struct zip_source;
 
 // A .docx zip container. Its parts are read through zippackage::Package, under
-// its limits; entries that are not written are carried over as they are (libzip
-// copies their compressed data); a commit writes a temporary file beside the
-// target and renames it over the target. Errors come back as Chinese causes
-// without the file name, which the caller adds.
+// its limits. A commit builds the new container in one pass: the entries of the
+// opened one in their order, those not written copied as they are (their
+// compressed data is neither unpacked nor packed again), then the added ones.
+// Errors come back as Chinese causes without the file name, which the caller
+// adds.
 class DocxPackage {
 public:
     // Unpacked size above which a part is not read.
@@ -33,13 +35,14 @@ public:
     enum class Mode {
         // Read only, and every local header checked against the directory.
         Inspect,
-        // For changing the file. The check is left to the commit, which reads
-        // every local header anyway, so a write costs one pass over them.
+        // For writing a changed copy (commitTo). The check is left to the
+        // commit, which reads every local header anyway, so a write costs one
+        // pass over them.
         Update,
     };
     // Opens an existing file.
     QString open(const QString& path, Mode mode);
-    // Starts an empty container in memory (see commitToMemory).
+    // Starts an empty container (see commitToMemory).
     QString create();
 
     qint64 entryCount() const;
@@ -50,21 +53,34 @@ public:
     // Reads an XML entry of at most limit unpacked bytes; the size in the
     // directory is not trusted, and each entry is read at most once.
     QString read(const QString& name, QByteArray* data, qint64 limit = kMaxPartSize);
-    // Replaces the entry or adds it. Stored entries are not compressed again
-    // (for data that is compressed already).
+    // Replaces the entry (named as it is stored) or adds it. Stored entries
+    // are not compressed (for data that is compressed already).
     QString write(const QString& name, const QByteArray& data, bool store);
 
-    // Writes the changes to the file. On failure the file is untouched.
-    QString commit();
-    // For a container from create(): the bytes of the finished zip.
+    // Writes the container with the changes to a new file at path, which
+    // must not exist yet; the opened file is only read. On failure no file is
+    // left at path.
+    QString commitTo(const QString& path);
+    // The bytes of the container with the changes.
     QString commitToMemory(QByteArray* bytes);
 
 private:
+    struct Written {
+        QString name;
+        QByteArray data;
+        bool store;
+    };
+
     void discard();
+    // Puts the entries into the new container out, which libzip writes when
+    // it is closed.
+    QString fill(struct zip* out) const;
+    QString copyEntry(struct zip* out, qint64 index) const;
+    static QString add(struct zip* out, const Written& written);
 
     zippackage::Package m_source;
-    struct zip* m_zip = nullptr;
-    struct zip_source* m_memory = nullptr;
-    // libzip reads these at commit time, so they must live until then.
-    std::list<QByteArray> m_buffers;
+    // libzip reads these when the new container is closed, so they must live
+    // until then.
+    std::list<Written> m_written;
+    QHash<QString, Written*> m_byName;
 };
