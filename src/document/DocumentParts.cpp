@@ -2,11 +2,10 @@
 
 #include "document/DocxPackage.h"
 #include "document/DocxXml.h"
+#include "zip/ZipRelationships.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QSet>
-#include <QUrl>
 
 namespace documentparts {
 
@@ -15,26 +14,13 @@ namespace {
 // The part an officeDocument relationship of the package points to.
 std::optional<QString> mainPartTarget(const docx::RelationshipsScan& rels) {
     for (const docx::Relationship& relationship : rels.relationships) {
-        if (relationship.external || !relationship.type.endsWith(u"/officeDocument"))
+        if (!relationship.is(u"officeDocument"))
             continue;
-        QString target = QUrl::fromPercentEncoding(relationship.target.toUtf8());
-        while (target.startsWith(u'/'))
-            target.remove(0, 1);
-        target = QDir::cleanPath(target);
-        if (!target.isEmpty() && !target.startsWith(u"..") && target != u".")
+        if (const QString target = zippackage::targetPart(QString(), relationship);
+            !target.isEmpty())
             return target;
     }
     return std::nullopt;
-}
-
-// The part a relationship of a part in folder points to, or an empty string.
-QString targetIn(const QString& folder, const docx::Relationship& relationship) {
-    if (relationship.external)
-        return {};
-    QString target = QUrl::fromPercentEncoding(relationship.target.toUtf8());
-    target = target.startsWith(u'/') ? target.mid(1) : folder + target;
-    target = QDir::cleanPath(target);
-    return target.startsWith(u"..") ? QString() : target;
 }
 
 // The parts the main part refers to that appending only reads (see
@@ -42,18 +28,22 @@ QString targetIn(const QString& folder, const docx::Relationship& relationship) 
 // relationships name a part, it is read once, and all of them together at
 // most as much as one part may be: a part past that, or one that cannot be
 // read, is left out and said so. They are never written.
-void readSideParts(const DocxPackage& package, docx::AppendInput* input) {
+void readSideParts(DocxPackage& package, docx::AppendInput* input) {
     docx::XmlPart part;
     docx::RelationshipsScan rels;
     if (!input->rels || !docx::decodePart(*input->rels, &part).isEmpty() ||
         !docx::scanRelationships(part.text, &rels).isEmpty())
         return;
-    const QString folder = input->mainPart.left(input->mainPart.lastIndexOf(u'/') + 1);
     QSet<QString> seen{input->mainPart, input->relsPart};
+    // The content types are read after these, and no part is read twice.
+    if (const auto types = package.locate(kContentTypesPart))
+        seen.insert(*types);
     QList<docx::AppendInput::SidePart> wanted;
     for (const docx::Relationship& relationship : rels.relationships) {
         const auto kind = docx::sidePartKind(relationship.type);
-        const auto located = kind ? package.locate(targetIn(folder, relationship)) : std::nullopt;
+        const auto located =
+            kind ? package.locate(zippackage::targetPart(input->mainPart, relationship))
+                 : std::nullopt;
         if (located && !seen.contains(*located)) {
             seen.insert(*located);
             wanted.append({*kind, *located, {}});
@@ -80,8 +70,8 @@ void readSideParts(const DocxPackage& package, docx::AppendInput* input) {
 // Where the main document part is: the package's officeDocument
 // relationship, or the usual name. Empty with a cause when the package
 // relationships cannot be read, empty without one when there is no such part.
-std::optional<QString> findMainPart(const DocxPackage& package, QString* cause) {
-    if (const auto packageRels = package.locate(QStringLiteral("_rels/.rels"))) {
+std::optional<QString> findMainPart(DocxPackage& package, QString* cause) {
+    if (const auto packageRels = package.locate(zippackage::relationshipsPartOf(QString()))) {
         QByteArray bytes;
         docx::XmlPart part;
         docx::RelationshipsScan rels;
@@ -104,7 +94,7 @@ std::optional<QString> findMainPart(const DocxPackage& package, QString* cause) 
 
 // Reads the parts appending needs, the main part being main. Returns the
 // cause, or an empty string.
-QString readParts(const DocxPackage& package, const QString& main, docx::AppendInput* input) {
+QString readParts(DocxPackage& package, const QString& main, docx::AppendInput* input) {
     for (qint64 i = 0; i < package.entryCount(); ++i)
         input->takenNames.insert(package.entryName(i).toLower());
     input->mainPart = main;
@@ -112,7 +102,7 @@ QString readParts(const DocxPackage& package, const QString& main, docx::AppendI
     if (!cause.isEmpty())
         return cause;
 
-    input->relsPart = docx::relationshipsPartOf(main);
+    input->relsPart = zippackage::relationshipsPartOf(main);
     if (const auto rels = package.locate(input->relsPart)) {
         input->relsPart = *rels;
         input->rels.emplace();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DocxAppend.h"
+#include "zip/ZipContentTypes.h"
 
 #include <QString>
 
@@ -15,15 +16,15 @@ class DocxPackage;
 namespace documentparts {
 
 inline const QString kMainPartFallback = QStringLiteral("word/document.xml");
-inline const QString kContentTypesPart = QStringLiteral("[Content_Types].xml");
+using zippackage::kContentTypesPart;
 
 // Where the main document part is: the package's officeDocument
 // relationship, or the usual name. Empty with a cause when the package
 // relationships cannot be read, empty without one when there is no such part.
-std::optional<QString> findMainPart(const DocxPackage& package, QString* cause);
+std::optional<QString> findMainPart(DocxPackage& package, QString* cause);
 
 // Reads the parts appending needs, the main part being main. Returns the
 // cause, or an empty string.
-QString readParts(const DocxPackage& package, const QString& main, docx::AppendInput* input);
+QString readParts(DocxPackage& package, const QString& main, docx::AppendInput* input);
 
 } // namespace documentparts

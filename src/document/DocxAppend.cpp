@@ -25,7 +25,7 @@ QString inPart(const QString& part, const QString& cause) {
 }
 
 const char kXmlDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
-const QString kContentTypesPart = QStringLiteral("[Content_Types].xml");
+using zippackage::kContentTypesPart;
 
 // The parts appending edits, decoded and read.
 struct Parts {
@@ -318,7 +318,7 @@ QByteArray relationshipsWith(const AppendInput& input, Parts& parts, const QStri
 }
 
 QByteArray contentTypesWithPng(Parts& parts) {
-    if (!parts.typesScan.defaultExtensions.contains(QStringLiteral("png"))) {
+    if (!parts.typesScan.types.hasDefault(QStringLiteral("png"))) {
         const QString element = qualified(prefixOf(parts.typesScan.root.qualifiedName), u"Default");
         const QString png =
             QStringLiteral("<%1 Extension=\"png\" ContentType=\"image/png\"/>").arg(element);
@@ -396,11 +396,6 @@ std::optional<AppendInput::SidePart::Kind> sidePartKind(QStringView relationship
             return kind;
     }
     return std::nullopt;
-}
-
-QString relationshipsPartOf(const QString& part) {
-    const qsizetype slash = part.lastIndexOf(u'/');
-    return QStringLiteral("%1_rels/%2.rels").arg(part.left(slash + 1), part.mid(slash + 1));
 }
 
 QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,

@@ -2,6 +2,7 @@
 
 #include "document/DocxFill.h"
 #include "document/DocxTemplate.h"
+#include "zip/ZipRelationships.h"
 
 #include <QByteArray>
 #include <QList>
@@ -68,7 +69,7 @@ struct AppendOutput {
 std::optional<AppendInput::SidePart::Kind> sidePartKind(QStringView relationshipType);
 
 // The name of the relationships part that belongs to a part.
-QString relationshipsPartOf(const QString& part);
+using zippackage::relationshipsPartOf;
 
 // Puts pictures into the document as typed paragraphs: each entry of
 // paragraphs holds the pictures (indices into pictures) of one paragraph, and

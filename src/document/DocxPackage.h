@@ -1,23 +1,27 @@
 #pragma once
 
+#include "zip/ZipPackage.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <QHash>
 
 #include <list>
 #include <optional>
 
 struct zip;
-struct zip_source;
 
-// A .docx zip container opened through libzip. Entries that are not written
-// are carried over as they are (libzip copies their compressed data); a commit
-// writes a temporary file beside the target and renames it over the target.
+// A .docx zip container. Its parts are read through zippackage::Package, under
+// its limits. A commit builds the new container in one pass: the entries of the
+// opened one in their order, those not written copied as they are (their
+// compressed data is neither unpacked nor packed again), then the added ones.
 // Errors come back as Chinese causes without the file name, which the caller
 // adds.
 class DocxPackage {
 public:
     // Unpacked size above which a part is not read.
-    static constexpr qint64 kMaxPartSize = 64LL * 1024 * 1024;
+    static constexpr qint64 kMaxPartSize = zippackage::kMaxPartBytes;
     // More entries than any real document has, and room for tens of
     // thousands of plots; a container above it is refused, and no write makes
     // one.
@@ -31,13 +35,14 @@ public:
     enum class Mode {
         // Read only, and every local header checked against the directory.
         Inspect,
-        // For changing the file. The check is left to the commit, which reads
-        // every local header anyway, so a write costs one pass over them.
+        // For writing a changed copy (commitTo). The check is left to the
+        // commit, which reads every local header anyway, so a write costs one
+        // pass over them.
         Update,
     };
     // Opens an existing file.
     QString open(const QString& path, Mode mode);
-    // Starts an empty container in memory (see commitToMemory).
+    // Starts an empty container (see commitToMemory).
     QString create();
 
     qint64 entryCount() const;
@@ -45,23 +50,37 @@ public:
     // The stored name of an entry, looked up without regard to case (part
     // names of a package are case-insensitive).
     std::optional<QString> locate(const QString& name) const;
-    // Reads an entry of at most limit unpacked bytes; the size in the
-    // directory is not trusted.
-    QString read(const QString& name, QByteArray* data, qint64 limit = kMaxPartSize) const;
-    // Replaces the entry or adds it. Stored entries are not compressed again
-    // (for data that is compressed already).
+    // Reads an XML entry of at most limit unpacked bytes; the size in the
+    // directory is not trusted, and each entry is read at most once.
+    QString read(const QString& name, QByteArray* data, qint64 limit = kMaxPartSize);
+    // Replaces the entry (named as it is stored) or adds it. Stored entries
+    // are not compressed (for data that is compressed already).
     QString write(const QString& name, const QByteArray& data, bool store);
 
-    // Writes the changes to the file. On failure the file is untouched.
-    QString commit();
-    // For a container from create(): the bytes of the finished zip.
+    // Writes the container with the changes to a new file at path, which
+    // must not exist yet; the opened file is only read. On failure no file is
+    // left at path.
+    QString commitTo(const QString& path);
+    // The bytes of the container with the changes.
     QString commitToMemory(QByteArray* bytes);
 
 private:
-    void discard();
+    struct Written {
+        QString name;
+        QByteArray data;
+        bool store;
+    };
 
-    struct zip* m_zip = nullptr;
-    struct zip_source* m_memory = nullptr;
-    // libzip reads these at commit time, so they must live until then.
-    std::list<QByteArray> m_buffers;
+    void discard();
+    // Puts the entries into the new container out, which libzip writes when
+    // it is closed.
+    QString fill(struct zip* out) const;
+    QString copyEntry(struct zip* out, qint64 index) const;
+    static QString add(struct zip* out, const Written& written);
+
+    zippackage::Package m_source;
+    // libzip reads these when the new container is closed, so they must live
+    // until then.
+    std::list<Written> m_written;
+    QHash<QString, Written*> m_byName;
 };

@@ -274,61 +274,43 @@ double parseTwips(QStringView value) {
     return number * factor;
 }
 
-QString scanRelationships(const QString& text, RelationshipsScan* scan) {
+namespace {
+
+// Walks a package list (relationships, content types) that list collects, and
+// tells where its root element lies; what names the list's kind when the root
+// is another element.
+template <class List>
+QString scanList(const QString& text, List& list, ElementSpan* root, const QString& what) {
     XmlScanner scanner(text);
     QXmlStreamReader& reader = scanner.reader();
-    int depth = 0;
     while (scanner.next()) {
-        if (reader.isStartElement()) {
-            ++depth;
-            if (depth == 1) {
-                if (reader.name() != u"Relationships" || reader.namespaceUri() != kPackageRelNs)
-                    return QCoreApplication::translate("document", "根元素是 %1，不是关系列表")
-                        .arg(reader.qualifiedName());
-                if (!scanner.startSpan(&scan->root))
-                    break;
-            } else if (depth == 2 && reader.name() == u"Relationship") {
-                const QXmlStreamAttributes attributes = reader.attributes();
-                scan->relationships.append(
-                    Relationship{attributes.value(QStringLiteral("Id")).toString(),
-                                 attributes.value(QStringLiteral("Type")).toString(),
-                                 attributes.value(QStringLiteral("Target")).toString(),
-                                 attributes.value(QStringLiteral("TargetMode"))
-                                         .compare(u"External", Qt::CaseInsensitive) == 0});
-            }
-        } else if (reader.isEndElement()) {
-            if (depth == 1 && !scanner.endSpan(&scan->root))
+        list.take(reader);
+        if (reader.isStartElement() && list.depth() == 1) {
+            if (!list.rootIsList())
+                return QCoreApplication::translate("document", "根元素是 %1，不是%2")
+                    .arg(reader.qualifiedName(), what);
+            if (!scanner.startSpan(root))
                 break;
-            --depth;
+        } else if (reader.isEndElement() && list.depth() == 0 && !scanner.endSpan(root)) {
+            break;
         }
     }
     return scanner.finish();
 }
 
+} // namespace
+
+QString scanRelationships(const QString& text, RelationshipsScan* scan) {
+    zippackage::RelationshipsReader list;
+    const QString cause =
+        scanList(text, list, &scan->root, QCoreApplication::translate("document", "关系列表"));
+    scan->relationships = list.relationships();
+    return cause;
+}
+
 QString scanContentTypes(const QString& text, ContentTypesScan* scan) {
-    XmlScanner scanner(text);
-    QXmlStreamReader& reader = scanner.reader();
-    int depth = 0;
-    while (scanner.next()) {
-        if (reader.isStartElement()) {
-            ++depth;
-            if (depth == 1) {
-                if (reader.name() != u"Types" || reader.namespaceUri() != kContentTypesNs)
-                    return QCoreApplication::translate("document", "根元素是 %1，不是内容类型列表")
-                        .arg(reader.qualifiedName());
-                if (!scanner.startSpan(&scan->root))
-                    break;
-            } else if (depth == 2 && reader.name() == u"Default") {
-                scan->defaultExtensions.insert(
-                    reader.attributes().value(QStringLiteral("Extension")).toString().toLower());
-            }
-        } else if (reader.isEndElement()) {
-            if (depth == 1 && !scanner.endSpan(&scan->root))
-                break;
-            --depth;
-        }
-    }
-    return scanner.finish();
+    return scanList(text, scan->types, &scan->root,
+                    QCoreApplication::translate("document", "内容类型列表"));
 }
 
 } // namespace docx

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "zip/ZipContentTypes.h"
+#include "zip/ZipRelationships.h"
+
 #include <QByteArray>
 #include <QLatin1String>
 #include <QList>
@@ -28,8 +31,6 @@ inline constexpr QLatin1String kPictureNs{
     "http://schemas.openxmlformats.org/drawingml/2006/picture"};
 inline constexpr QLatin1String kPackageRelNs{
     "http://schemas.openxmlformats.org/package/2006/relationships"};
-inline constexpr QLatin1String kContentTypesNs{
-    "http://schemas.openxmlformats.org/package/2006/content-types"};
 inline constexpr QLatin1String kMarkupCompatibilityNs{
     "http://schemas.openxmlformats.org/markup-compatibility/2006"};
 inline constexpr QLatin1String kImageRelType{
@@ -128,13 +129,9 @@ QString prefixOf(const QString& qualifiedName);
 // Body-level and paragraph-level markup that holds no content of its own.
 bool isRangeMark(QStringView name);
 
-struct Relationship {
-    QString id;
-    QString type;
-    QString target;
-    bool external = false;
-};
+using zippackage::Relationship;
 
+// A relationships part: where its root element lies, and what it lists.
 struct RelationshipsScan {
     ElementSpan root;
     QList<Relationship> relationships;
@@ -142,9 +139,10 @@ struct RelationshipsScan {
 
 QString scanRelationships(const QString& text, RelationshipsScan* scan);
 
+// A content types part: where its root element lies, and what it lists.
 struct ContentTypesScan {
     ElementSpan root;
-    QSet<QString> defaultExtensions; // lower case
+    zippackage::ContentTypesReader types;
 };
 
 QString scanContentTypes(const QString& text, ContentTypesScan* scan);

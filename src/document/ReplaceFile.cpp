@@ -83,26 +83,6 @@ QString keepAttributes(const QString& temporary, const QFileInfo& target) {
 
 namespace reportfile {
 
-QString copyFile(const QString& from, const QString& to) {
-    QFile in(from);
-    QFile out(to);
-    if (!in.open(QIODevice::ReadOnly))
-        return in.errorString();
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return out.errorString();
-    QByteArray chunk(256 * 1024, Qt::Uninitialized);
-    for (;;) {
-        const qint64 got = in.read(chunk.data(), chunk.size());
-        if (got < 0)
-            return in.errorString();
-        if (got == 0)
-            break;
-        if (out.write(chunk.constData(), got) != got)
-            return out.errorString();
-    }
-    return out.flush() ? QString() : out.errorString();
-}
-
 QString replaceWith(const QString& temporary, const QString& target) {
     const QFileInfo existing(target);
     if (existing.exists()) {

@@ -8,9 +8,6 @@
 // other hard links, if any, keep the earlier file.
 namespace reportfile {
 
-// Copies a file into a new one; returns the cause of a failure or "".
-QString copyFile(const QString& from, const QString& to);
-
 // Replaces target by temporary in one step. When target exists, temporary
 // takes its owner and group (where files have them) and its permissions
 // first. Returns the cause of a failure or "".

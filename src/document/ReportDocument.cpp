@@ -123,14 +123,14 @@ Outcome readExisting(const QString& file, const QString& name, DocxPackage::Mode
     return reportfile::checkMainPartType(name, input->mainPart, input->contentTypes);
 }
 
-// Appends the pictures to the copy of the document; file is the document
-// itself, for the room its folder has.
-Outcome appendToCopy(const QString& copy, const QString& file, const QString& name,
-                     const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
-                     const docx::FillInput& fill, docx::Placement* placement) {
+// Writes the document file with the pictures appended into the new file
+// written.
+Outcome appendInto(const QString& written, const QString& file, const QString& name,
+                   const QList<docx::Picture>& pictures, const QList<QList<int>>& paragraphs,
+                   const docx::FillInput& fill, docx::Placement* placement) {
     DocxPackage package;
     docx::AppendInput input;
-    Outcome read = readExisting(copy, name, DocxPackage::Mode::Update, &package, &input);
+    Outcome read = readExisting(file, name, DocxPackage::Mode::Update, &package, &input);
     if (!read.isOk())
         return read;
     docx::AppendOutput output;
@@ -160,10 +160,10 @@ Outcome appendToCopy(const QString& copy, const QString& file, const QString& na
             cause = package.write(package.locate(part).value_or(part), png, true);
     }
     if (cause.isEmpty())
-        cause = package.commit();
+        cause = package.commitTo(written);
     if (!cause.isEmpty())
         return reportfile::writeFailure(name, QFileInfo(file).absolutePath(),
-                                        QFileInfo(copy).size() + added + output.document.size(),
+                                        QFileInfo(file).size() + added + output.document.size(),
                                         cause);
     return Outcome::ok();
 }
@@ -350,10 +350,10 @@ Outcome ReportDocument::appendToExisting(DocumentFiles& files, const QString& fi
     for (const docx::Picture& picture : pictures)
         pictureBytes += picture.png.size();
     const QString name = displayName();
-    return reportfile::replaceByEditedCopy(
+    return reportfile::replaceByRewritten(
         files, file, name, pictureBytes,
-        [&](const QString& copy) {
-            return appendToCopy(copy, file, name, pictures, paragraphs, fill, placement);
+        [&](const QString& written) {
+            return appendInto(written, file, name, pictures, paragraphs, fill, placement);
         },
         m_beforeCommit);
 }

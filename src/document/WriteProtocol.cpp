@@ -113,18 +113,14 @@ Outcome checkLimits(const QString& name, const DocxPackage& package,
             .arg(DocxPackage::kMaxPartSize / (1024 * 1024)));
 }
 
-Outcome replaceByEditedCopy(DocumentFiles& files, const QString& file, const QString& name,
-                            qint64 added, const std::function<Outcome(const QString&)>& edit,
-                            const std::function<void()>& beforeCommit) {
+Outcome replaceByRewritten(DocumentFiles& files, const QString& file, const QString& name,
+                           qint64 added, const std::function<Outcome(const QString&)>& build,
+                           const std::function<void()>& beforeCommit) {
     const QString folder = QFileInfo(file).absolutePath();
     for (int attempt = 1;; ++attempt) {
         const FileStamp before = stampOf(file);
         const QString temporary = files.newTemporary();
-        if (const QString cause = copyFile(file, temporary); !cause.isEmpty()) {
-            QFile::remove(temporary);
-            return writeFailure(name, folder, before.size, cause);
-        }
-        Outcome outcome = edit(temporary);
+        Outcome outcome = build(temporary);
         if (beforeCommit)
             beforeCommit();
         if (outcome.isOk() && stampOf(file) != before) {

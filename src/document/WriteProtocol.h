@@ -13,8 +13,9 @@ struct AppendOutput;
 }
 
 // How a write reaches the document on disk: under this program's write lock,
-// into a copy of the document, which replaces it only when complete and only
-// when nobody changed the document meanwhile; failures told by their cause.
+// into a new file beside the document, which replaces it only when complete
+// and only when nobody changed the document meanwhile; failures told by their
+// cause.
 namespace reportfile {
 
 // How long a write waits while another writer of this program writes.
@@ -34,13 +35,14 @@ Outcome writeFailure(const QString& name, const QString& folder, qint64 needed,
 Outcome checkLimits(const QString& name, const DocxPackage& package,
                     const docx::AppendOutput& output);
 
-// Changes a copy of file with edit, then puts the copy in its place, unless
-// another program changed the file meanwhile: then it starts over from what
-// that program saved. added: about how many bytes the edit adds, for the
-// room the disk needs. beforeCommit runs just before the check. Runs under
-// the write lock.
-Outcome replaceByEditedCopy(DocumentFiles& files, const QString& file, const QString& name,
-                            qint64 added, const std::function<Outcome(const QString&)>& edit,
-                            const std::function<void()>& beforeCommit);
+// Writes a changed document with build into a new temporary file beside
+// file (build gets its path and reads file itself), then puts it in file's
+// place, unless another program changed file meanwhile: then it starts over
+// from what that program saved. added: about how many bytes the change adds,
+// for the room the disk needs. beforeCommit runs just before the check. Runs
+// under the write lock.
+Outcome replaceByRewritten(DocumentFiles& files, const QString& file, const QString& name,
+                           qint64 added, const std::function<Outcome(const QString&)>& build,
+                           const std::function<void()>& beforeCommit);
 
 } // namespace reportfile

@@ -2,8 +2,8 @@
 
 #include "common/ShortText.h"
 #include "workbook/XlsxPackage.h"
-#include "workbook/XlsxPartStream.h"
 #include "workbook/XlsxRichText.h"
+#include "zip/ZipPartStream.h"
 
 #include <cstring>
 
@@ -84,10 +84,10 @@ bool isUtf8Declaration(QByteArrayView text) {
 
 FastPartReader::FastPartReader(Package& package, const QString& part)
     : m_part(shorttext::cut(part)) {
-    QString cause;
-    m_stream = package.openPart(part, m_part, cause);
+    zippackage::Failure failure;
+    m_stream = package.openPart(part, failure);
     if (!m_stream)
-        fail(cause);
+        fail(causeOf(failure));
 }
 
 FastPartReader::~FastPartReader() = default;
@@ -121,7 +121,7 @@ bool FastPartReader::next() {
         if (step == Step::Token)
             return true;
         if (step == Step::More && !m_streamEnded) {
-            if (!fill() && !m_stream->cause().isEmpty()) {
+            if (!fill() && m_stream->failure()) {
                 m_state = State::StreamStopped;
                 return false;
             }
@@ -446,8 +446,8 @@ void FastPartReader::fail(const QString& cause) {
 QString FastPartReader::finish() {
     if (m_stream && (m_state == State::Reading || m_state == State::Ended))
         m_stream->drain();
-    if (m_stream && !m_stream->cause().isEmpty())
-        return m_stream->cause();
+    if (m_stream && m_stream->failure())
+        return causeOf(m_stream->failure());
     return m_cause;
 }
 

@@ -11,10 +11,15 @@
 #include <string>
 #include <vector>
 
-namespace xlsxpackage {
-
+namespace zippackage {
 class Package;
 class PartStream;
+} // namespace zippackage
+
+namespace xlsxpackage {
+
+using zippackage::Package;
+using zippackage::PartStream;
 
 // Reads a part as PartReader does (the same calls, the same tokens, the same texts),
 // several times as fast: it works on the UTF-8 bytes as they are unpacked and makes

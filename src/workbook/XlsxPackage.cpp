@@ -1,105 +1,79 @@
 #include "workbook/XlsxPackage.h"
 
 #include "common/ShortText.h"
-#include "workbook/XlsxPartStream.h"
 #include "workbook/XlsxReader.h"
 #include "workbook/XlsxRichText.h"
 #include "zip/ZipEntries.h"
-#include "zip/ZipErrors.h"
+#include "zip/ZipPartStream.h"
 
 #include <QCoreApplication>
-#include <QFile>
-
-#include <zip.h>
 
 namespace xlsxpackage {
 
-Package::Package() = default;
+namespace {
 
-Package::~Package() {
-    if (m_archive)
-        zip_discard(m_archive);
+QString doctypeCause(const QString& part) {
+    return QCoreApplication::translate("workbook",
+                                       "部件“%1”含有文档类型声明（DTD），出于安全原因拒绝读取")
+        .arg(part);
 }
 
-QString Package::open(const QString& path) {
-    int code = 0;
-    m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
-    if (!m_archive)
-        return zipErrorDescription(code);
-    const zip_int64_t entries = zip_get_num_entries(m_archive, 0);
-    if (entries < 0 || entries > xlsxreader::kMaxEntries)
+} // namespace
+
+QString causeOf(const zippackage::Failure& failure) {
+    using zippackage::Failure;
+    const QString part = shorttext::cut(failure.part);
+    switch (failure.kind) {
+    case Failure::None:
+        return QString();
+    case Failure::NotAZip:
+        return failure.zipText;
+    case Failure::TooManyEntries:
         return QCoreApplication::translate("workbook",
                                            "zip 包含 %1 个条目，超过上限 %2 个，拒绝读取")
-            .arg(entries)
+            .arg(failure.count)
             .arg(xlsxreader::kMaxEntries);
-    return duplicateEntryCause(m_archive);
-}
-
-bool Package::contains(const QString& name) const {
-    return zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
-}
-
-bool Package::wasRead(const QString& name) const {
-    return m_read.contains(zip_name_locate(m_archive, name.toUtf8().constData(), ZIP_FL_NOCASE));
-}
-
-// Opens a part for reading; null with `cause` set when it cannot be read.
-std::unique_ptr<PartStream> Package::openPart(const QString& name, const QString& shown,
-                                              QString& cause) {
-    zip_t* archive = m_archive;
-    const zip_int64_t index = zip_name_locate(archive, name.toUtf8().constData(), ZIP_FL_NOCASE);
-    if (index < 0) {
-        cause =
-            QCoreApplication::translate("workbook", "缺少部件“%1”，文件不完整或不是 Excel 工作簿")
-                .arg(shown);
-        return nullptr;
+    case Failure::DuplicateEntry:
+        return duplicateEntryCause(failure.part);
+    case Failure::Missing:
+        return QCoreApplication::translate("workbook",
+                                           "缺少部件“%1”，文件不完整或不是 Excel 工作簿")
+            .arg(part);
+    case Failure::ReadBefore:
+        return QCoreApplication::translate(
+                   "workbook", "部件“%1”在工作簿中被当作不同的部件重复引用，文件已损坏或被篡改")
+            .arg(part);
+    case Failure::NoInformation:
+        return QCoreApplication::translate("workbook", "无法读取部件“%1”的信息，文件可能已损坏")
+            .arg(part);
+    case Failure::PartTooLarge:
+        return QCoreApplication::translate("workbook", "部件“%1”解压后超过 %2 MiB，拒绝读取")
+            .arg(part, QString::number(zippackage::kMaxPartBytes / (1024 * 1024)));
+    case Failure::PackageTooLarge:
+        return QCoreApplication::translate(
+                   "workbook", "工作簿各部件解压后合计超过 %1 MiB（读到部件“%2”时），拒绝读取")
+            .arg(QString::number(zippackage::kMaxPackageBytes / (1024 * 1024)), part);
+    case Failure::Encrypted:
+        return QCoreApplication::translate("workbook", "工作簿设置了密码保护（部件“%1”已加密），"
+                                                       "请先在 Excel 中取消密码后再导入")
+            .arg(part);
+    case Failure::NotOpened:
+        if (failure.wantsPassword())
+            return QCoreApplication::translate(
+                "workbook", "工作簿设置了密码保护，请先在 Excel 中取消密码后再导入");
+        return QCoreApplication::translate("workbook", "无法解压部件“%1”：%2")
+            .arg(part, failure.zipText);
+    case Failure::NotUnpacked:
+        return QCoreApplication::translate("workbook", "解压部件“%1”失败：%2")
+            .arg(part, failure.zipText);
+    case Failure::Declaration:
+        return doctypeCause(part);
+    case Failure::LongProlog:
+        return QCoreApplication::translate(
+                   "workbook", "部件“%1”在根元素之前有超过 %2 KiB 的内容，出于安全原因拒绝读取")
+            .arg(part, QString::number(zippackage::kMaxPrologBytes / 1024));
     }
-    if (m_read.contains(index)) {
-        cause =
-            QCoreApplication::translate("workbook", "部件“%1”在工作簿中被当作不同的部件重复引用，"
-                                                    "文件已损坏或被篡改")
-                .arg(shown);
-        return nullptr;
-    }
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (zip_stat_index(archive, zip_uint64_t(index), 0, &stat) != 0) {
-        cause = QCoreApplication::translate("workbook", "无法读取部件“%1”的信息，文件可能已损坏")
-                    .arg(shown);
-        return nullptr;
-    }
-    if ((stat.valid & ZIP_STAT_SIZE) && stat.size > quint64(xlsxreader::kMaxPartBytes)) {
-        cause = partTooLargeCause(shown);
-        return nullptr;
-    }
-    if ((stat.valid & ZIP_STAT_SIZE) &&
-        stat.size > quint64(xlsxreader::kMaxPackageBytes - m_unpacked)) {
-        cause = packageTooLargeCause(shown);
-        return nullptr;
-    }
-    if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE) {
-        cause = QCoreApplication::translate("workbook", "工作簿设置了密码保护（部件“%1”已加密），"
-                                                        "请先在 Excel 中取消密码后再导入")
-                    .arg(shown);
-        return nullptr;
-    }
-    zip_file_t* file = zip_fopen_index(archive, zip_uint64_t(index), 0);
-    if (!file) {
-        const int code = zip_error_code_zip(zip_get_error(archive));
-        cause = code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD
-                    ? QCoreApplication::translate(
-                          "workbook", "工作簿设置了密码保护，请先在 Excel 中取消密码后再导入")
-                    : QCoreApplication::translate("workbook", "无法解压部件“%1”：%2")
-                          .arg(shown, zipErrorDescription(code));
-        return nullptr;
-    }
-    m_read.insert(index);
-    return std::make_unique<PartStream>(file, index, shown, m_unpacked);
-}
-
-void Package::forget(const PartStream& stream) {
-    m_read.remove(stream.index());
-    m_unpacked -= stream.unpacked();
+    return QString();
 }
 
 QString decodeEscapes(const QString& text) {
@@ -124,12 +98,12 @@ QString decodeEscapes(const QString& text) {
 }
 
 PartReader::PartReader(Package& package, const QString& part) : m_part(shorttext::cut(part)) {
-    QString cause;
-    m_stream = package.openPart(part, m_part, cause);
+    zippackage::Failure failure;
+    m_stream = package.openPart(part, failure);
     if (m_stream)
         setDevice(m_stream.get());
     else
-        fail(cause);
+        fail(causeOf(failure));
 }
 
 PartReader::~PartReader() {
@@ -182,8 +156,8 @@ QString PartReader::finish() {
     if (m_stream && !hasError())
         m_stream->drain();
     // What stopped the unpacking comes first: the reader only saw the part end early.
-    if (m_stream && !m_stream->cause().isEmpty())
-        return m_stream->cause();
+    if (m_stream && m_stream->failure())
+        return causeOf(m_stream->failure());
     if (m_dtd)
         return doctypeCause(m_part);
     if (hasError() && error() != CustomError)

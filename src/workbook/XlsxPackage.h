@@ -1,50 +1,22 @@
 #pragma once
 
-#include <QSet>
+#include "zip/ZipPackage.h"
+
 #include <QString>
 #include <QXmlStreamReader>
 
 #include <memory>
 
-typedef struct zip zip_t;
-
-// The zip package of an .xlsx workbook and XML readers over its parts. A part is
-// unpacked while it is parsed, a piece at a time, so that a large sheet is never held
-// as a whole in memory; the size limits are applied as the bytes come, and a document
-// type declaration stops the reading where it begins. Each part is read at most once
-// (a sheet that the fast reader leaves to Qt's is read again from its start, and counts
-// once), and what is unpacked from all the parts of one package together is limited as
-// one part is, however often its relationships name a part.
+// XML readers over the parts of an .xlsx workbook's zip package (see zip/ZipPackage.h):
+// each part is unpacked while it is parsed, under the package's limits, and what stops
+// the reading is said in the words of a workbook.
 namespace xlsxpackage {
 
-class PartStream;
+using zippackage::Package;
+using zippackage::PartStream;
 
-class Package {
-public:
-    Package();
-    ~Package();
-    Package(const Package&) = delete;
-    Package& operator=(const Package&) = delete;
-
-    // Returns "" or the cause: not a zip, too many entries, two entries of one name.
-    QString open(const QString& path);
-    // Part names are compared without regard to letter case.
-    bool contains(const QString& name) const;
-    // Whether the part `name` has been opened for reading already.
-    bool wasRead(const QString& name) const;
-
-    // Opens the part `name` (`shown` as messages name it) for reading; null with `cause`
-    // set when it cannot be read, or was read before.
-    std::unique_ptr<PartStream> openPart(const QString& name, const QString& shown, QString& cause);
-    // Takes back the reading of the part `stream` has begun, as if it had not been
-    // opened: it may be read again from its start, and what it unpacked counts no more.
-    void forget(const PartStream& stream);
-
-private:
-    zip_t* m_archive = nullptr;
-    qint64 m_unpacked = 0; // from all the parts read so far
-    QSet<qint64> m_read;   // the entries opened for reading
-};
+// Why the package or a part of it is not read, in Chinese, naming the part.
+QString causeOf(const zippackage::Failure& failure);
 
 // A QXmlStreamReader over one part that refuses document type declarations (and with
 // them any entity definitions) and words its failures with the part's name.

@@ -5,62 +5,28 @@
 #include "workbook/XlsxSheet.h"
 #include "workbook/XlsxStyles.h"
 
+#include "zip/ZipRelationships.h"
+
 #include <QCoreApplication>
-#include <QDir>
 #include <QHash>
-#include <QUrl>
 
 namespace {
 
 using xlsxpackage::Package;
 using xlsxpackage::PartReader;
 
-struct Relationship {
-    QString type;
-    QString target;
-    bool external = false;
-};
+using zippackage::Relationship;
+using Relationships = QHash<QString, Relationship>;
 
-// Relationship parts list targets relative to the folder of their source part.
-QString resolveTarget(const QString& sourcePart, const QString& target) {
-    const QString decoded = QUrl::fromPercentEncoding(target.toUtf8());
-    QString path;
-    if (decoded.startsWith(QLatin1Char('/'))) {
-        path = decoded.mid(1);
-    } else {
-        const qsizetype slash = sourcePart.lastIndexOf(QLatin1Char('/'));
-        path = (slash >= 0 ? sourcePart.left(slash + 1) : QString()) + decoded;
-    }
-    path = QDir::cleanPath(path);
-    if (path.isEmpty() || path.startsWith(QLatin1String("..")) || path.startsWith(QLatin1Char('/')))
-        return QString();
-    return path;
-}
-
-QString relsPartOf(const QString& part) {
-    const qsizetype slash = part.lastIndexOf(QLatin1Char('/'));
-    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) +
-           QStringLiteral(".rels");
-}
-
-QString readRelationships(Package& package, const QString& relsPart,
-                          QHash<QString, Relationship>& out) {
+// The relationships a relationships part lists, by id.
+QString readRelationships(Package& package, const QString& relsPart, Relationships& out) {
     PartReader xml(package, relsPart);
-    while (xml.nextStart()) {
-        if (xml.name() != QLatin1String("Relationship"))
-            continue;
-        Relationship rel;
-        rel.type = xml.attribute(QLatin1String("Type"));
-        rel.target = xml.attribute(QLatin1String("Target"));
-        rel.external = xml.attribute(QLatin1String("TargetMode"))
-                           .compare(QLatin1String("External"), Qt::CaseInsensitive) == 0;
-        out.insert(xml.attribute(QLatin1String("Id")), rel);
-    }
+    zippackage::RelationshipsReader list;
+    while (xml.next())
+        list.take(xml);
+    for (const Relationship& relationship : list.relationships())
+        out.insert(relationship.id, relationship);
     return xml.finish();
-}
-
-bool typeIs(const Relationship& rel, QLatin1String kind) {
-    return rel.type.endsWith(QLatin1Char('/') + kind);
 }
 
 QString notAWorkbook() {
@@ -80,15 +46,15 @@ QString readSharedStrings(Package& package, const QString& part, QStringList& st
 // xl/workbook.xml; "" or the cause when there is none.
 QString findWorkbookPart(Package& package, QString& workbookPart) {
     workbookPart = QStringLiteral("xl/workbook.xml");
-    if (package.contains(QStringLiteral("_rels/.rels"))) {
-        QHash<QString, Relationship> rootRels;
-        if (const QString cause =
-                readRelationships(package, QStringLiteral("_rels/.rels"), rootRels);
+    const QString packageRels = zippackage::relationshipsPartOf(QString());
+    if (package.contains(packageRels)) {
+        Relationships rootRels;
+        if (const QString cause = readRelationships(package, packageRels, rootRels);
             !cause.isEmpty())
             return cause;
         for (const Relationship& rel : std::as_const(rootRels))
-            if (typeIs(rel, QLatin1String("officeDocument")) && !rel.external) {
-                workbookPart = resolveTarget(QString(), rel.target);
+            if (rel.is(u"officeDocument") && !rel.external) {
+                workbookPart = zippackage::targetPart(QString(), rel);
                 break;
             }
     }
@@ -141,14 +107,14 @@ QString readWorkbook(Package& package, const QString& part, WorkbookSheets& shee
 
 // The worksheet part the workbook's relationship `id` leads to, for the sheet
 // called `name`; "" or the cause when it leads nowhere in the package.
-QString findSheetPart(const QHash<QString, Relationship>& rels, const QString& relsPart,
+QString findSheetPart(const Relationships& rels, const QString& relsPart,
                       const QString& workbookPart, const QString& name, const QString& id,
                       QString& sheetPart) {
     const auto sheetRel = rels.constFind(id);
     if (sheetRel == rels.cend() || sheetRel->external)
         return QCoreApplication::translate("workbook", "“%1”中找不到工作表“%2”的关系，文件已损坏")
             .arg(shorttext::cut(relsPart), shorttext::cut(name));
-    sheetPart = resolveTarget(workbookPart, sheetRel->target);
+    sheetPart = zippackage::targetPart(workbookPart, *sheetRel);
     if (sheetPart.isEmpty())
         return QCoreApplication::translate("workbook", "工作表“%1”的位置“%2”不在包内，文件已损坏")
             .arg(shorttext::cut(name), shorttext::cut(sheetRel->target));
@@ -157,19 +123,16 @@ QString findSheetPart(const QHash<QString, Relationship>& rels, const QString& r
 
 // The styles and shared strings the workbook's relationships lead to, each part once
 // however many relationships name it.
-QString readSharedParts(Package& package, const QString& workbookPart,
-                        const QHash<QString, Relationship>& rels, xlsxstyles::Styles& styles,
-                        QStringList& sharedStrings) {
+QString readSharedParts(Package& package, const QString& workbookPart, const Relationships& rels,
+                        xlsxstyles::Styles& styles, QStringList& sharedStrings) {
     for (const Relationship& rel : rels) {
-        if (rel.external)
-            continue;
-        const QString part = resolveTarget(workbookPart, rel.target);
+        const QString part = zippackage::targetPart(workbookPart, rel);
         if (part.isEmpty() || package.wasRead(part))
             continue;
         QString cause;
-        if (typeIs(rel, QLatin1String("styles")))
+        if (rel.is(u"styles"))
             cause = xlsxstyles::read(package, part, styles);
-        else if (typeIs(rel, QLatin1String("sharedStrings")))
+        else if (rel.is(u"sharedStrings"))
             cause = readSharedStrings(package, part, sharedStrings);
         if (!cause.isEmpty())
             return cause;
@@ -182,8 +145,8 @@ QString readSharedParts(Package& package, const QString& workbookPart,
 QString xlsxreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid,
                               SheetXml reader) {
     Package package;
-    if (const QString cause = package.open(path); !cause.isEmpty())
-        return cause;
+    if (const zippackage::Failure failure = package.open(path, {kMaxEntries, false}))
+        return xlsxpackage::causeOf(failure);
     QString workbookPart;
     if (const QString cause = findWorkbookPart(package, workbookPart); !cause.isEmpty())
         return cause;
@@ -195,8 +158,8 @@ QString xlsxreader::readSheet(const QString& path, const QString& sheetName, Wor
     if (index < 0)
         return workbookgrid::missingSheetCause(sheets.names, sheetName);
 
-    QHash<QString, Relationship> rels;
-    const QString relsPart = relsPartOf(workbookPart);
+    Relationships rels;
+    const QString relsPart = zippackage::relationshipsPartOf(workbookPart);
     if (const QString cause = readRelationships(package, relsPart, rels); !cause.isEmpty())
         return cause;
     QString sheetPart;

@@ -11,10 +11,8 @@
 // sheet's limits end the reading.
 namespace xlsxreader {
 
-// Unpacked size limit of one part and of all the parts read from one package together,
-// and the number of entries a package may hold.
-constexpr qint64 kMaxPartBytes = 64 * 1024 * 1024;
-constexpr qint64 kMaxPackageBytes = kMaxPartBytes;
+// The number of entries a package may hold (the limits on what its parts unpack to are
+// those of every package, see zip/ZipPackage.h).
 constexpr qint64 kMaxEntries = 10000;
 
 // Which reader reads the sheet's XML. A sheet is read by a reader made for the XML

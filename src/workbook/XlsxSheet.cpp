@@ -249,7 +249,7 @@ template <class Xml> void readWorksheet(Xml& xml, const SheetContext& context, W
 
 } // namespace
 
-QString xlsxsheet::read(xlsxpackage::Package& package, const QString& part,
+QString xlsxsheet::read(zippackage::Package& package, const QString& part,
                         const SheetContext& context, WorkbookGrid& grid,
                         xlsxreader::SheetXml reader) {
     using xlsxreader::SheetXml;

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace xlsxpackage {
+namespace zippackage {
 class Package;
 }
 
@@ -22,7 +22,7 @@ struct SheetContext {
 
 // Reads the worksheet part `part` into `grid` with the reader `reader` names; returns ""
 // or the cause.
-QString read(xlsxpackage::Package& package, const QString& part, const SheetContext& context,
+QString read(zippackage::Package& package, const QString& part, const SheetContext& context,
              WorkbookGrid& grid, xlsxreader::SheetXml reader);
 
 } // namespace xlsxsheet

@@ -79,7 +79,7 @@ std::optional<DateParts> partsShown(FormatLetters seen) {
 
 } // namespace
 
-QString xlsxstyles::read(xlsxpackage::Package& package, const QString& part, Styles& styles) {
+QString xlsxstyles::read(zippackage::Package& package, const QString& part, Styles& styles) {
     PartReader xml(package, part);
     // The date parts of each custom format, judged once however many cell formats use it.
     QHash<int, std::optional<DateParts>> customFormats;

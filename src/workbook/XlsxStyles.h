@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-namespace xlsxpackage {
+namespace zippackage {
 class Package;
 }
 
@@ -29,6 +29,6 @@ struct Styles {
 };
 
 // Reads the styles part `part` into `styles`; returns "" or the cause.
-QString read(xlsxpackage::Package& package, const QString& part, Styles& styles);
+QString read(zippackage::Package& package, const QString& part, Styles& styles);
 
 } // namespace xlsxstyles

@@ -1,8 +1,9 @@
 #include "zip/ZipErrors.h"
 
+#include <QCoreApplication>
 #include <zip.h>
 
-#include <QCoreApplication>
+#include <cerrno>
 
 QString zipErrorCause(int code) {
     switch (code) {
@@ -49,10 +50,22 @@ QString zipErrorCause(int code) {
     }
 }
 
+namespace {
+
+// The file being written cannot grow: the disk is full, or the file reached the
+// size the system allows. A seek flushes what waits to be written, so it fails
+// for the same reasons a write does.
+bool outOfRoom(zip_error_t* error) {
+    const int system = zip_error_code_system(error);
+    return zip_error_system_type(error) == ZIP_ET_SYS && (system == ENOSPC || system == EFBIG);
+}
+
+} // namespace
+
 QString zipErrorDescription(zip_error_t* error) {
+    const int code = outOfRoom(error) ? ZIP_ER_WRITE : zip_error_code_zip(error);
     return QCoreApplication::translate("zip", "%1（libzip：%2）")
-        .arg(zipErrorCause(zip_error_code_zip(error)),
-             QString::fromUtf8(zip_error_strerror(error)));
+        .arg(zipErrorCause(code), QString::fromUtf8(zip_error_strerror(error)));
 }
 
 QString zipErrorDescription(int code) {

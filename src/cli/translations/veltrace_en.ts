@@ -476,10 +476,6 @@ See the details for each row.</translation>
         <translation>part %1 holds a document type declaration (DOCTYPE): refused for safety</translation>
     </message>
     <message>
-        <source>压缩包未打开</source>
-        <translation>the package is not open</translation>
-    </message>
-    <message>
         <source>位于修订中已删除的表格行中</source>
         <translation>in a table row deleted in a revision</translation>
     </message>
@@ -522,14 +518,6 @@ See the details for each row.</translation>
     <message>
         <source>含有不是 UTF-8 编码的字节</source>
         <translation>holds bytes that are not UTF-8</translation>
-    </message>
-    <message>
-        <source>根元素是 %1，不是关系列表</source>
-        <translation>the root element is %1, not a list of relationships</translation>
-    </message>
-    <message>
-        <source>根元素是 %1，不是内容类型列表</source>
-        <translation>the root element is %1, not a list of content types</translation>
     </message>
     <message>
         <source>文档“%1”在写入时被其他程序新建。</source>
@@ -637,7 +625,7 @@ See the details for each row.</translation>
     </message>
     <message>
         <source>文档中写明的驻波比上限与设置的不同（%2）：按文档中的上限判定结论。</source>
-        <translation>The VSWR limit written in the document differs from the one set (%2): verdicts follow the document's limit.</translation>
+        <translation>The VSWR limit written in the document differs from the one set (%2): verdicts follow the document&apos;s limit.</translation>
     </message>
     <message>
         <source>与其他文字同在一段</source>
@@ -674,6 +662,30 @@ See the details for each row.</translation>
     <message>
         <source>开始和结束标记不在同一处（正文或同一单元格）</source>
         <translation>start and end marker not in the same place (the body or one cell)</translation>
+    </message>
+    <message>
+        <source>部件 %1 被当作不同的部件重复引用，文件已损坏或被篡改</source>
+        <translation>part %1 is referred to as different parts; the file is damaged or was tampered with</translation>
+    </message>
+    <message>
+        <source>部件 %1 在根元素之前有超过 %2 KiB 的内容，出于安全原因拒绝处理</source>
+        <translation>part %1 has more than %2 KiB before its root element; refused for safety</translation>
+    </message>
+    <message>
+        <source>文件可能已损坏</source>
+        <translation>the file may be damaged</translation>
+    </message>
+    <message>
+        <source>根元素是 %1，不是%2</source>
+        <translation>its root element is %1, not%2</translation>
+    </message>
+    <message>
+        <source>关系列表</source>
+        <translation> a relationships list</translation>
+    </message>
+    <message>
+        <source>内容类型列表</source>
+        <translation> a content types list</translation>
     </message>
 </context>
 <context>

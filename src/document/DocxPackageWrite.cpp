@@ -1,0 +1,167 @@
+// Writing a .docx container: the new one is built in one pass from the opened
+// one, whose unchanged entries are copied compressed as they are.
+
+#include "document/DocxPackage.h"
+
+#include "zip/ZipErrors.h"
+
+#include <QFile>
+#include <QSet>
+
+#include <zip.h>
+
+namespace {
+
+QString errorOf(zip_t* archive) {
+    return zipErrorDescription(zip_get_error(archive));
+}
+
+// Closes out, which writes it, when cause is empty; otherwise, or when the
+// writing fails, drops it. Returns the cause of the failure, or "".
+QString close(zip_t* out, QString cause) {
+    if (cause.isEmpty() && zip_close(out) == 0)
+        return {};
+    if (cause.isEmpty())
+        cause = errorOf(out);
+    zip_discard(out);
+    return cause;
+}
+
+} // namespace
+
+QString DocxPackage::write(const QString& name, const QByteArray& data, bool store) {
+    if (Written* written = m_byName.value(name)) {
+        written->data = data;
+        written->store = store;
+        return {};
+    }
+    m_written.push_back({name, data, store});
+    m_byName.insert(name, &m_written.back());
+    return {};
+}
+
+QString DocxPackage::add(zip_t* out, const Written& written) {
+    zip_source_t* source =
+        zip_source_buffer(out, written.data.constData(), zip_uint64_t(written.data.size()), 0);
+    if (!source)
+        return errorOf(out);
+    const zip_int64_t index =
+        zip_file_add(out, written.name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+    if (index < 0) {
+        zip_source_free(source);
+        return errorOf(out);
+    }
+    // The fastest deflate level: a batch rewrites a main part of megabytes
+    // every few seconds, and its markup compresses well at any level.
+    if (zip_set_file_compression(out, zip_uint64_t(index),
+                                 written.store ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
+                                 written.store ? 0 : 1) < 0)
+        return errorOf(out);
+    return {};
+}
+
+// An entry of the opened container into out, its compressed data as it is, with
+// its name, time and attributes.
+QString DocxPackage::copyEntry(zip_t* out, qint64 index) const {
+    zip_t* in = m_source.archive();
+    const zip_uint64_t from = zip_uint64_t(index);
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat_index(in, from, ZIP_FL_UNCHANGED, &stat) < 0)
+        return errorOf(in);
+    zip_source_t* source = zip_source_zip(out, in, from, ZIP_FL_COMPRESSED, 0, -1);
+    if (!source)
+        return errorOf(out);
+    const zip_int64_t to = zip_file_add(out, zip_get_name(in, from, ZIP_FL_ENC_RAW), source, 0);
+    if (to < 0) {
+        zip_source_free(source);
+        return errorOf(out);
+    }
+    // libzip deflates what a new entry does not say otherwise: a stored entry
+    // stays stored, and so is not unpacked and packed again.
+    if ((stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_STORE &&
+        zip_set_file_compression(out, zip_uint64_t(to), ZIP_CM_STORE, 0) < 0)
+        return errorOf(out);
+    if ((stat.valid & ZIP_STAT_MTIME) &&
+        zip_file_set_mtime(out, zip_uint64_t(to), stat.mtime, 0) < 0)
+        return errorOf(out);
+    zip_uint8_t system = 0;
+    zip_uint32_t attributes = 0;
+    if (zip_file_get_external_attributes(in, from, 0, &system, &attributes) == 0 &&
+        zip_file_set_external_attributes(out, zip_uint64_t(to), 0, system, attributes) < 0)
+        return errorOf(out);
+    return {};
+}
+
+// The entries of the opened container in their order, the written ones in
+// their place, then the added ones in the order they were written.
+QString DocxPackage::fill(zip_t* out) const {
+    QSet<QString> placed;
+    for (qint64 index = 0; index < m_source.entryCount(); ++index) {
+        const QString name = m_source.entryName(index);
+        const Written* written = m_byName.value(name);
+        if (written)
+            placed.insert(name);
+        if (const QString cause = written ? add(out, *written) : copyEntry(out, index);
+            !cause.isEmpty())
+            return cause;
+    }
+    for (const Written& written : m_written) {
+        if (placed.contains(written.name))
+            continue;
+        if (const QString cause = add(out, written); !cause.isEmpty())
+            return cause;
+    }
+    int length = 0;
+    if (const char* comment = m_source.archive() ? zip_get_archive_comment(m_source.archive(),
+                                                                           &length, ZIP_FL_ENC_RAW)
+                                                 : nullptr;
+        comment && length > 0 && zip_set_archive_comment(out, comment, zip_uint16_t(length)) < 0)
+        return errorOf(out);
+    return {};
+}
+
+QString DocxPackage::commitTo(const QString& path) {
+    int code = 0;
+    zip_t* out = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_EXCL, &code);
+    if (!out) {
+        discard();
+        return zipErrorDescription(code);
+    }
+    // libzip writes the file beside path and renames it there once whole.
+    const QString cause = close(out, fill(out));
+    discard();
+    return cause;
+}
+
+QString DocxPackage::commitToMemory(QByteArray* bytes) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* memory = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_t* out = memory ? zip_open_from_source(memory, ZIP_TRUNCATE, &error) : nullptr;
+    if (!out) {
+        if (memory)
+            zip_source_free(memory);
+        const QString cause = zipErrorDescription(&error);
+        zip_error_fini(&error);
+        discard();
+        return cause;
+    }
+    zip_error_fini(&error);
+    // One reference for the archive, one for reading the result back.
+    zip_source_keep(memory);
+    QString cause = close(out, fill(out));
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (cause.isEmpty() && (zip_source_open(memory) < 0 || zip_source_stat(memory, &stat) < 0)) {
+        cause = zipErrorDescription(zip_source_error(memory));
+    } else if (cause.isEmpty()) {
+        bytes->resize(qsizetype(stat.size));
+        if (zip_source_read(memory, bytes->data(), stat.size) != zip_int64_t(stat.size))
+            cause = zipErrorDescription(zip_source_error(memory));
+        zip_source_close(memory);
+    }
+    zip_source_free(memory);
+    discard();
+    return cause;
+}
