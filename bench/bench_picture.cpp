@@ -4,7 +4,7 @@
 // 0 the window's defaults with date and time empty, 1 with both filled in as a
 // generated plot has them.
 
-#include "document/PalettePng.h"
+#include "picture/PalettePng.h"
 #include "platform/Random.h"
 #include "support/Fakes.h"
 #include "trace/Canvas.h"

@@ -2,16 +2,17 @@
 # Reads documents written by the document layer with programs that share no
 # code with it: python-docx (pictures, their order, paragraphs, PNG parts) and
 # LibreOffice Writer (each document converts to PDF holding every picture; the
-# templates of tst_placement's showsPicturesWhole, fitsTheParagraphsWidth and
-# fillsATemplateOfExactLines show every plot whole, at its size, within its
-# column of text).
+# templates of tst_placement's showsPicturesWhole and fitsTheParagraphsWidth
+# and of tst_templateparts' fillsATemplateOfExactLines show every plot whole,
+# at its size, within its column of text).
 #
 # usage: check_docx_readers.sh BUILD_DIR
-# The samples come from tst_docx's appendsPicturesInOrder and fillsTemplates
-# (placeholders, bookmarks) and from tst_placement (styles of exact line
-# height, rows of exact height, indents, numbering, columns), which keep what
-# they write when VELTRACE_KEEP_DIR is set. Set VELTRACE_KEEP_DIR for this script
-# too to keep the documents, PDFs and a rendering of each PDF's first page.
+# The samples come from tst_docx's appendsPicturesInOrder, tst_templatefill's
+# fillsTemplates (placeholders, bookmarks), tst_placement and tst_templateparts
+# (styles of exact line height, rows of exact height, indents, numbering,
+# columns, a header's logo), which keep what they write when VELTRACE_KEEP_DIR
+# is set. Set VELTRACE_KEEP_DIR for this script too to keep the documents, PDFs
+# and a rendering of each PDF's first page.
 set -euo pipefail
 
 build=${1:?usage: check_docx_readers.sh BUILD_DIR}
@@ -28,21 +29,25 @@ trap 'rm -rf "$work"' EXIT
 samples="$work/samples"
 mkdir -p "$samples" "$work/pdf"
 
-if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen \
-    "$build/tests/tst_docx" appendsPicturesInOrder fillsTemplates >"$work/tst_docx.log" 2>&1; then
-    cat "$work/tst_docx.log"
-    exit 1
-fi
-if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen \
-    "$build/tests/tst_placement" showsPicturesWhole fitsTheParagraphsWidth fillsATemplateOfExactLines \
-    >"$work/tst_placement.log" 2>&1; then
-    cat "$work/tst_placement.log"
-    exit 1
-fi
+# Runs the functions of a test program that keep their samples; stops at a failure.
+keep_samples() {
+    local program=$1
+    shift
+    if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen "$build/tests/$program" "$@" \
+        >"$work/$program.log" 2>&1; then
+        cat "$work/$program.log"
+        exit 1
+    fi
+}
+keep_samples tst_docx appendsPicturesInOrder
+keep_samples tst_templatefill fillsTemplates
+keep_samples tst_placement showsPicturesWhole fitsTheParagraphsWidth
+keep_samples tst_templateparts fillsATemplateOfExactLines
+
 shopt -s nullglob
 documents=("$samples"/*.docx)
 if [[ ${#documents[@]} -eq 0 ]]; then
-    echo "FAIL: tst_docx wrote no samples"
+    echo "FAIL: the tests wrote no samples"
     exit 1
 fi
 

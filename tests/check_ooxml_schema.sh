@@ -6,9 +6,9 @@
 # started from; it may add none.
 #
 # usage: check_ooxml_schema.sh BUILD_DIR
-# The documents: tst_docx's samples (appended pictures, filled templates;
-# written when VELTRACE_KEEP_DIR is set), and veltrace-cli batches into a new
-# document and into the sample template.
+# The documents: the samples of tst_docx and tst_templatefill (appended
+# pictures, filled templates; written when VELTRACE_KEEP_DIR is set), and
+# veltrace-cli batches into a new document and into the sample template.
 set -euo pipefail
 
 build=${1:?usage: check_ooxml_schema.sh BUILD_DIR}
@@ -22,11 +22,18 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 samples="$work/samples"
 mkdir -p "$samples"
-if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen \
-    "$build/tests/tst_docx" appendsPicturesInOrder fillsTemplates >"$work/tst_docx.log" 2>&1; then
-    cat "$work/tst_docx.log"
-    exit 1
-fi
+# Runs the functions of a test program that keep their samples; stops at a failure.
+keep_samples() {
+    local program=$1
+    shift
+    if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen "$build/tests/$program" "$@" \
+        >"$work/$program.log" 2>&1; then
+        cat "$work/$program.log"
+        exit 1
+    fi
+}
+keep_samples tst_docx appendsPicturesInOrder
+keep_samples tst_templatefill fillsTemplates
 
 cli="$build/src/app/veltrace-cli"
 workbooks="$here/data/workbooks"

@@ -1,4 +1,4 @@
-#include "document/PalettePng.h"
+#include "picture/PalettePng.h"
 #include "platform/Random.h"
 #include "support/Fakes.h"
 #include "trace/Canvas.h"

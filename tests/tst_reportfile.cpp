@@ -1,6 +1,6 @@
 // The report document as a file on disk: what may be replaced and how (owner,
-// group and permissions kept), whose lock files are whose, the write lock's
-// troubles told by their cause, and the parts a new document is made with.
+// group and permissions kept), whose lock files are whose, and the write
+// lock's troubles told by their cause.
 // Documents are read back through support/DocxInspect, never the document
 // layer itself.
 #include "document/ReportDocument.h"
@@ -19,7 +19,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
-#include <QXmlStreamReader>
 
 #include <zip.h>
 
@@ -167,46 +166,6 @@ int childMain(const QString& role, const QString& path) {
     return 0;
 }
 
-// The attributes of the elements of that local name in a part.
-QList<QXmlStreamAttributes> elements(const QByteArray& xml, QStringView name) {
-    QList<QXmlStreamAttributes> found;
-    QXmlStreamReader reader(xml);
-    while (!reader.atEnd()) {
-        if (reader.readNext() == QXmlStreamReader::StartElement && reader.name() == name)
-            found.append(reader.attributes());
-    }
-    return found;
-}
-
-// The text of the first element of that qualified name in a part.
-QString elementText(const QByteArray& xml, QStringView qualifiedName) {
-    QXmlStreamReader reader(xml);
-    while (!reader.atEnd()) {
-        if (reader.readNext() == QXmlStreamReader::StartElement &&
-            reader.qualifiedName() == qualifiedName)
-            return reader.readElementText();
-    }
-    return {};
-}
-
-// Whether the relationships part has one of that type ending to that target.
-bool relates(const QByteArray& rels, const QString& typeEnd, const QString& target) {
-    for (const QXmlStreamAttributes& relationship : elements(rels, u"Relationship")) {
-        if (relationship.value(QStringLiteral("Type")).endsWith(typeEnd) &&
-            relationship.value(QStringLiteral("Target")) == target)
-            return true;
-    }
-    return false;
-}
-
-QString overrideType(const QByteArray& types, const QString& part) {
-    for (const QXmlStreamAttributes& override : elements(types, u"Override")) {
-        if (override.value(QStringLiteral("PartName")) == part)
-            return override.value(QStringLiteral("ContentType")).toString();
-    }
-    return {};
-}
-
 } // namespace
 
 class TestReportFile : public QObject {
@@ -220,8 +179,6 @@ private slots:
     void recognisesLocks();
     void writeLockTroublesNameTheirCause_data();
     void writeLockTroublesNameTheirCause();
-    void newDocumentsHaveWordsParts_data();
-    void newDocumentsHaveWordsParts();
 };
 
 void TestReportFile::refusesWhatItMayNotReplace_data() {
@@ -526,84 +483,6 @@ void TestReportFile::writeLockTroublesNameTheirCause() {
              qPrintable(outcome.message()));
     QCOMPARE(report.pendingPictures(), 1);
     QCOMPARE(listing(dir.path()), QStringList{QStringLiteral("report.docx")});
-}
-
-void TestReportFile::newDocumentsHaveWordsParts_data() {
-    QTest::addColumn<QString>("start");
-    QTest::newRow("no file") << "missing";
-    QTest::newRow("an empty file") << "empty";
-    QTest::newRow("made anew after it vanished") << "vanished";
-    // A document of its own keeps its properties as they are.
-    QTest::newRow("an existing document") << "existing";
-}
-
-void TestReportFile::newDocumentsHaveWordsParts() {
-    QFETCH(QString, start);
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("report.docx"));
-    const QString fixture = docxData(QStringLiteral("report-python-docx.docx"));
-    if (start == u"empty")
-        writeFile(path, {});
-    if (start == u"existing" || start == u"vanished") {
-        QVERIFY(QFile::copy(fixture, path));
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    }
-    ReportDocument report(path);
-    QCOMPARE(report.open().message(), QString());
-    if (start == u"vanished") {
-        QCOMPARE(writeOne(report).message(), QString());
-        QVERIFY(QFile::remove(path));
-    }
-    const QDateTime before = QDateTime::currentDateTimeUtc().addSecs(-1);
-    QCOMPARE(writeOne(report).message(), QString());
-    const QDateTime after = QDateTime::currentDateTimeUtc().addSecs(1);
-
-    const docxinspect::Entries entries = readZip(path);
-    if (start == u"existing") {
-        for (const QString& part :
-             {QStringLiteral("docProps/core.xml"), QStringLiteral("docProps/app.xml"),
-              QStringLiteral("word/settings.xml"), QStringLiteral("_rels/.rels")})
-            QCOMPARE(entry(entries, part), entry(fixture, part));
-        return;
-    }
-    const QByteArray settings = entry(entries, QStringLiteral("word/settings.xml"));
-    const QList<QXmlStreamAttributes> compat = elements(settings, u"compatSetting");
-    QCOMPARE(compat.size(), 1);
-    const auto attribute = [&](const char* name) {
-        return compat[0].value(docxinspect::kW, QString::fromLatin1(name)).toString();
-    };
-    QCOMPARE(attribute("name"), QStringLiteral("compatibilityMode"));
-    QCOMPARE(attribute("uri"), QStringLiteral("http://schemas.microsoft.com/office/word"));
-    QCOMPARE(attribute("val"), QStringLiteral("15"));
-
-    const QByteArray core = entry(entries, QStringLiteral("docProps/core.xml"));
-    QCOMPARE(elementText(core, u"dc:creator"), QStringLiteral("Veltrace"));
-    for (const QString& element :
-         {QStringLiteral("dcterms:created"), QStringLiteral("dcterms:modified")}) {
-        const QString text = elementText(core, element);
-        QVERIFY2(text.endsWith(u'Z'), qPrintable(text));
-        const QDateTime when = QDateTime::fromString(text, Qt::ISODate);
-        QVERIFY2(when.isValid() && when >= before && when <= after, qPrintable(text));
-    }
-    QVERIFY(!entry(entries, QStringLiteral("docProps/app.xml")).isEmpty());
-
-    const QByteArray packageRels = entry(entries, QStringLiteral("_rels/.rels"));
-    QVERIFY(relates(packageRels, QStringLiteral("/metadata/core-properties"),
-                    QStringLiteral("docProps/core.xml")));
-    QVERIFY(relates(packageRels, QStringLiteral("/extended-properties"),
-                    QStringLiteral("docProps/app.xml")));
-    QVERIFY(relates(entry(entries, docxinspect::kRelsPart), QStringLiteral("/settings"),
-                    QStringLiteral("settings.xml")));
-    const QByteArray types = entry(entries, docxinspect::kTypesPart);
-    QCOMPARE(overrideType(types, QStringLiteral("/word/settings.xml")),
-             QStringLiteral(
-                 "application/vnd.openxmlformats-officedocument.wordprocessingml.settings+xml"));
-    QCOMPARE(overrideType(types, QStringLiteral("/docProps/core.xml")),
-             QStringLiteral("application/vnd.openxmlformats-package.core-properties+xml"));
-    QCOMPARE(
-        overrideType(types, QStringLiteral("/docProps/app.xml")),
-        QStringLiteral("application/vnd.openxmlformats-officedocument.extended-properties+xml"));
-    QCOMPARE(docxinspect::pictureDescriptions(path).size(), 1);
 }
 
 // Besides the tests, this program acts as the other processes some of them

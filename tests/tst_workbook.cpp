@@ -1,9 +1,8 @@
+#include "support/MakeWorkbook.h"
 #include "support/TestData.h"
 #include "workbook/CellValue.h"
 #include "workbook/Workbook.h"
 #include "workbook/WorkbookGrid.h"
-#include "workbook/XlsxReader.h"
-#include "zip/XmlProlog.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,14 +15,12 @@
 #include <zip.h>
 
 #include <cmath>
-#include <optional>
 
 using Kind = CellValue::Kind;
-using DateParts = CellValue::DateParts;
 using Rows = QList<QStringList>;
 
-Q_DECLARE_METATYPE(std::optional<CellValue::DateParts>)
-
+// The workbook as the batch reads it: the rows of Sheet1 in .xls and .xlsx,
+// the kind of each cell, and every input it must refuse with its cause.
 namespace {
 
 // Columns A to F of every data row as toText() gives them.
@@ -45,25 +42,6 @@ const Rows kBasicRows{
     {"3扇区", "", "12.5", "", "2026-12-07 14:05:09", ""},
     {"4扇区", "1.3", "", "40", "09:30:00", ""},
 };
-
-// A zip of the given entries, stored uncompressed; its path, or "" when it could not
-// be written.
-QString writeZip(const QString& path, const QList<std::pair<const char*, QByteArray>>& entries) {
-    int error = 0;
-    zip_t* archive =
-        zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!archive)
-        return QString();
-    for (const auto& [name, data] : entries) {
-        const zip_int64_t index = zip_file_add(
-            archive, name, zip_source_buffer(archive, data.constData(), data.size(), 0), 0);
-        if (index < 0 || zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0)) {
-            zip_discard(archive);
-            return QString();
-        }
-    }
-    return zip_close(archive) == 0 ? path : QString();
-}
 
 QByteArray fileBytes(const QString& path) {
     QFile file(path);
@@ -93,18 +71,6 @@ class TestWorkbook : public QObject {
 private slots:
     void initTestCase();
 
-    void numberText_data();
-    void numberText();
-    void serialText_data();
-    void serialText();
-    void isoText_data();
-    void isoText();
-    void dateFormats_data();
-    void dateFormats();
-
-    void prologWatch_data();
-    void prologWatch();
-
     void readsRows_data();
     void readsRows();
     void typedCells_data();
@@ -114,8 +80,6 @@ private slots:
     void cursorLifecycle();
     void refusesBadInput_data();
     void refusesBadInput();
-    void sheetReadersAgree_data();
-    void sheetReadersAgree();
 
 private:
     QString write(const QString& name, const QByteArray& data);
@@ -140,177 +104,6 @@ QString TestWorkbook::write(const QString& name, const QByteArray& data) {
 
 QString TestWorkbook::copy(const QString& fixture, const QString& name) {
     return write(name, fileBytes(workbookData(fixture)));
-}
-
-void TestWorkbook::numberText_data() {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("decimal") << 1.18 << "1.18";
-    QTest::newRow("whole") << 25.0 << "25";
-    QTest::newRow("two places") << 25.36 << "25.36";
-    QTest::newRow("binary noise") << 0.1 + 0.2 << "0.3";
-    QTest::newRow("negative") << -0.5 << "-0.5";
-    QTest::newRow("negative zero") << -0.0 << "0";
-    QTest::newRow("a third") << 1.0 / 3 << "0.333333333333333";
-    QTest::newRow("beyond 15 digits") << 123456789012345678.0 << "123456789012346000";
-    QTest::newRow("large whole") << 1e20 << "100000000000000000000";
-    QTest::newRow("huge") << 1.5e25 << "1.5E+25";
-    QTest::newRow("small") << 0.000125 << "0.000125";
-    QTest::newRow("tiny") << 2.5e-10 << "2.5E-10";
-    QTest::newRow("carry to next digit") << 9.9999999999999999 << "10";
-}
-
-void TestWorkbook::numberText() {
-    QFETCH(double, value);
-    QFETCH(QString, text);
-    QCOMPARE(CellValue::fromNumber(value).toText(), text);
-}
-
-void TestWorkbook::serialText_data() {
-    QTest::addColumn<double>("serial");
-    QTest::addColumn<DateParts>("parts");
-    QTest::addColumn<bool>("date1904");
-    QTest::addColumn<QString>("text"); // empty: not a date a sheet can show
-    QTest::newRow("first day") << 1.0 << DateParts::Date << false << "1900-01-01";
-    QTest::newRow("before the phantom leap day")
-        << 59.0 << DateParts::Date << false << "1900-02-28";
-    QTest::newRow("phantom leap day") << 60.0 << DateParts::Date << false << "1900-02-29";
-    QTest::newRow("after the phantom leap day") << 61.0 << DateParts::Date << false << "1900-03-01";
-    QTest::newRow("2025") << 45658.0 << DateParts::Date << false << "2025-01-01";
-    QTest::newRow("date of a date-time") << 46363.75 << DateParts::Date << false << "2026-12-07";
-    QTest::newRow("noon") << 0.5 << DateParts::Time << false << "12:00:00";
-    QTest::newRow("time rounds to the second")
-        << 50708.9999 / 86400 << DateParts::Time << false << "14:05:09";
-    QTest::newRow("time of a date-time") << 46363.25 << DateParts::Time << false << "06:00:00";
-    QTest::newRow("date and time")
-        << 46363.0 + 50709.0 / 86400 << DateParts::DateAndTime << false << "2026-12-07 14:05:09";
-    QTest::newRow("rounds into the next day")
-        << 46363.99999999 << DateParts::DateAndTime << false << "2026-12-08 00:00:00";
-    QTest::newRow("1904 day 0") << 0.0 << DateParts::Date << true << "1904-01-01";
-    QTest::newRow("1904 system") << 44901.0 << DateParts::Date << true << "2026-12-07";
-    QTest::newRow("negative") << -1.0 << DateParts::Date << false << "";
-    QTest::newRow("after 9999") << 2958466.0 << DateParts::Date << false << "";
-    QTest::newRow("not a number") << std::nan("") << DateParts::Date << false << "";
-}
-
-void TestWorkbook::serialText() {
-    QFETCH(double, serial);
-    QFETCH(DateParts, parts);
-    QFETCH(bool, date1904);
-    QFETCH(QString, text);
-    const auto cell = CellValue::fromSerial(serial, parts, date1904);
-    QCOMPARE(cell.has_value(), !text.isEmpty());
-    if (cell) {
-        QCOMPARE(cell->kind, Kind::DateTime);
-        QCOMPARE(cell->toText(), text);
-    }
-}
-
-void TestWorkbook::isoText_data() {
-    QTest::addColumn<QString>("iso");
-    QTest::addColumn<QString>("text");  // empty: refused
-    QTest::addColumn<double>("serial"); // of the 1900 date system
-    QTest::newRow("date") << "2026-12-07"
-                          << "2026-12-07" << 46363.0;
-    QTest::newRow("time") << "14:05:09"
-                          << "14:05:09" << 50709.0 / 86400;
-    QTest::newRow("date and time") << "2026-12-07 14:05:09"
-                                   << "2026-12-07 14:05:09" << 46363.0 + 50709.0 / 86400;
-    QTest::newRow("xml schema form") << "2026-12-07T14:05:09.250Z"
-                                     << "2026-12-07 14:05:09" << 46363.0 + 50709.25 / 86400;
-    QTest::newRow("before the phantom leap day") << "1900-02-28"
-                                                 << "1900-02-28" << 59.0;
-    QTest::newRow("no such month") << "2026-13-01"
-                                   << "" << 0.0;
-    QTest::newRow("no such hour") << "25:00:00"
-                                  << "" << 0.0;
-    QTest::newRow("not a date") << "1扇区"
-                                << "" << 0.0;
-    QTest::newRow("empty") << ""
-                           << "" << 0.0;
-}
-
-void TestWorkbook::isoText() {
-    QFETCH(QString, iso);
-    QFETCH(QString, text);
-    QFETCH(double, serial);
-    const auto cell = CellValue::fromIsoText(iso);
-    QCOMPARE(cell.has_value(), !text.isEmpty());
-    if (cell) {
-        QCOMPARE(cell->toText(), text);
-        QVERIFY2(std::fabs(cell->number - serial) < 1e-9,
-                 qPrintable(QString::number(cell->number)));
-    }
-}
-
-void TestWorkbook::dateFormats_data() {
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<std::optional<DateParts>>("parts");
-    const std::optional<DateParts> none;
-    QTest::newRow("iso date") << "yyyy-mm-dd" << std::optional(DateParts::Date);
-    QTest::newRow("escaped separators") << "yyyy\\-mm\\-dd" << std::optional(DateParts::Date);
-    QTest::newRow("month and day") << "m/d" << std::optional(DateParts::Date);
-    QTest::newRow("upper case") << "YYYY-MM-DD" << std::optional(DateParts::Date);
-    QTest::newRow("chinese date") << "[$-804]yyyy\"年\"m\"月\"d\"日\""
-                                  << std::optional(DateParts::Date);
-    QTest::newRow("text section") << "yyyy-mm-dd;@" << std::optional(DateParts::Date);
-    QTest::newRow("time") << "hh:mm:ss" << std::optional(DateParts::Time);
-    QTest::newRow("minutes and seconds") << "mm:ss" << std::optional(DateParts::Time);
-    QTest::newRow("elapsed hours") << "[h]:mm:ss" << std::optional(DateParts::Time);
-    QTest::newRow("twelve hours") << "h:mm AM/PM" << std::optional(DateParts::Time);
-    QTest::newRow("date and time") << "yyyy/m/d\\ h:mm:ss" << std::optional(DateParts::DateAndTime);
-    QTest::newRow("general") << "General" << none;
-    QTest::newRow("decimals") << "0.00" << none;
-    QTest::newRow("colour and quoted unit") << "[Red]0.00\" dB\"" << none;
-    QTest::newRow("quoted letters") << "#,##0\" days\"" << none;
-    QTest::newRow("escaped letter") << "0\\d" << none;
-    QTest::newRow("currency") << "[$¥-804]#,##0.00" << none;
-    QTest::newRow("text") << "@" << none;
-}
-
-void TestWorkbook::dateFormats() {
-    QFETCH(QString, format);
-    QFETCH(std::optional<DateParts>, parts);
-    QCOMPARE(xlsxreader::dateParts(format), parts);
-}
-
-void TestWorkbook::prologWatch_data() {
-    using Verdict = XmlPrologWatch::Verdict;
-    QTest::addColumn<QByteArray>("start");
-    QTest::addColumn<Verdict>("verdict");
-    const QByteArray declaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
-    const QByteArray doctype = "<!DOCTYPE worksheet [<!ENTITY a \"b\">]>";
-    const auto utf16 = [](const QByteArray& text) {
-        const QString wide = QString::fromLatin1(text);
-        return QByteArray(reinterpret_cast<const char*>(wide.utf16()), wide.size() * 2);
-    };
-    QTest::newRow("root element") << declaration + "<worksheet>" << Verdict::Clear;
-    QTest::newRow("declaration") << declaration + doctype << Verdict::Declaration;
-    QTest::newRow("without XML declaration") << " \n" + doctype << Verdict::Declaration;
-    QTest::newRow("after comment and instruction")
-        << declaration + "<!-- a -> b - > c ---><?pi a>b?\?><!---->" + doctype
-        << Verdict::Declaration;
-    QTest::newRow("inside a comment") << "<!-- " + doctype + " --><worksheet>" << Verdict::Clear;
-    QTest::newRow("inside an instruction") << "<?pi " + doctype + "?><worksheet>" << Verdict::Clear;
-    QTest::newRow("after the root element") << "<worksheet>" + doctype << Verdict::Clear;
-    QTest::newRow("UTF-8 byte order mark") << "\xEF\xBB\xBF" + doctype << Verdict::Declaration;
-    QTest::newRow("UTF-16 with byte order mark")
-        << "\xFF\xFE" + utf16(declaration + doctype) << Verdict::Declaration;
-    QTest::newRow("UTF-16 big-endian without one")
-        << utf16(declaration + doctype).prepend('\0').chopped(1) << Verdict::Declaration;
-    QTest::newRow("cut inside the declaration") << declaration.left(20) << Verdict::Undecided;
-}
-
-void TestWorkbook::prologWatch() {
-    QFETCH(QByteArray, start);
-    QFETCH(XmlPrologWatch::Verdict, verdict);
-    XmlPrologWatch whole;
-    QCOMPARE(whole.feed(start), verdict);
-    // Bytes arriving one at a time come to the same verdict.
-    XmlPrologWatch pieces;
-    for (char byte : start)
-        pieces.feed(QByteArrayView(&byte, 1));
-    QCOMPARE(pieces.verdict(), verdict);
 }
 
 void TestWorkbook::readsRows_data() {
@@ -667,13 +460,13 @@ void TestWorkbook::refusesBadInput_data() {
     const QByteArray book = "<workbook xmlns:r=\"urn:relationships\"><sheets>"
                             "<sheet name=\"Sheet1\" r:id=\"rId1\"/></sheets></workbook>";
     const QByteArray sheet = "<worksheet><sheetData/></worksheet>";
-    const QString large =
-        writeZip(m_dir.filePath("large-parts.xlsx"),
-                 {{"xl/workbook.xml", book},
-                  {"xl/_rels/workbook.xml.rels", rels},
-                  {"xl/s.xml", sheet},
-                  {"xl/styles.xml", "<styleSheet>" + QByteArray(40 << 20, ' ') + "</styleSheet>"},
-                  {"xl/strings.xml", "<sst>" + QByteArray(30 << 20, ' ') + "</sst>"}});
+    const QString large = writeStoredZip(
+        m_dir.filePath("large-parts.xlsx"),
+        {{"xl/workbook.xml", book},
+         {"xl/_rels/workbook.xml.rels", rels},
+         {"xl/s.xml", sheet},
+         {"xl/styles.xml", "<styleSheet>" + QByteArray(40 << 20, ' ') + "</styleSheet>"},
+         {"xl/strings.xml", "<sst>" + QByteArray(30 << 20, ' ') + "</sst>"}});
     QVERIFY(!large.isEmpty());
     QTest::newRow("parts past the limit of a package") << large << QStringList{"合计", "64 MiB"};
     // A part named in two roles would be read twice.
@@ -681,10 +474,10 @@ void TestWorkbook::refusesBadInput_data() {
         "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"strings.xml\"/>"
         "<Relationship Id=\"rId3\" Type=\"x/sharedStrings\" Target=\"strings.xml\"/>"
         "</Relationships>";
-    const QString twoRoles = writeZip(m_dir.filePath("two-roles.xlsx"),
-                                      {{"xl/workbook.xml", book},
-                                       {"xl/_rels/workbook.xml.rels", twice},
-                                       {"xl/strings.xml", "<sst><si><t>1</t></si></sst>"}});
+    const QString twoRoles = writeStoredZip(m_dir.filePath("two-roles.xlsx"),
+                                            {{"xl/workbook.xml", book},
+                                             {"xl/_rels/workbook.xml.rels", twice},
+                                             {"xl/strings.xml", "<sst><si><t>1</t></si></sst>"}});
     QVERIFY(!twoRoles.isEmpty());
     QTest::newRow("part named in two roles") << twoRoles << QStringList{"xl/strings.xml", "重复"};
 }
@@ -706,167 +499,6 @@ void TestWorkbook::refusesBadInput() {
     QVERIFY(workbook.atEnd());
     QCOMPARE(workbook.rowCount(), 0);
     QCOMPARE(workbook.emptyRowCount(), 0);
-}
-
-namespace {
-
-// A package whose Sheet1 part is `sheet`, with two shared strings and the styles of
-// a date (1) and a time (2).
-QString sheetPackage(const QString& path, const QByteArray& sheet) {
-    const QByteArray rels =
-        "<Relationships><Relationship Id=\"rId1\" Type=\"x/worksheet\" Target=\"s.xml\"/>"
-        "<Relationship Id=\"rId2\" Type=\"x/styles\" Target=\"styles.xml\"/>"
-        "<Relationship Id=\"rId3\" Type=\"x/sharedStrings\" Target=\"strings.xml\"/>"
-        "</Relationships>";
-    return writeZip(
-        path, {{"xl/workbook.xml", "<workbook xmlns:r=\"urn:relationships\"><sheets>"
-                                   "<sheet name=\"Sheet1\" r:id=\"rId1\"/></sheets></workbook>"},
-               {"xl/_rels/workbook.xml.rels", rels},
-               {"xl/styles.xml", "<styleSheet><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/>"
-                                 "<xf numFmtId=\"21\"/></cellXfs></styleSheet>"},
-               {"xl/strings.xml", "<sst><si><t>驻波段</t></si><si><r><t>1</t></r><r><t>扇区</t></r>"
-                                  "</si></sst>"},
-               {"xl/s.xml", sheet}});
-}
-
-// What a reader made of a sheet: the cause, or every cell of the first 20 columns as
-// kind, number and text.
-QStringList readWith(const QString& path, xlsxreader::SheetXml reader, WorkbookGrid& grid) {
-    const QString cause = xlsxreader::readSheet(path, QStringLiteral("Sheet1"), grid, reader);
-    if (!cause.isEmpty())
-        return {cause};
-    QStringList cells;
-    for (int row = 0; row <= grid.lastRow(); ++row)
-        for (int column = 0; column < 20; ++column)
-            if (const CellValue& cell = grid.at(row, column); !cell.isEmpty())
-                cells << QStringLiteral("%1,%2:%3 %4 [%5]")
-                             .arg(row)
-                             .arg(column)
-                             .arg(int(cell.kind))
-                             .arg(cell.number, 0, 'g', 17)
-                             .arg(cell.text);
-    return cells;
-}
-
-} // namespace
-
-void TestWorkbook::sheetReadersAgree_data() {
-    QTest::addColumn<QByteArray>("sheet");
-    QTest::addColumn<bool>("fast"); // read by the fast reader alone
-
-    const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
-    const QByteArray open = "<worksheet xmlns=\"urn:main\" xmlns:r=\"urn:rel\"><sheetData>";
-    const QByteArray close = "</sheetData></worksheet>";
-    const auto sheet = [&](const QByteArray& rows) { return head + open + rows + close; };
-    const QByteArray cells = "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c><c r=\"B1\"><v>1.18</v>"
-                             "</c><c r=\"C1\" s=\"1\"><v>46363</v></c></row>"
-                             "<row r=\"2\"><c r=\"A2\" t=\"s\"><v>1</v></c><c r=\"B2\" s=\"2\">"
-                             "<v>0.5</v></c><c r=\"D2\" t=\"b\"><v>1</v></c></row>";
-
-    // Read by the fast reader: what spreadsheet programs write, and the XML around it.
-    QTest::newRow("cells of each kind") << sheet(cells) << true;
-    QTest::newRow("without declaration") << open + cells + close << true;
-    QTest::newRow("byte order mark, single quotes")
-        << "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8'?>" + open + cells + close << true;
-    QTest::newRow("prefixed names")
-        << head + "<x:worksheet xmlns:x=\"urn:main\"><x:sheetData><x:row r=\"1\"><x:c r=\"A1\">"
-                  "<x:v>7</x:v></x:c></x:row></x:sheetData></x:worksheet>"
-        << true;
-    QTest::newRow("references and line ends")
-        << sheet("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">"
-                 "a&lt;&amp;&gt;&quot;&apos;&#x4E2D;&#25159;&#x1F600;\r\nb\rc\td&#13;</t></is></c>"
-                 "<c r=\"B1\" t=\"str\"><v>中文😀</v></c></row>")
-        << true;
-    QTest::newRow("blanks in tags and attributes")
-        << sheet("<row r = '1' ><c\r\n r=\"A1\"\tt=\"str\" ><v>x</v ></c ><c r=\"B1\" "
-                 "t=\"s&#10;\"><v>1</v></c><c r=\"C1\" t=\"in\nlineStr\"><v>2</v></c></row >")
-        << true;
-    QTest::newRow("cells and rows without references")
-        << sheet("<row><c><v>1</v></c><c/><c><v>3</v></c></row><row><c t=\"inlineStr\"><is>"
-                 "<t>x</t></is></c></row><row r=\"5\"><c r=\"C5\"><v>5</v></c><c><v>6</v></c>"
-                 "</row>")
-        << true;
-    QTest::newRow("other elements and texts")
-        << sheet("text<row r=\"1\"><c r=\"A1\"><f>SUM(1)</f><v>2</v><extLst><x>9</x></extLst>"
-                 "</c><c r=\"B1\"><v>1<x>2</x>3</v></c><c r=\"C1\"><v/></c><c r=\"D1\"/>"
-                 "<other><c r=\"E1\"><v>4</v></c></other></row>")
-        << true;
-    QTest::newRow("rich text, phonetic runs, escapes")
-        << sheet("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><r><t>天</t></r><r><t>馈</t></r>"
-                 "<rPh sb=\"0\" eb=\"1\"><t>てん</t></rPh><t>_x000D_x</t></is></c></row>")
-        << true;
-    QTest::newRow("cells out of order and twice")
-        << sheet("<row r=\"3\"><c r=\"B3\"><v>2</v></c><c r=\"A3\"><v>1</v></c>"
-                 "<c r=\"A3\"><v>9</v></c></row><row r=\"1\"><c r=\"A1\"><v>0</v></c></row>")
-        << true;
-    QTest::newRow("reference beyond the sheet")
-        << sheet("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>") << true;
-    QTest::newRow("missing shared string")
-        << sheet("<row r=\"1\"><c r=\"A1\" t=\"s\"><v>5</v></c></row>") << true;
-    QTest::newRow("unreadable number")
-        << sheet("<row r=\"1\"><c r=\"A1\"><v>1,5</v></c></row>") << true;
-
-    // Left to Qt's reader: other forms of XML, and XML that is not well-formed.
-    QTest::newRow("comment") << sheet("<!-- x --><row r=\"1\"><c r=\"A1\"><v>1</v></c></row>")
-                             << false;
-    QTest::newRow("CDATA section") << sheet("<row r=\"1\"><c r=\"A1\"><v><![CDATA[12]]></v></c>"
-                                            "</row>")
-                                   << false;
-    QTest::newRow("processing instruction") << sheet("<?pi x?>" + cells) << false;
-    QTest::newRow("ISO-8859-1") << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + open +
-                                       "<row r=\"1\"><c r=\"A1\" t=\"str\"><v>\xE9</v></c></row>" +
-                                       close
-                                << false;
-    const QString wide = QString::fromUtf8(sheet(cells));
-    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE") +
-                                   QByteArray(reinterpret_cast<const char*>(wide.utf16()),
-                                              wide.size() * 2)
-                            << false;
-    QTest::newRow("name outside ASCII") << sheet("<row r=\"1\"><é/></row>" + cells) << false;
-    QTest::newRow("many attributes")
-        << sheet("<row r=\"1\" a=\"\" b=\"\" c=\"\" d=\"\" e=\"\" f=\"\" g=\"\" h=\"\" i=\"\" "
-                 "j=\"\" k=\"\" l=\"\" m=\"\" n=\"\" o=\"\" p=\"\" q=\"\"/>" +
-                 cells)
-        << false;
-    QTest::newRow("nested deep") << sheet(cells + "<row>" + QByteArray("<x>").repeated(70) +
-                                          QByteArray("</x>").repeated(70) + "</row>")
-                                 << false;
-    QTest::newRow("cut short") << sheet(cells).chopped(20) << false;
-    QTest::newRow("end tag of another element")
-        << sheet("<row r=\"1\"><c r=\"A1\"><v>1</c></v></row>") << false;
-    QTest::newRow("undeclared prefix") << sheet("<row r=\"1\"><p:c r=\"A1\"/></row>") << false;
-    QTest::newRow("attribute twice") << sheet("<row r=\"1\" r=\"2\"/>") << false;
-    QTest::newRow("entity not declared") << sheet("<row r=\"1\"><c t=\"str\"><v>&nbsp;</v></c>"
-                                                  "</row>")
-                                         << false;
-    QTest::newRow("reference to no character")
-        << sheet("<row><c t=\"str\"><v>&#0;</v></c></row>") << false;
-    QTest::newRow("invalid UTF-8") << sheet("<row><c t=\"str\"><v>\xC0\xAF</v></c></row>") << false;
-    QTest::newRow("control character") << sheet("<row><c t=\"str\"><v>\x01</v></c></row>") << false;
-    QTest::newRow("CDATA end in text") << sheet("<row><c t=\"str\"><v>]]></v></c></row>") << false;
-    QTest::newRow("less-than in a value") << sheet("<row r=\"<\"/>") << false;
-    QTest::newRow("element after the root") << sheet(cells) + "<worksheet/>" << false;
-}
-
-void TestWorkbook::sheetReadersAgree() {
-    QFETCH(QByteArray, sheet);
-    QFETCH(bool, fast);
-    const QString path = sheetPackage(m_dir.filePath(QStringLiteral("readers.xlsx")), sheet);
-    QVERIFY(!path.isEmpty());
-    WorkbookGrid generalGrid;
-    const QStringList general = readWith(path, xlsxreader::SheetXml::General, generalGrid);
-    QVERIFY(!general.isEmpty());
-    // Whichever reader reads it, the cells are those Qt's reader finds, and a refusal
-    // gives the same cause.
-    WorkbookGrid grid;
-    QCOMPARE(readWith(path, xlsxreader::SheetXml::Auto, grid), general);
-    QVERIFY(grid == generalGrid);
-    const QStringList alone = readWith(path, xlsxreader::SheetXml::Fast, grid);
-    if (fast)
-        QCOMPARE(alone, general);
-    else
-        QVERIFY2(alone.size() == 1 && alone[0].contains(QStringLiteral("快速读取")),
-                 qPrintable(alone.join('\n')));
 }
 
 QTEST_GUILESS_MAIN(TestWorkbook)

@@ -7,8 +7,8 @@
 #include "document/DocxPackage.h"
 #include "document/DocxXml.h"
 #include "document/NewDocument.h"
-#include "document/PalettePng.h"
 #include "document/WriteProtocol.h"
+#include "picture/PalettePng.h"
 
 #include <QCoreApplication>
 #include <QDir>

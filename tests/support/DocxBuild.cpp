@@ -1,5 +1,6 @@
 #include "support/DocxBuild.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -47,6 +48,10 @@ void writeZip(const QString& path, const Entries& entries) {
         zip_set_file_compression(archive, index, data.isEmpty() ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 1);
     }
     QCOMPARE(zip_close(archive), 0);
+}
+
+QStringList directoryListing(const QString& path) {
+    return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 // A package of a content types list, the package relationships and the main
@@ -144,6 +149,23 @@ QString bookmarked(const QString& text, const QString& id) {
     return QStringLiteral("<w:p><w:bookmarkStart w:id=\"%1\" w:name=\"veltrace\"/><w:r><w:t>%2"
                           "</w:t></w:r><w:bookmarkEnd w:id=\"%1\"/></w:p>")
         .arg(id, text);
+}
+
+QByteArray relationships(const QStringList& entries) {
+    QString xml = kDeclaration + QStringLiteral("<Relationships xmlns=\"http://schemas."
+                                                "openxmlformats.org/package/2006/relationships\">");
+    for (int i = 0; i < entries.size(); ++i)
+        xml += QStringLiteral("<Relationship Id=\"rIdT%1\" Type=\"%2/%3\" Target=\"%4\"/>")
+                   .arg(i + 1)
+                   .arg(docxinspect::kR, entries.at(i).section(u' ', 0, 0),
+                        entries.at(i).section(u' ', 1));
+    return (xml + QStringLiteral("</Relationships>")).toUtf8();
+}
+
+void compareNotices(const QStringList& notices, const QStringList& words) {
+    QCOMPARE(notices.size(), words.size());
+    for (int i = 0; i < words.size(); ++i)
+        QVERIFY2(notices.at(i).contains(words.at(i)), qPrintable(notices.at(i)));
 }
 
 // A table of one row per entry; a cell is "width|content" (width in twips,

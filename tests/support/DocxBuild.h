@@ -27,6 +27,8 @@ QByteArray fileBytes(const QString& path);
 void writeFile(const QString& path, const QByteArray& bytes);
 // A zip of the entries in order, each deflated (an empty one stored).
 void writeZip(const QString& path, const Entries& entries);
+// Every name in a folder, hidden ones too, sorted.
+QStringList directoryListing(const QString& path);
 
 // A package of a content types list, the package relationships and the main
 // part (no relationships part of its own).
@@ -66,6 +68,13 @@ QString bookmarked(const QString& text, const QString& id = QStringLiteral("0"))
 // A table of one row per entry; a cell is "width|content" (width in twips,
 // for tcW; empty for none) and the grid is given in twips.
 QString table(const QList<int>& grid, const QList<QStringList>& rows);
+
+// The relationships of the main part: each entry "type target", the type
+// being the last word of its URI (header, footer, footnotes, styles, ...).
+QByteArray relationships(const QStringList& entries);
+
+// Each notice holds the word expected of it, in order.
+void compareNotices(const QStringList& notices, const QStringList& words);
 
 // A4 with margins of 2 cm: a plot fits at full width.
 extern const QString kSection;

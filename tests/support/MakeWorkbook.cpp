@@ -77,3 +77,21 @@ bool makeWorkbook(const QString& path, const QList<QStringList>& rows) {
     }
     return true;
 }
+
+QString writeStoredZip(const QString& path,
+                       const QList<std::pair<const char*, QByteArray>>& entries) {
+    int error = 0;
+    zip_t* archive =
+        zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!archive)
+        return QString();
+    for (const auto& [name, data] : entries) {
+        const zip_int64_t index = zip_file_add(
+            archive, name, zip_source_buffer(archive, data.constData(), data.size(), 0), 0);
+        if (index < 0 || zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0)) {
+            zip_discard(archive);
+            return QString();
+        }
+    }
+    return zip_close(archive) == 0 ? path : QString();
+}

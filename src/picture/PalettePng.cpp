@@ -1,4 +1,4 @@
-#include "document/PalettePng.h"
+#include "picture/PalettePng.h"
 
 #include <QHash>
 #include <QList>
