@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/DocxFill.h"
+#include "document/DocxPicture.h"
 #include "document/DocxTemplate.h"
 #include "zip/ZipRelationships.h"
 
@@ -19,16 +20,6 @@
 // body. Knows nothing of files: the caller reads the parts from the container
 // and writes the results back.
 namespace docx {
-
-// Shown at 96 dpi: one pixel is 914400 / 96 EMU.
-inline constexpr qint64 kEmuPerPixel = 9525;
-inline constexpr qint64 kEmuPerTwip = 635;
-
-struct Picture {
-    QByteArray png;
-    QSize pixels; // at 96 dpi, the size on the page; the PNG may hold more
-    QString segmentName;
-};
 
 // The parts that appending reads, as they are in the container.
 struct AppendInput {

@@ -2,9 +2,10 @@
 
 #include "document/DocxBodyEnd.h"
 #include "document/DocxBodyKinds.h"
+#include "document/DocxPicture.h"
+#include "document/DocxPlaceholders.h"
 #include "document/DocxSideParts.h"
 #include "document/DocxTables.h"
-#include "document/DocxTemplate.h"
 
 #include <algorithm>
 
@@ -422,10 +423,6 @@ void BodyScanner::finishScan() {
 }
 
 } // namespace
-
-QString pictureMark() {
-    return QStringLiteral("（由 Veltrace 合成）");
-}
 
 QString scanDocument(const QString& text, DocumentScan* scan) {
     return BodyScanner(text, scan).run();

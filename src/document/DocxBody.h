@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/DocxBodyEnd.h"
 #include "document/DocxBookmark.h"
 #include "document/DocxNotices.h"
 #include "document/DocxParagraph.h"
@@ -32,21 +33,13 @@ struct Placeholder {
     ParagraphPlace place;
 };
 
-struct DocumentScan {
+// The body's end (BodyEnd) and everything else the scan found.
+struct DocumentScan : BodyEnd {
     ElementSpan root;
     ElementSpan body;
     QString wordPrefix;                   // the prefix the body is written with
     QHash<QString, QString> namespaces;   // prefix -> URI in scope inside the body
     QHash<QString, QString> rootDeclared; // prefix -> URI declared on the root
-    // The last block-level element of the body (before its own sectPr), and
-    // whether it is an empty paragraph: nothing but paragraph properties,
-    // bookmarks and runs without content (LibreOffice writes <w:r><w:rPr/></w:r>
-    // for an empty paragraph).
-    ElementSpan lastBlock;
-    bool lastBlockIsEmptyParagraph = false;
-    ParagraphPlace lastParagraph; // when the last block is a paragraph
-    // The body-level section properties (the last section's).
-    ElementSpan sectPr;
     // Every section in order; the last one is the body's.
     QList<Section> sections;
     // Ids of drawing objects (wp:docPr, pic:cNvPr, ...).
@@ -63,9 +56,5 @@ struct DocumentScan {
 
 // Reads a main document part. Returns an empty string or the cause.
 QString scanDocument(const QString& text, DocumentScan* scan);
-
-// The alternative text of the pictures this program puts into documents ends
-// with this.
-QString pictureMark();
 
 } // namespace docx

@@ -1,7 +1,5 @@
 #include "document/DocxBodyEnd.h"
 
-#include "document/DocxBody.h"
-
 namespace docx {
 
 bool BodyEndTracker::startChild(bool paragraph, bool sectionProperties) {
@@ -34,7 +32,7 @@ void BodyEndTracker::startInside(int level, bool underProperties, bool underRun)
         m_empty = false;
 }
 
-bool BodyEndTracker::endChild(const ParagraphPlace* place, DocumentScan* scan) {
+bool BodyEndTracker::endChild(const ParagraphPlace* place, BodyEnd* scan) {
     if (!m_scanner.endSpan(&m_child))
         return false;
     if (m_sectionProperties) {

@@ -8,7 +8,18 @@
 // whether it is an empty paragraph that a picture may fill.
 namespace docx {
 
-struct DocumentScan;
+// Where the body ends.
+struct BodyEnd {
+    // The last block-level element of the body (before its own sectPr), and
+    // whether it is an empty paragraph: nothing but paragraph properties,
+    // bookmarks and runs without content (LibreOffice writes <w:r><w:rPr/></w:r>
+    // for an empty paragraph).
+    ElementSpan lastBlock;
+    bool lastBlockIsEmptyParagraph = false;
+    ParagraphPlace lastParagraph; // when the last block is a paragraph
+    // The body-level section properties (the last section's).
+    ElementSpan sectPr;
+};
 
 class BodyEndTracker {
 public:
@@ -22,7 +33,7 @@ public:
     // The paragraph's mark is a tracked deletion: not where typing goes.
     void markDeleted() { m_empty = false; }
     // The child ends; place: the paragraph's when it is one.
-    bool endChild(const ParagraphPlace* place, DocumentScan* scan);
+    bool endChild(const ParagraphPlace* place, BodyEnd* scan);
 
 private:
     XmlScanner& m_scanner;

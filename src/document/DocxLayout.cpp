@@ -1,6 +1,6 @@
 #include "document/DocxLayout.h"
 
-#include "document/DocxAppend.h"
+#include "document/DocxPicture.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "document/DocxSideParts.h"
 
-#include "document/DocxTemplate.h"
+#include "document/DocxPlaceholders.h"
 #include "document/DocxXml.h"
 
 namespace docx {

@@ -1,7 +1,8 @@
 #include "document/DocxTemplateScan.h"
 
-#include "document/DocxBody.h"
-#include "document/DocxTemplate.h"
+#include "document/DocxParagraph.h"
+#include "document/DocxPicture.h"
+#include "document/DocxPlaceholders.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
