@@ -8,7 +8,6 @@
 #include "document/DocxXml.h"
 #include "document/NewDocument.h"
 #include "document/WriteProtocol.h"
-#include "picture/PalettePng.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,46 +21,6 @@
 #include <chrono>
 #include <functional>
 #include <future>
-
-// A picture waiting to be written. Its PNG is encoded by whoever comes first:
-// the worker started by paste(), or flush() when the worker has not begun yet
-// (so a busy pool never makes flush() wait for a job that is still queued).
-struct ReportDocument::PendingPicture {
-    PendingPicture(const QImage& picture, const QString& segment)
-        : image(picture), pixels(picture.deviceIndependentSize().toSize()), segmentName(segment),
-          png(promise.get_future()) {}
-
-    // False when another thread has taken it on.
-    bool encode() {
-        if (claimed.exchange(true))
-            return false;
-        QImage picture = std::move(image);
-        // The picture is shown at 96 dpi, times its pixel ratio when drawn
-        // finer; say so in the file as well.
-        const int dotsPerMetre = qRound(3780 * picture.devicePixelRatio());
-        picture.setDotsPerMeterX(dotsPerMetre);
-        picture.setDotsPerMeterY(dotsPerMetre);
-        promise.set_value(palettepng::encode(picture));
-        return true;
-    }
-
-    QByteArray result() {
-        encode();
-        return png.get();
-    }
-
-    bool encoded() const {
-        return png.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    }
-
-    QImage image; // released once encoded
-    QSize pixels; // logical: the size on the page whatever the pixel ratio
-    QString segmentName;
-    std::optional<docx::RowValues> row; // a batch's plotted row
-    std::atomic<bool> claimed{false};
-    std::promise<QByteArray> promise;
-    std::shared_future<QByteArray> png;
-};
 
 namespace {
 
@@ -170,17 +129,11 @@ Outcome appendInto(const QString& written, const QString& file, const QString& n
 
 } // namespace
 
-ReportDocument::ReportDocument(const QString& path) : m_path(path) {
-    // The thread that pastes keeps a core of its own; it encodes as well
-    // when the encoders fall behind.
-    m_encoders.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
-}
+ReportDocument::ReportDocument(const QString& path) : m_path(path) {}
 
 ReportDocument::~ReportDocument() {
     // A write still running uses this object; let it end.
     finishBackgroundWrite(true);
-    // Nobody waits for the pictures not yet begun any more.
-    m_encoders.clear();
 }
 
 QString ReportDocument::displayName() const {
@@ -211,39 +164,8 @@ Outcome ReportDocument::open() {
 void ReportDocument::paste(const QImage& picture, const QString& segmentName) {
     if (picture.isNull())
         return;
-    auto pending = std::make_shared<PendingPicture>(picture, segmentName);
-    m_pending.push_back(pending);
+    m_pending.push_back(m_encoders.start(picture, segmentName));
     ++m_pendingPictures;
-    m_encoders.start([pending] { pending->encode(); });
-    limitEncoding(pending);
-}
-
-// Pictures are pasted faster than the encoders keep up when a batch draws
-// on one core and encodes on the others: past a few waiting, this thread
-// encodes one that no encoder has begun (the newest, which they would reach
-// last), and waits only when they have begun them all. So the images waiting
-// stay a few, not hundreds, and no core idles while one waits.
-void ReportDocument::limitEncoding(const std::shared_ptr<PendingPicture>& pasted) {
-    constexpr size_t kMaxWaitingImages = 8;
-    m_encoding.push_back(pasted);
-    std::erase_if(m_encoding, [](const std::weak_ptr<PendingPicture>& waiting) {
-        const auto picture = waiting.lock();
-        return !picture || picture->encoded();
-    });
-    while (m_encoding.size() > kMaxWaitingImages) {
-        const auto unclaimed =
-            std::find_if(m_encoding.rbegin(), m_encoding.rend(), [](const auto& waiting) {
-                const auto picture = waiting.lock();
-                return picture && !picture->claimed;
-            });
-        if (unclaimed != m_encoding.rend() && unclaimed->lock()->encode()) {
-            m_encoding.erase(std::next(unclaimed).base());
-            continue;
-        }
-        if (const auto oldest = m_encoding.front().lock())
-            oldest->result();
-        m_encoding.pop_front();
-    }
 }
 
 void ReportDocument::paste(const QImage& picture, const docx::RowValues& row) {

@@ -2,12 +2,12 @@
 
 #include "common/Outcome.h"
 #include "document/DocxTemplate.h"
+#include "document/PictureQueue.h"
 #include "document/ReportFill.h"
 
 #include <QImage>
 #include <QList>
 #include <QString>
-#include <QThreadPool>
 
 #include <atomic>
 #include <deque>
@@ -128,7 +128,6 @@ public:
     std::optional<Outcome> finishBackgroundWrite(bool wait);
 
 private:
-    struct PendingPicture;
     using PendingList = std::vector<std::shared_ptr<PendingPicture>>;
     // The end of a batch: its date and every row it delivered, for the summary.
     struct RunEnd {
@@ -157,8 +156,6 @@ private:
     // Takes the result of a write of this object's: a success means the
     // document exists from now on, and counts where its pictures went.
     Outcome written(const Written& result);
-    // Keeps the number of pictures waiting for an encoder small.
-    void limitEncoding(const std::shared_ptr<PendingPicture>& pasted);
 
     Outcome writeLocked(DocumentFiles& files, const QList<docx::Picture>& pictures,
                         const QList<QList<int>>& paragraphs, const docx::FillInput& fill,
@@ -178,13 +175,6 @@ private:
     // paragraph break.
     PendingList m_pending;
     int m_pendingPictures = 0;
-    // Pictures handed to the encoders and perhaps not yet encoded, oldest
-    // first: each holds its whole image until it is.
-    std::deque<std::weak_ptr<PendingPicture>> m_encoding;
-    // The encoders' own threads: Qt draws some images in parallel on its
-    // global pool, and the window's painting would otherwise queue behind
-    // the pictures waiting there.
-    QThreadPool m_encoders;
     std::unique_ptr<InFlight> m_inFlight;
     docx::Placement m_placement;
     // Whether the document was found on disk or written by this object, so a
@@ -198,4 +188,5 @@ private:
     // The rows of the batch running, and its end once the batch said it.
     QList<docx::RowValues> m_runRows;
     std::optional<RunEnd> m_finish;
+    PictureEncoders m_encoders;
 };
