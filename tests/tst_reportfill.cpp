@@ -213,6 +213,7 @@ private slots:
     void templateIsFilled_data();
     void templateIsFilled();
     void documentLimitWins();
+    void runWhoseLastWriteFailedGoesOn();
     void replaceExisting_data();
     void replaceExisting();
     void commandLineFillsAWholeReport();
@@ -365,6 +366,40 @@ void TestReportFill::documentLimitWins() {
     QVERIFY2(filled.notices.first().contains(QStringLiteral("1.7")) &&
                  filled.notices.first().contains(QStringLiteral("1.3")),
              qPrintable(filled.notices.first()));
+}
+
+// The last write of a run fails (the document is open in another program);
+// the next run's last write fills the summary with the rows of both.
+void TestReportFill::runWhoseLastWriteFailedGoesOn() {
+    QTemporaryDir dir;
+    const QString path = templateFile(dir, QStringLiteral("retry.docx"),
+                                      para(QStringLiteral("共{{段数}}段")) +
+                                          resultsTable({{QStringLiteral("{{测试段}}")}}));
+    const QList<docx::RowValues> rows = threeRows();
+    ReportDocument report(path);
+    QVERIFY(report.open().isOk());
+    report.beginRun();
+    for (int i = 0; i < 2; ++i) {
+        report.paste(plot(i), rows.at(i));
+        report.typeParagraphBreak();
+    }
+    report.finishRun(kDate);
+    QFile lock(dir.filePath(QStringLiteral(".~lock.retry.docx#")));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    lock.write("someone,host,host,01.01.2026 08:00,file:///home/someone;");
+    lock.close();
+    QVERIFY(!report.flush().isOk());
+    QVERIFY(lock.remove());
+    report.beginRun();
+    report.paste(plot(2), rows.at(2));
+    report.typeParagraphBreak();
+    report.finishRun(kDate);
+    QVERIFY(report.flush().isOk());
+    const QStringList read = reading(templateBody(entry(inspect(path).entries, kDocumentPart)));
+    QCOMPARE(read,
+             (QStringList{QStringLiteral("共3段"), QStringLiteral("A-1"), QStringLiteral("A-2"),
+                          QStringLiteral("A-3"), QStringLiteral("pic:A-1"),
+                          QStringLiteral("pic:A-2"), QStringLiteral("pic:A-3")}));
 }
 
 void TestReportFill::replaceExisting_data() {

@@ -177,7 +177,10 @@ void ReportDocument::paste(const QImage& picture, const docx::RowValues& row) {
 }
 
 void ReportDocument::beginRun() {
-    m_runRows.clear();
+    // A run whose last write has not succeeded yet goes on in this one: its
+    // rows are still to be counted in the summary that write fills.
+    if (!m_finish)
+        m_runRows.clear();
     m_finish.reset();
 }
 
@@ -322,6 +325,7 @@ Outcome ReportDocument::flush() {
 void ReportDocument::discardPending() {
     (void)finishBackgroundWrite(true);
     m_finish.reset();
+    m_runRows.clear();
     m_pending.clear();
     m_pendingPictures = 0;
 }
