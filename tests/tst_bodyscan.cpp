@@ -17,11 +17,10 @@ using Kind = Notices::Kind;
 
 // The scan of a main part of that body; fails the test when it is refused.
 docx::DocumentScan scan(const QString& body) {
-    docx::DocumentScan result;
-    const QString cause = docx::scanDocument(QString::fromUtf8(wordDocument(body)), &result);
-    if (!cause.isEmpty())
-        qWarning("refused: %s", qPrintable(cause));
-    return result;
+    Result<docx::DocumentScan> result = docx::scanDocument(QString::fromUtf8(wordDocument(body)));
+    if (!result)
+        qWarning("refused: %s", qPrintable(result.cause()));
+    return result ? std::move(result).value() : docx::DocumentScan{};
 }
 
 // A table of one column of that width around the rows given.

@@ -17,8 +17,7 @@ struct Failed {
 // readers and writers below the front ends return this and take no
 // out-parameters for their errors; at the boundary a Result becomes an Outcome,
 // which adds what the caller does next.
-template <typename T = void>
-class [[nodiscard]] Result {
+template <typename T = void> class [[nodiscard]] Result {
 public:
     Result(T value) : m_value(std::move(value)) {}
     Result(Failed failed) : m_cause(std::move(failed.cause)) {}
@@ -43,8 +42,7 @@ private:
     QString m_cause;
 };
 
-template <>
-class [[nodiscard]] Result<void> {
+template <> class [[nodiscard]] Result<void> {
 public:
     Result() = default;
     Result(Failed failed) : m_ok(false), m_cause(std::move(failed.cause)) {}

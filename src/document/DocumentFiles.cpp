@@ -175,7 +175,7 @@ QString DocumentFiles::lockHolder() const {
     return QCoreApplication::translate("document", "进程 %1，主机 %2").arg(pid).arg(host);
 }
 
-QString DocumentFiles::probeWrite() {
+Result<> DocumentFiles::probeWrite() {
     // Named like a temporary, so that the next writer removes it if this
     // process cannot.
     QFile probe(QStringLiteral("%1/%2-%3-probe.tmp")
@@ -187,7 +187,9 @@ QString DocumentFiles::probeWrite() {
         cause = probe.errorString();
     probe.close();
     probe.remove();
-    return cause;
+    if (!cause.isEmpty())
+        return Failed{cause};
+    return {};
 }
 
 void DocumentFiles::unlock() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
@@ -51,9 +53,9 @@ public:
     // Who holds the write lock, in words ("进程 123，主机 pc"); empty when the
     // lock file tells nobody.
     QString lockHolder() const;
-    // Why a file cannot be written in the document's folder now (the system's
-    // words); empty when it can.
-    QString probeWrite();
+    // Whether a file can be written in the document's folder now; the cause
+    // is the system's words.
+    Result<> probeWrite();
 
     // A new temporary file name beside the document. Temporaries that a dead
     // writer left are removed first; call it only under the write lock.

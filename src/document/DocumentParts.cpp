@@ -29,17 +29,18 @@ std::optional<QString> mainPartTarget(const docx::RelationshipsScan& rels) {
 // most as much as one part may be: a part past that, or one that cannot be
 // read, is left out and said so. They are never written.
 void readSideParts(DocxPackage& package, docx::AppendInput* input) {
-    docx::XmlPart part;
-    docx::RelationshipsScan rels;
-    if (!input->rels || !docx::decodePart(*input->rels, &part).isEmpty() ||
-        !docx::scanRelationships(part.text, &rels).isEmpty())
+    const Result<docx::XmlPart> part =
+        input->rels ? docx::decodePart(*input->rels) : Result<docx::XmlPart>(Failed{});
+    const Result<docx::RelationshipsScan> rels =
+        part ? docx::scanRelationships(part->text) : part.failed();
+    if (!rels)
         return;
     QSet<QString> seen{input->mainPart, input->relsPart};
     // The content types are read after these, and no part is read twice.
     if (const auto types = package.locate(kContentTypesPart))
         seen.insert(*types);
     QList<docx::AppendInput::SidePart> wanted;
-    for (const docx::Relationship& relationship : rels.relationships) {
+    for (const docx::Relationship& relationship : rels->relationships) {
         const auto kind = docx::sidePartKind(relationship.type);
         const auto located =
             kind ? package.locate(zippackage::targetPart(input->mainPart, relationship))
@@ -54,7 +55,8 @@ void readSideParts(DocxPackage& package, docx::AppendInput* input) {
     QStringList leftOut;
     qint64 budget = DocxPackage::kMaxPartSize;
     for (docx::AppendInput::SidePart& side : wanted) {
-        if (package.read(side.name, &side.bytes, budget).isEmpty()) {
+        if (Result<QByteArray> bytes = package.read(side.name, budget)) {
+            side.bytes = std::move(bytes).value();
             budget -= side.bytes.size();
             input->sideParts.append(side);
         } else {
@@ -65,57 +67,60 @@ void readSideParts(DocxPackage& package, docx::AppendInput* input) {
         input->notices.add(docx::Notices::Kind::PartsLeftOut, name);
 }
 
+// The package's own relationships, read from the part name.
+Result<docx::RelationshipsScan> packageRelationships(DocxPackage& package, const QString& name) {
+    const Result<QByteArray> bytes = package.read(name);
+    const Result<docx::XmlPart> part = bytes ? docx::decodePart(*bytes) : bytes.failed();
+    Result<docx::RelationshipsScan> rels =
+        part ? docx::scanRelationships(part->text) : part.failed();
+    if (!rels)
+        return Failed{
+            QCoreApplication::translate("document", "部件 %1 %2").arg(name, rels.cause())};
+    return rels;
+}
+
 } // namespace
 
-// Where the main document part is: the package's officeDocument
-// relationship, or the usual name. Empty with a cause when the package
-// relationships cannot be read, empty without one when there is no such part.
-std::optional<QString> findMainPart(DocxPackage& package, QString* cause) {
+Result<std::optional<QString>> findMainPart(DocxPackage& package) {
     if (const auto packageRels = package.locate(zippackage::relationshipsPartOf(QString()))) {
-        QByteArray bytes;
-        docx::XmlPart part;
-        docx::RelationshipsScan rels;
-        *cause = package.read(*packageRels, &bytes);
-        if (cause->isEmpty())
-            *cause = docx::decodePart(bytes, &part);
-        if (cause->isEmpty())
-            *cause = docx::scanRelationships(part.text, &rels);
-        if (!cause->isEmpty()) {
-            *cause =
-                QCoreApplication::translate("document", "部件 %1 %2").arg(*packageRels, *cause);
-            return std::nullopt;
-        }
-        if (const auto target = mainPartTarget(rels))
+        const Result<docx::RelationshipsScan> rels = packageRelationships(package, *packageRels);
+        if (!rels)
+            return rels.failed();
+        if (const auto target = mainPartTarget(*rels))
             if (const auto main = package.locate(*target))
                 return main;
     }
     return package.locate(kMainPartFallback);
 }
 
-// Reads the parts appending needs, the main part being main. Returns the
-// cause, or an empty string.
-QString readParts(DocxPackage& package, const QString& main, docx::AppendInput* input) {
+Result<docx::AppendInput> readParts(DocxPackage& package, const QString& main) {
+    docx::AppendInput input;
     for (qint64 i = 0; i < package.entryCount(); ++i)
-        input->takenNames.insert(package.entryName(i).toLower());
-    input->mainPart = main;
-    QString cause = package.read(main, &input->document);
-    if (!cause.isEmpty())
-        return cause;
+        input.takenNames.insert(package.entryName(i).toLower());
+    input.mainPart = main;
+    Result<QByteArray> document = package.read(main);
+    if (!document)
+        return document.failed();
+    input.document = std::move(document).value();
 
-    input->relsPart = zippackage::relationshipsPartOf(main);
-    if (const auto rels = package.locate(input->relsPart)) {
-        input->relsPart = *rels;
-        input->rels.emplace();
-        cause = package.read(*rels, &*input->rels);
-        if (!cause.isEmpty())
-            return cause;
-        readSideParts(package, input);
+    input.relsPart = zippackage::relationshipsPartOf(main);
+    if (const auto rels = package.locate(input.relsPart)) {
+        input.relsPart = *rels;
+        Result<QByteArray> relsBytes = package.read(*rels);
+        if (!relsBytes)
+            return relsBytes.failed();
+        input.rels = std::move(relsBytes).value();
+        readSideParts(package, &input);
     }
     const auto types = package.locate(kContentTypesPart);
     if (!types)
-        return QCoreApplication::translate("document", "缺少 %1，不是有效的 Office 文档")
-            .arg(kContentTypesPart);
-    return package.read(*types, &input->contentTypes);
+        return Failed{QCoreApplication::translate("document", "缺少 %1，不是有效的 Office 文档")
+                          .arg(kContentTypesPart)};
+    Result<QByteArray> contentTypes = package.read(*types);
+    if (!contentTypes)
+        return contentTypes.failed();
+    input.contentTypes = std::move(contentTypes).value();
+    return input;
 }
 
 } // namespace documentparts

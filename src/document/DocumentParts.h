@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "document/DocxAppend.h"
 #include "zip/ZipContentTypes.h"
 
@@ -19,12 +20,11 @@ inline const QString kMainPartFallback = QStringLiteral("word/document.xml");
 using zippackage::kContentTypesPart;
 
 // Where the main document part is: the package's officeDocument
-// relationship, or the usual name. Empty with a cause when the package
-// relationships cannot be read, empty without one when there is no such part.
-std::optional<QString> findMainPart(DocxPackage& package, QString* cause);
+// relationship, or the usual name; none when there is no such part. Failed
+// when the package relationships cannot be read.
+Result<std::optional<QString>> findMainPart(DocxPackage& package);
 
-// Reads the parts appending needs, the main part being main. Returns the
-// cause, or an empty string.
-QString readParts(DocxPackage& package, const QString& main, docx::AppendInput* input);
+// Reads the parts appending needs, the main part being main.
+Result<docx::AppendInput> readParts(DocxPackage& package, const QString& main);
 
 } // namespace documentparts

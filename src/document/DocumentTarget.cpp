@@ -133,10 +133,10 @@ Outcome checkReplaceable(const QFileInfo& info, const QFileInfo& real, const QFi
             QCoreApplication::translate("document", "无法保存文档“%1”：所在文件夹“%2”不允许写入"
                                                     "（保存时要在其中创建临时文件）。")
                 .arg(name, native(folder.filePath())));
-    if (const QString obstacle = reportfile::ownershipObstacle(real); !obstacle.isEmpty())
-        return Outcome::failure(
-            Kind::Lasting,
-            QCoreApplication::translate("document", "无法保存文档“%1”：%2。").arg(name, obstacle));
+    if (const Result<> owned = reportfile::checkOwnership(real); !owned)
+        return Outcome::failure(Kind::Lasting,
+                                QCoreApplication::translate("document", "无法保存文档“%1”：%2。")
+                                    .arg(name, owned.cause()));
     return Outcome::ok();
 }
 
@@ -211,11 +211,11 @@ Outcome checkTarget(const QString& path, const QString& name, Target* target, bo
 
 Outcome checkMainPartType(const QString& name, const QString& mainPart,
                           const QByteArray& contentTypes) {
-    docx::XmlPart part;
-    if (!docx::decodePart(contentTypes, &part).isEmpty())
+    const Result<docx::XmlPart> part = docx::decodePart(contentTypes);
+    if (!part)
         return Outcome::ok(); // told by the reading of the parts
     const QString partName = u'/' + mainPart;
-    QXmlStreamReader reader(part.text);
+    QXmlStreamReader reader(part->text);
     while (!reader.atEnd()) {
         if (reader.readNext() != QXmlStreamReader::StartElement || reader.name() != u"Override")
             continue;

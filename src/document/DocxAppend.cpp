@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace docx {
 
@@ -35,23 +36,34 @@ struct Parts {
     ContentTypesScan typesScan;
 };
 
-QString readParts(const AppendInput& input, Parts* parts) {
-    QString cause = decodePart(input.document, &parts->document);
-    if (cause.isEmpty())
-        cause = scanDocument(parts->document.text, &parts->scan);
-    if (!cause.isEmpty())
-        return inPart(input.mainPart, cause);
+// Decodes a part and scans it with scan, which gives the scan's result.
+template <class Scan>
+Result<std::pair<XmlPart, Scan>> readPart(const QByteArray& bytes, const QString& name,
+                                          Result<Scan> (*scan)(const QString&)) {
+    Result<XmlPart> part = decodePart(bytes);
+    Result<Scan> scanned = part ? scan(part->text) : part.failed();
+    if (!scanned)
+        return Failed{inPart(name, scanned.cause())};
+    return std::pair{std::move(part).value(), std::move(scanned).value()};
+}
+
+Result<Parts> readParts(const AppendInput& input) {
+    Parts parts;
+    auto document = readPart(input.document, input.mainPart, &scanDocument);
+    if (!document)
+        return document.failed();
+    std::tie(parts.document, parts.scan) = std::move(document).value();
     if (input.rels) {
-        cause = decodePart(*input.rels, &parts->rels);
-        if (cause.isEmpty())
-            cause = scanRelationships(parts->rels.text, &parts->relsScan);
-        if (!cause.isEmpty())
-            return inPart(input.relsPart, cause);
+        auto rels = readPart(*input.rels, input.relsPart, &scanRelationships);
+        if (!rels)
+            return rels.failed();
+        std::tie(parts.rels, parts.relsScan) = std::move(rels).value();
     }
-    cause = decodePart(input.contentTypes, &parts->contentTypes);
-    if (cause.isEmpty())
-        cause = scanContentTypes(parts->contentTypes.text, &parts->typesScan);
-    return cause.isEmpty() ? QString() : inPart(kContentTypesPart, cause);
+    auto types = readPart(input.contentTypes, kContentTypesPart, &scanContentTypes);
+    if (!types)
+        return types.failed();
+    std::tie(parts.contentTypes, parts.typesScan) = std::move(types).value();
+    return parts;
 }
 
 // What the parts that are only read tell.
@@ -398,26 +410,26 @@ std::optional<AppendInput::SidePart::Kind> sidePartKind(QStringView relationship
     return std::nullopt;
 }
 
-QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
-                       const QList<QList<int>>& paragraphs, AppendOutput* output,
-                       const FillInput& fill) {
-    Parts parts;
-    const QString cause = readParts(input, &parts);
-    if (!cause.isEmpty() || paragraphs.isEmpty())
-        return cause;
+Result<AppendOutput> appendPictures(const AppendInput& input, const QList<Picture>& pictures,
+                                    const QList<QList<int>>& paragraphs, const FillInput& fill) {
+    Result<Parts> read = readParts(input);
+    if (!read || paragraphs.isEmpty())
+        return read ? Result<AppendOutput>(AppendOutput{}) : read.failed();
+    Parts& parts = *read;
+    AppendOutput output;
 
     Notices fillNotices;
     const FillPlan plan =
         planFill(parts.scan, fill, input.mainPart, parts.relsScan, input.takenNames, &fillNotices);
     const Assignment assignment =
         assign(parts.scan, pictures, paragraphs, plan.taken, plan.placeholdersInRepeats);
-    output->placement = assignment.placement;
-    output->placement.notices.add(fillNotices);
-    output->placement.notices.add(input.notices);
+    output.placement = assignment.placement;
+    output.placement.notices.add(fillNotices);
+    output.placement.notices.add(input.notices);
     const SidePartScan side = scanSideParts(input);
     parts.scan.drawingIds.unite(side.drawingIds);
     if (side.placeholders)
-        output->placement.notices.add(Notices::Kind::InHeaderOrFooter);
+        output.placement.notices.add(Notices::Kind::InHeaderOrFooter);
 
     QList<std::pair<QString, QString>> declarations;
     const Prefixes prefixes = prefixesFor(parts.scan, &declarations);
@@ -425,7 +437,7 @@ QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
     const QList<qint64> limits =
         widthLimits(parts.scan, styles, assignment, plan, paragraphs, pictures.size());
     const NewMedia media =
-        placeMedia(input, parts, pictures, limits, overwrittenParts(plan, paragraphs), output);
+        placeMedia(input, parts, pictures, limits, overwrittenParts(plan, paragraphs), &output);
     const BodyWriter writer(parts.scan, styles, PictureRunWriter(prefixes), media.placed,
                             paragraphs);
 
@@ -439,12 +451,12 @@ QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
     }
     edits += writer.bookmarkEdits(assignment);
     edits += writer.endEdits(assignment);
-    edits += templateEdits(parts, plan, fill, writer, media, paragraphs, &output->placement);
+    edits += templateEdits(parts, plan, fill, writer, media, paragraphs, &output.placement);
     parts.document.text = applyEdits(parts.document.text, edits);
-    output->document = encodePart(parts.document);
-    output->rels = relationshipsWith(input, parts, media.relationships);
-    output->contentTypes = contentTypesWithPng(parts);
-    return {};
+    output.document = encodePart(parts.document);
+    output.rels = relationshipsWith(input, parts, media.relationships);
+    output.contentTypes = contentTypesWithPng(parts);
+    return output;
 }
 
 } // namespace docx

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "document/DocxFill.h"
 #include "document/DocxPicture.h"
 #include "document/DocxTemplate.h"
@@ -69,12 +70,12 @@ using zippackage::relationshipsPartOf;
 // has one free (see assign()); the others go to the end of the body, the
 // first into the insertion paragraph there, every further one after it (an
 // empty list: an empty paragraph). With no paragraphs at all the parts are
-// only checked. Returns an empty string or the cause, naming the part.
+// only checked. A failure's cause names the part.
 // The typed paragraphs of a batch's rows fill the document's report template
 // (see DocxFill.h) as fill says.
-QString appendPictures(const AppendInput& input, const QList<Picture>& pictures,
-                       const QList<QList<int>>& paragraphs, AppendOutput* output,
-                       const FillInput& fill = {});
+Result<AppendOutput> appendPictures(const AppendInput& input, const QList<Picture>& pictures,
+                                    const QList<QList<int>>& paragraphs,
+                                    const FillInput& fill = {});
 
 // The parts of a new, empty A4 document, in the order they go into the zip.
 QList<std::pair<QString, QByteArray>> newDocumentParts();

@@ -35,7 +35,7 @@ public:
         : m_text(text), m_scanner(text), m_reader(m_scanner.reader()), m_scan(scan),
           m_tables(m_scanner, text), m_end(m_scanner), m_template(m_scanner) {}
 
-    QString run() {
+    Result<> run() {
         while (m_scanner.next()) {
             if (m_reader.isStartElement() && !start())
                 break;
@@ -45,11 +45,11 @@ public:
                 !m_paragraphs.isEmpty())
                 addText(&m_paragraphs.last());
         }
-        const QString cause = m_scanner.finish();
-        if (!cause.isEmpty())
-            return cause;
+        if (Result<> read = m_scanner.finish(); !read)
+            return read;
         if (!m_scan->body.isValid())
-            return QCoreApplication::translate("document", "主文档部件中没有正文（w:body）");
+            return Failed{
+                QCoreApplication::translate("document", "主文档部件中没有正文（w:body）")};
         finishScan();
         return {};
     }
@@ -424,8 +424,11 @@ void BodyScanner::finishScan() {
 
 } // namespace
 
-QString scanDocument(const QString& text, DocumentScan* scan) {
-    return BodyScanner(text, scan).run();
+Result<DocumentScan> scanDocument(const QString& text) {
+    DocumentScan scan;
+    if (Result<> read = BodyScanner(text, &scan).run(); !read)
+        return read.failed();
+    return scan;
 }
 
 } // namespace docx

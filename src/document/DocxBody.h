@@ -54,7 +54,7 @@ struct DocumentScan : BodyEnd {
     TemplateScan fill;
 };
 
-// Reads a main document part. Returns an empty string or the cause.
-QString scanDocument(const QString& text, DocumentScan* scan);
+// Reads a main document part.
+Result<DocumentScan> scanDocument(const QString& text);
 
 } // namespace docx

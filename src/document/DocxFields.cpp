@@ -183,7 +183,7 @@ QString redProperties(QStringView rPr, const QString& w) {
                 return text;
         }
     }
-    if (!scanner.finish().isEmpty() || !root.isValid())
+    if (!scanner.finish() || !root.isValid())
         return text;
     for (const auto& [local, span] : children) {
         if (local == u"color")
@@ -249,7 +249,7 @@ bool FieldParagraph::parse(const QString& xml, const QString& w) {
             m_pieces.last().text += reader.text();
         }
     }
-    if (!scanner.finish().isEmpty())
+    if (!scanner.finish())
         return false;
     for (const Piece& piece : m_pieces) {
         m_starts.append(m_text.size());

@@ -73,19 +73,18 @@ void DocxPackage::discard() {
     m_source.close();
 }
 
-QString DocxPackage::open(const QString& path, Mode mode) {
+Result<> DocxPackage::open(const QString& path, Mode mode) {
     discard();
     // The main part, its relationships and the content types may each be as
     // large as a part may be, and the parts they refer to together as well.
     zippackage::Package::Options options{kMaxEntries, mode == Mode::Inspect, 4 * kMaxPartSize};
     if (const Failure failure = m_source.open(path, options))
-        return openCause(failure);
+        return Failed{openCause(failure)};
     return {};
 }
 
-QString DocxPackage::create() {
+void DocxPackage::create() {
     discard();
-    return {};
 }
 
 qint64 DocxPackage::entryCount() const {
@@ -100,7 +99,9 @@ std::optional<QString> DocxPackage::locate(const QString& name) const {
     return m_source.locate(name);
 }
 
-QString DocxPackage::read(const QString& name, QByteArray* data, qint64 limit) {
-    const Failure failure = m_source.read(name, data, limit);
-    return failure ? readCause(failure, qBound<qint64>(0, limit, kMaxPartSize)) : QString();
+Result<QByteArray> DocxPackage::read(const QString& name, qint64 limit) {
+    QByteArray data;
+    if (const Failure failure = m_source.read(name, &data, limit))
+        return Failed{readCause(failure, qBound<qint64>(0, limit, kMaxPartSize))};
+    return data;
 }

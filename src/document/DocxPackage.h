@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "zip/ZipPackage.h"
 
 #include <QByteArray>
@@ -16,8 +17,7 @@ struct zip;
 // its limits. A commit builds the new container in one pass: the entries of the
 // opened one in their order, those not written copied as they are (their
 // compressed data is neither unpacked nor packed again), then the added ones.
-// Errors come back as Chinese causes without the file name, which the caller
-// adds.
+// A failure's cause names the part but not the file, which the caller adds.
 class DocxPackage {
 public:
     // Unpacked size above which a part is not read.
@@ -41,9 +41,9 @@ public:
         Update,
     };
     // Opens an existing file.
-    QString open(const QString& path, Mode mode);
+    Result<> open(const QString& path, Mode mode);
     // Starts an empty container (see commitToMemory).
-    QString create();
+    void create();
 
     qint64 entryCount() const;
     QString entryName(qint64 index) const;
@@ -52,17 +52,17 @@ public:
     std::optional<QString> locate(const QString& name) const;
     // Reads an XML entry of at most limit unpacked bytes; the size in the
     // directory is not trusted, and each entry is read at most once.
-    QString read(const QString& name, QByteArray* data, qint64 limit = kMaxPartSize);
+    Result<QByteArray> read(const QString& name, qint64 limit = kMaxPartSize);
     // Replaces the entry (named as it is stored) or adds it. Stored entries
     // are not compressed (for data that is compressed already).
-    QString write(const QString& name, const QByteArray& data, bool store);
+    void write(const QString& name, const QByteArray& data, bool store);
 
     // Writes the container with the changes to a new file at path, which
     // must not exist yet; the opened file is only read. On failure no file is
     // left at path.
-    QString commitTo(const QString& path);
+    Result<> commitTo(const QString& path);
     // The bytes of the container with the changes.
-    QString commitToMemory(QByteArray* bytes);
+    Result<QByteArray> commitToMemory();
 
 private:
     struct Written {
@@ -74,9 +74,9 @@ private:
     void discard();
     // Puts the entries into the new container out, which libzip writes when
     // it is closed.
-    QString fill(struct zip* out) const;
-    QString copyEntry(struct zip* out, qint64 index) const;
-    static QString add(struct zip* out, const Written& written);
+    Result<> fill(struct zip* out) const;
+    Result<> copyEntry(struct zip* out, qint64 index) const;
+    static Result<> add(struct zip* out, const Written& written);
 
     zippackage::Package m_source;
     // libzip reads these when the new container is closed, so they must live

@@ -12,35 +12,49 @@
 
 namespace {
 
-QString errorOf(zip_t* archive) {
-    return zipErrorDescription(zip_get_error(archive));
+Failed errorOf(zip_t* archive) {
+    return Failed{zipErrorDescription(zip_get_error(archive))};
 }
 
-// Closes out, which writes it, when cause is empty; otherwise, or when the
-// writing fails, drops it. Returns the cause of the failure, or "".
-QString close(zip_t* out, QString cause) {
-    if (cause.isEmpty() && zip_close(out) == 0)
+// Closes out, which writes it, when it was filled; otherwise, or when the
+// writing fails, drops it.
+Result<> close(zip_t* out, const Result<>& filled) {
+    if (filled && zip_close(out) == 0)
         return {};
-    if (cause.isEmpty())
-        cause = errorOf(out);
+    Result<> closed = filled ? Result<>(errorOf(out)) : filled;
     zip_discard(out);
-    return cause;
+    return closed;
+}
+
+// The bytes a closed archive left in memory, once it was written.
+Result<QByteArray> readBack(zip_source_t* memory, const Result<>& written) {
+    if (!written)
+        return written.failed();
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_source_open(memory) < 0 || zip_source_stat(memory, &stat) < 0)
+        return Failed{zipErrorDescription(zip_source_error(memory))};
+    QByteArray bytes(qsizetype(stat.size), Qt::Uninitialized);
+    Result<QByteArray> read = std::move(bytes);
+    if (zip_source_read(memory, read->data(), stat.size) != zip_int64_t(stat.size))
+        read = Failed{zipErrorDescription(zip_source_error(memory))};
+    zip_source_close(memory);
+    return read;
 }
 
 } // namespace
 
-QString DocxPackage::write(const QString& name, const QByteArray& data, bool store) {
+void DocxPackage::write(const QString& name, const QByteArray& data, bool store) {
     if (Written* written = m_byName.value(name)) {
         written->data = data;
         written->store = store;
-        return {};
+        return;
     }
     m_written.push_back({name, data, store});
     m_byName.insert(name, &m_written.back());
-    return {};
 }
 
-QString DocxPackage::add(zip_t* out, const Written& written) {
+Result<> DocxPackage::add(zip_t* out, const Written& written) {
     zip_source_t* source =
         zip_source_buffer(out, written.data.constData(), zip_uint64_t(written.data.size()), 0);
     if (!source)
@@ -62,7 +76,7 @@ QString DocxPackage::add(zip_t* out, const Written& written) {
 
 // An entry of the opened container into out, its compressed data as it is, with
 // its name, time and attributes.
-QString DocxPackage::copyEntry(zip_t* out, qint64 index) const {
+Result<> DocxPackage::copyEntry(zip_t* out, qint64 index) const {
     zip_t* in = m_source.archive();
     const zip_uint64_t from = zip_uint64_t(index);
     zip_stat_t stat;
@@ -95,22 +109,21 @@ QString DocxPackage::copyEntry(zip_t* out, qint64 index) const {
 
 // The entries of the opened container in their order, the written ones in
 // their place, then the added ones in the order they were written.
-QString DocxPackage::fill(zip_t* out) const {
+Result<> DocxPackage::fill(zip_t* out) const {
     QSet<QString> placed;
     for (qint64 index = 0; index < m_source.entryCount(); ++index) {
         const QString name = m_source.entryName(index);
         const Written* written = m_byName.value(name);
         if (written)
             placed.insert(name);
-        if (const QString cause = written ? add(out, *written) : copyEntry(out, index);
-            !cause.isEmpty())
-            return cause;
+        if (Result<> put = written ? add(out, *written) : copyEntry(out, index); !put)
+            return put;
     }
     for (const Written& written : m_written) {
         if (placed.contains(written.name))
             continue;
-        if (const QString cause = add(out, written); !cause.isEmpty())
-            return cause;
+        if (Result<> added = add(out, written); !added)
+            return added;
     }
     int length = 0;
     if (const char* comment = m_source.archive() ? zip_get_archive_comment(m_source.archive(),
@@ -121,20 +134,20 @@ QString DocxPackage::fill(zip_t* out) const {
     return {};
 }
 
-QString DocxPackage::commitTo(const QString& path) {
+Result<> DocxPackage::commitTo(const QString& path) {
     int code = 0;
     zip_t* out = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_EXCL, &code);
     if (!out) {
         discard();
-        return zipErrorDescription(code);
+        return Failed{zipErrorDescription(code)};
     }
     // libzip writes the file beside path and renames it there once whole.
-    const QString cause = close(out, fill(out));
+    Result<> written = close(out, fill(out));
     discard();
-    return cause;
+    return written;
 }
 
-QString DocxPackage::commitToMemory(QByteArray* bytes) {
+Result<QByteArray> DocxPackage::commitToMemory() {
     zip_error_t error;
     zip_error_init(&error);
     zip_source_t* memory = zip_source_buffer_create(nullptr, 0, 0, &error);
@@ -142,26 +155,16 @@ QString DocxPackage::commitToMemory(QByteArray* bytes) {
     if (!out) {
         if (memory)
             zip_source_free(memory);
-        const QString cause = zipErrorDescription(&error);
+        Failed failed{zipErrorDescription(&error)};
         zip_error_fini(&error);
         discard();
-        return cause;
+        return failed;
     }
     zip_error_fini(&error);
     // One reference for the archive, one for reading the result back.
     zip_source_keep(memory);
-    QString cause = close(out, fill(out));
-    zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (cause.isEmpty() && (zip_source_open(memory) < 0 || zip_source_stat(memory, &stat) < 0)) {
-        cause = zipErrorDescription(zip_source_error(memory));
-    } else if (cause.isEmpty()) {
-        bytes->resize(qsizetype(stat.size));
-        if (zip_source_read(memory, bytes->data(), stat.size) != zip_int64_t(stat.size))
-            cause = zipErrorDescription(zip_source_error(memory));
-        zip_source_close(memory);
-    }
+    Result<QByteArray> read = readBack(memory, close(out, fill(out)));
     zip_source_free(memory);
     discard();
-    return cause;
+    return read;
 }

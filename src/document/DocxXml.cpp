@@ -81,10 +81,12 @@ bool XmlScanner::endSpan(ElementSpan* span) {
     return true;
 }
 
-QString XmlScanner::finish() {
+Result<> XmlScanner::finish() {
     if (m_cause.isEmpty() && m_reader.hasError())
         fail(malformed(m_reader));
-    return m_cause;
+    if (!m_cause.isEmpty())
+        return Failed{m_cause};
+    return {};
 }
 
 QString wordAttribute(const QXmlStreamReader& reader, const QString& name) {
@@ -142,18 +144,17 @@ bool isRangeMark(QStringView name) {
            name.endsWith(u"RangeEnd");
 }
 
-QString decodePart(const QByteArray& bytes, XmlPart* part) {
+Result<XmlPart> decodePart(const QByteArray& bytes) {
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        return QCoreApplication::translate("document", "使用 UTF-16 编码，只支持 UTF-8");
+        return Failed{QCoreApplication::translate("document", "使用 UTF-16 编码，只支持 UTF-8")};
     const qsizetype bomSize = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     const QByteArray body = bytes.mid(bomSize);
-    part->bom = bytes.left(bomSize);
-    part->text = QString::fromUtf8(body);
+    XmlPart part{bytes.left(bomSize), QString::fromUtf8(body)};
     // Splicing works on the decoded text; only a lossless round trip keeps
     // the untouched bytes as they are.
-    if (part->text.toUtf8() != body)
-        return QCoreApplication::translate("document", "含有不是 UTF-8 编码的字节");
-    return {};
+    if (part.text.toUtf8() != body)
+        return Failed{QCoreApplication::translate("document", "含有不是 UTF-8 编码的字节")};
+    return part;
 }
 
 QByteArray encodePart(const XmlPart& part) {
@@ -280,15 +281,15 @@ namespace {
 // tells where its root element lies; what names the list's kind when the root
 // is another element.
 template <class List>
-QString scanList(const QString& text, List& list, ElementSpan* root, const QString& what) {
+Result<> scanList(const QString& text, List& list, ElementSpan* root, const QString& what) {
     XmlScanner scanner(text);
     QXmlStreamReader& reader = scanner.reader();
     while (scanner.next()) {
         list.take(reader);
         if (reader.isStartElement() && list.depth() == 1) {
             if (!list.rootIsList())
-                return QCoreApplication::translate("document", "根元素是 %1，不是%2")
-                    .arg(reader.qualifiedName(), what);
+                return Failed{QCoreApplication::translate("document", "根元素是 %1，不是%2")
+                                  .arg(reader.qualifiedName(), what)};
             if (!scanner.startSpan(root))
                 break;
         } else if (reader.isEndElement() && list.depth() == 0 && !scanner.endSpan(root)) {
@@ -300,17 +301,24 @@ QString scanList(const QString& text, List& list, ElementSpan* root, const QStri
 
 } // namespace
 
-QString scanRelationships(const QString& text, RelationshipsScan* scan) {
+Result<RelationshipsScan> scanRelationships(const QString& text) {
     zippackage::RelationshipsReader list;
-    const QString cause =
-        scanList(text, list, &scan->root, QCoreApplication::translate("document", "关系列表"));
-    scan->relationships = list.relationships();
-    return cause;
+    RelationshipsScan scan;
+    if (Result<> read =
+            scanList(text, list, &scan.root, QCoreApplication::translate("document", "关系列表"));
+        !read)
+        return read.failed();
+    scan.relationships = list.relationships();
+    return scan;
 }
 
-QString scanContentTypes(const QString& text, ContentTypesScan* scan) {
-    return scanList(text, scan->types, &scan->root,
-                    QCoreApplication::translate("document", "内容类型列表"));
+Result<ContentTypesScan> scanContentTypes(const QString& text) {
+    ContentTypesScan scan;
+    if (Result<> read = scanList(text, scan.types, &scan.root,
+                                 QCoreApplication::translate("document", "内容类型列表"));
+        !read)
+        return read.failed();
+    return scan;
 }
 
 } // namespace docx

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "zip/ZipContentTypes.h"
 #include "zip/ZipRelationships.h"
 
@@ -43,9 +44,9 @@ struct XmlPart {
     QString text;
 };
 
-// Decodes UTF-8 bytes. Returns an empty string or the cause of the refusal
-// (another encoding, bytes that are not UTF-8).
-QString decodePart(const QByteArray& bytes, XmlPart* part);
+// Decodes UTF-8 bytes; refused for another encoding or bytes that are not
+// UTF-8.
+Result<XmlPart> decodePart(const QByteArray& bytes);
 QByteArray encodePart(const XmlPart& part);
 
 // Text for an attribute value or character data: markup characters escaped,
@@ -94,8 +95,9 @@ public:
     bool startSpan(ElementSpan* span);
     // After the EndElement of an element whose start went through startSpan.
     bool endSpan(ElementSpan* span);
-    // Ends the walk: the cause of a refusal, or of an error found at the end.
-    QString finish();
+    // Ends the walk, failed with the cause of a refusal or of an error found
+    // at the end.
+    Result<> finish();
 
 private:
     const QString& m_text;
@@ -137,7 +139,7 @@ struct RelationshipsScan {
     QList<Relationship> relationships;
 };
 
-QString scanRelationships(const QString& text, RelationshipsScan* scan);
+Result<RelationshipsScan> scanRelationships(const QString& text);
 
 // A content types part: where its root element lies, and what it lists.
 struct ContentTypesScan {
@@ -145,7 +147,7 @@ struct ContentTypesScan {
     zippackage::ContentTypesReader types;
 };
 
-QString scanContentTypes(const QString& text, ContentTypesScan* scan);
+Result<ContentTypesScan> scanContentTypes(const QString& text);
 
 // Walks a part that is only read, straight from its bytes: the reader is fed
 // piece by piece, so a part of tens of megabytes is never held decoded

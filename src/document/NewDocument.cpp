@@ -109,12 +109,11 @@ Outcome placeNew(DocumentFiles& files, const QString& file, const QString& name,
             Kind::Busy,
             QCoreApplication::translate("document", "文档“%1”在写入时被其他程序新建。").arg(name));
     }
-    if (cause.isEmpty())
-        cause = reportfile::replaceWith(temporary, file);
+    Result<> placed = cause.isEmpty() ? reportfile::replaceWith(temporary, file) : Failed{cause};
     QFile::remove(temporary);
-    if (!cause.isEmpty())
-        return reportfile::writeFailure(name, QFileInfo(file).absolutePath(), bytes.size(), cause,
-                                        true);
+    if (!placed)
+        return reportfile::writeFailure(name, QFileInfo(file).absolutePath(), bytes.size(),
+                                        placed.cause(), true);
     return Outcome::ok();
 }
 
@@ -161,36 +160,29 @@ Outcome writeNew(DocumentFiles& files, const QString& file, const QString& name,
     const QList<std::pair<QString, QByteArray>> parts =
         newDocumentParts(QDateTime::currentDateTimeUtc());
     const docx::AppendInput input = newDocumentInput(parts);
-    docx::AppendOutput output;
+    const Result<docx::AppendOutput> appended = docx::appendPictures(input, pictures, paragraphs);
+    if (!appended)
+        return writeFailure(name, QFileInfo(file).absolutePath(), 0, appended.cause(), true);
+    const docx::AppendOutput& output = *appended;
     DocxPackage package;
-    QString cause = docx::appendPictures(input, pictures, paragraphs, &output);
-    if (cause.isEmpty())
-        cause = package.create();
-    if (cause.isEmpty()) {
-        Outcome limits = checkLimits(name, package, output);
-        if (!limits.isOk())
-            return limits;
-    }
+    package.create();
+    Outcome limits = checkLimits(name, package, output);
+    if (!limits.isOk())
+        return limits;
     *placement = output.placement;
-    for (const auto& [part, bytes] : parts) {
-        if (cause.isEmpty())
-            cause = package.write(part,
-                                  part == input.mainPart      ? output.document
-                                  : part == input.relsPart    ? output.rels
-                                  : part == kContentTypesPart ? output.contentTypes
-                                                              : bytes,
-                                  false);
-    }
-    for (const auto& [part, png] : output.media) {
-        if (cause.isEmpty())
-            cause = package.write(part, png, true);
-    }
-    QByteArray bytes;
-    if (cause.isEmpty())
-        cause = package.commitToMemory(&bytes);
-    if (!cause.isEmpty())
-        return writeFailure(name, QFileInfo(file).absolutePath(), 0, cause, true);
-    return placeNew(files, file, name, bytes);
+    for (const auto& [part, bytes] : parts)
+        package.write(part,
+                      part == input.mainPart      ? output.document
+                      : part == input.relsPart    ? output.rels
+                      : part == kContentTypesPart ? output.contentTypes
+                                                  : bytes,
+                      false);
+    for (const auto& [part, png] : output.media)
+        package.write(part, png, true);
+    const Result<QByteArray> bytes = package.commitToMemory();
+    if (!bytes)
+        return writeFailure(name, QFileInfo(file).absolutePath(), 0, bytes.cause(), true);
+    return placeNew(files, file, name, *bytes);
 }
 
 } // namespace reportfile

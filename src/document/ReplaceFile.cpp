@@ -66,16 +66,16 @@ bool isSticky(const QString& folder) {
 
 // Gives the temporary the owner, group and permissions of the file it
 // replaces; the owner first, as changing it may clear permission bits.
-QString keepAttributes(const QString& temporary, const QFileInfo& target) {
+Result<> keepAttributes(const QString& temporary, const QFileInfo& target) {
 #ifdef Q_OS_UNIX
     const QFileInfo made(temporary);
     if ((made.ownerId() != target.ownerId() || made.groupId() != target.groupId()) &&
         ::chown(QFile::encodeName(temporary).constData(), target.ownerId(), target.groupId()) != 0)
-        return QCoreApplication::translate("document", "无法让新文件保留文档的所有者（%1）")
-            .arg(systemError());
+        return Failed{QCoreApplication::translate("document", "无法让新文件保留文档的所有者（%1）")
+                          .arg(systemError())};
 #endif
     if (!QFile::setPermissions(temporary, ownPermissions(target.absoluteFilePath())))
-        return QCoreApplication::translate("document", "无法让新文件保留文档的权限");
+        return Failed{QCoreApplication::translate("document", "无法让新文件保留文档的权限")};
     return {};
 }
 
@@ -83,19 +83,21 @@ QString keepAttributes(const QString& temporary, const QFileInfo& target) {
 
 namespace reportfile {
 
-QString replaceWith(const QString& temporary, const QString& target) {
+Result<> replaceWith(const QString& temporary, const QString& target) {
     const QFileInfo existing(target);
     if (existing.exists()) {
-        if (const QString cause = keepAttributes(temporary, existing); !cause.isEmpty())
-            return cause;
+        if (Result<> kept = keepAttributes(temporary, existing); !kept)
+            return kept;
     }
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(temporary).toStdString(),
                             QFile::encodeName(target).toStdString(), error);
-    return error ? QString::fromLocal8Bit(error.message().c_str()) : QString();
+    if (error)
+        return Failed{QString::fromLocal8Bit(error.message().c_str())};
+    return {};
 }
 
-QString ownershipObstacle(const QFileInfo& file) {
+Result<> checkOwnership(const QFileInfo& file) {
 #ifdef Q_OS_UNIX
     const uid_t me = ::geteuid();
     if (me == 0 || !file.exists())
@@ -103,24 +105,26 @@ QString ownershipObstacle(const QFileInfo& file) {
     const QString folder = file.absolutePath();
     const QFileInfo folderInfo(folder);
     if (file.ownerId() != me && folderInfo.ownerId() != me && isSticky(folder))
-        return QCoreApplication::translate(
-                   "document", "它所在的文件夹“%1”设有粘滞位（如 /tmp），只有文件的所有者"
-                               "才能替换其中的文件，而文档属于用户“%2”，本程序以用户“%3”运行；"
-                               "请把文档复制到自己的文件夹中，再选择这个副本")
-            .arg(QDir::toNativeSeparators(folder), userName(file.ownerId()), userName(me));
+        return Failed{
+            QCoreApplication::translate(
+                "document", "它所在的文件夹“%1”设有粘滞位（如 /tmp），只有文件的所有者"
+                            "才能替换其中的文件，而文档属于用户“%2”，本程序以用户“%3”运行；"
+                            "请把文档复制到自己的文件夹中，再选择这个副本")
+                .arg(QDir::toNativeSeparators(folder), userName(file.ownerId()), userName(me))};
     if (file.ownerId() != me)
-        return QCoreApplication::translate(
-                   "document", "文档属于用户“%1”，本程序以用户“%2”运行，保存时替换文档会让它的"
-                               "所有者变成“%2”（只有 root 能保留所有者）；请由“%1”保存，或把文档"
-                               "复制一份，再选择这个副本")
-            .arg(userName(file.ownerId()), userName(me));
+        return Failed{QCoreApplication::translate(
+                          "document",
+                          "文档属于用户“%1”，本程序以用户“%2”运行，保存时替换文档会让它的"
+                          "所有者变成“%2”（只有 root 能保留所有者）；请由“%1”保存，或把文档"
+                          "复制一份，再选择这个副本")
+                          .arg(userName(file.ownerId()), userName(me))};
     if (!inGroup(file.groupId()))
-        return QCoreApplication::translate(
-                   "document",
-                   "文档属于用户组“%1”，而用户“%2”不在这个组中，保存时替换文档会让它"
-                   "失去这个用户组；请把文档的用户组改为自己所在的组，或把文档复制一份，"
-                   "再选择这个副本")
-            .arg(groupName(file.groupId()), userName(me));
+        return Failed{QCoreApplication::translate(
+                          "document",
+                          "文档属于用户组“%1”，而用户“%2”不在这个组中，保存时替换文档会让它"
+                          "失去这个用户组；请把文档的用户组改为自己所在的组，或把文档复制一份，"
+                          "再选择这个副本")
+                          .arg(groupName(file.groupId()), userName(me))};
 #else
     Q_UNUSED(file);
 #endif

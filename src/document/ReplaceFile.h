@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QFileInfo>
 #include <QString>
 
@@ -10,13 +12,13 @@ namespace reportfile {
 
 // Replaces target by temporary in one step. When target exists, temporary
 // takes its owner and group (where files have them) and its permissions
-// first. Returns the cause of a failure or "".
-QString replaceWith(const QString& temporary, const QString& target);
+// first.
+Result<> replaceWith(const QString& temporary, const QString& target);
 
-// Why this process cannot replace the existing file keeping its owner and
-// group: it is not root and the file is another user's, or belongs to a group
-// the user is not in, or lies in a folder where only owners may replace
-// files (the sticky bit, as /tmp has). Empty when it can.
-QString ownershipObstacle(const QFileInfo& file);
+// Whether this process can replace the existing file keeping its owner and
+// group; the cause says why not: it is not root and the file is another
+// user's, or belongs to a group the user is not in, or lies in a folder where
+// only owners may replace files (the sticky bit, as /tmp has).
+Result<> checkOwnership(const QFileInfo& file);
 
 } // namespace reportfile

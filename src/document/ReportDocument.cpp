@@ -63,22 +63,22 @@ Outcome readExisting(const QString& file, const QString& name, DocxPackage::Mode
     Outcome checked = checkExisting(file, name);
     if (!checked.isOk())
         return checked;
-    QString cause = package->open(file, mode);
-    if (!cause.isEmpty())
+    if (const Result<> opened = package->open(file, mode); !opened)
         return unusable(
             QCoreApplication::translate("document", "文档“%1”已损坏，无法作为 .docx 打开：%2。")
-                .arg(name, cause));
-    const std::optional<QString> main = documentparts::findMainPart(*package, &cause);
-    if (!main && cause.isEmpty())
+                .arg(name, opened.cause()));
+    const Result<std::optional<QString>> main = documentparts::findMainPart(*package);
+    if (main && !*main)
         return unusable(
             QCoreApplication::translate(
                 "document", "文档“%1”不是 Word 文档：压缩包中没有 Word 主文档部件（%2）。")
                 .arg(name, documentparts::kMainPartFallback));
-    if (main)
-        cause = documentparts::readParts(*package, *main, input);
-    if (!cause.isEmpty())
-        return unusable(
-            QCoreApplication::translate("document", "文档“%1”无法使用：%2。").arg(name, cause));
+    Result<docx::AppendInput> read =
+        main ? documentparts::readParts(*package, **main) : main.failed();
+    if (!read)
+        return unusable(QCoreApplication::translate("document", "文档“%1”无法使用：%2。")
+                            .arg(name, read.cause()));
+    *input = std::move(read).value();
     return reportfile::checkMainPartType(name, input->mainPart, input->contentTypes);
 }
 
@@ -92,11 +92,12 @@ Outcome appendInto(const QString& written, const QString& file, const QString& n
     Outcome read = readExisting(file, name, DocxPackage::Mode::Update, &package, &input);
     if (!read.isOk())
         return read;
-    docx::AppendOutput output;
-    QString cause = docx::appendPictures(input, pictures, paragraphs, &output, fill);
-    if (!cause.isEmpty())
-        return unusable(
-            QCoreApplication::translate("document", "文档“%1”无法使用：%2。").arg(name, cause));
+    const Result<docx::AppendOutput> appended =
+        docx::appendPictures(input, pictures, paragraphs, fill);
+    if (!appended)
+        return unusable(QCoreApplication::translate("document", "文档“%1”无法使用：%2。")
+                            .arg(name, appended.cause()));
+    const docx::AppendOutput& output = *appended;
     Outcome limits = reportfile::checkLimits(name, package, output);
     if (!limits.isOk())
         return limits;
@@ -107,23 +108,18 @@ Outcome appendInto(const QString& written, const QString& file, const QString& n
          output.contentTypes},
         {input.mainPart, output.document},
         {input.relsPart, output.rels}};
-    for (const auto& [part, bytes] : parts) {
-        if (cause.isEmpty())
-            cause = package.write(part, bytes, false);
-    }
+    for (const auto& [part, bytes] : parts)
+        package.write(part, bytes, false);
     qint64 added = 0;
     for (const auto& [part, png] : output.media) {
         added += png.size();
         // A replaced picture's part is written under the name it is stored as.
-        if (cause.isEmpty())
-            cause = package.write(package.locate(part).value_or(part), png, true);
+        package.write(package.locate(part).value_or(part), png, true);
     }
-    if (cause.isEmpty())
-        cause = package.commitTo(written);
-    if (!cause.isEmpty())
+    if (const Result<> committed = package.commitTo(written); !committed)
         return reportfile::writeFailure(name, QFileInfo(file).absolutePath(),
                                         QFileInfo(file).size() + added + output.document.size(),
-                                        cause);
+                                        committed.cause());
     return Outcome::ok();
 }
 
@@ -153,11 +149,9 @@ Outcome ReportDocument::open() {
     if (!read.isOk())
         return read;
     // Appending nothing checks every part the writes will edit.
-    docx::AppendOutput unused;
-    const QString cause = docx::appendPictures(input, {}, {}, &unused);
-    if (!cause.isEmpty())
+    if (const Result<docx::AppendOutput> checked = docx::appendPictures(input, {}, {}); !checked)
         return unusable(QCoreApplication::translate("document", "文档“%1”无法使用：%2。")
-                            .arg(displayName(), cause));
+                            .arg(displayName(), checked.cause()));
     return Outcome::ok();
 }
 

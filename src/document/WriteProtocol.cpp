@@ -72,9 +72,10 @@ Outcome lockForWrite(DocumentFiles& files, const QString& name) {
     case DocumentFiles::Lock::Failed:
         break;
     }
-    QString cause = files.probeWrite();
-    if (cause.isEmpty())
-        cause = QCoreApplication::translate("document", "写不进锁定文件“%1”").arg(lockFile);
+    const Result<> probed = files.probeWrite();
+    const QString cause =
+        probed ? QCoreApplication::translate("document", "写不进锁定文件“%1”").arg(lockFile)
+               : probed.cause();
     return writeFailure(name, QFileInfo(files.lockFile()).absolutePath(), 0, cause);
 }
 
@@ -133,8 +134,8 @@ Outcome replaceByRewritten(DocumentFiles& files, const QString& file, const QStr
                                         .arg(name));
         }
         if (outcome.isOk()) {
-            if (const QString cause = replaceWith(temporary, file); !cause.isEmpty())
-                outcome = writeFailure(name, folder, before.size + added, cause);
+            if (const Result<> replaced = replaceWith(temporary, file); !replaced)
+                outcome = writeFailure(name, folder, before.size + added, replaced.cause());
         }
         QFile::remove(temporary);
         return outcome;
