@@ -57,13 +57,8 @@ Result<WorkbookGrid> readGrid(const QString& path) {
             QCoreApplication::translate("workbook", "文件是空的（0 字节），不是 Excel 工作簿")};
 
     switch (formatOf(head)) {
-    case Format::Xlsx: {
-        WorkbookGrid grid;
-        if (const QString cause = xlsxreader::readSheet(path, workbookgrid::kSheetName, grid);
-            !cause.isEmpty())
-            return Failed{cause};
-        return grid;
-    }
+    case Format::Xlsx:
+        return xlsxreader::readSheet(path, workbookgrid::kSheetName);
     case Format::Xls:
         return xlsreader::readSheet(path, workbookgrid::kSheetName);
     case Format::LegacyWorksheet:
