@@ -11,13 +11,11 @@ namespace {
 
 void compareSheetReaders(const QString& path) {
     using xlsxreader::SheetXml;
-    WorkbookGrid own;
-    WorkbookGrid qt;
-    const QString ownCause =
-        xlsxreader::readSheet(path, workbookgrid::kSheetName, own, SheetXml::Auto);
-    const QString qtCause =
-        xlsxreader::readSheet(path, workbookgrid::kSheetName, qt, SheetXml::General);
-    if (ownCause.isEmpty() != qtCause.isEmpty() || (ownCause.isEmpty() && !(own == qt)))
+    const Result<WorkbookGrid> own =
+        xlsxreader::readSheet(path, workbookgrid::kSheetName, SheetXml::Auto);
+    const Result<WorkbookGrid> qt =
+        xlsxreader::readSheet(path, workbookgrid::kSheetName, SheetXml::General);
+    if (own.isOk() != qt.isOk() || (own.isOk() && !(*own == *qt)))
         std::abort();
 }
 

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <utility>
+
 // Reading a sheet's XML: the watch on what precedes the root element, and the
 // fast sheet reader, which must read what Qt's reader reads or leave it to it.
 namespace {
@@ -33,9 +35,12 @@ QString sheetPackage(const QString& path, const QByteArray& sheet) {
 // What a reader made of a sheet: the cause, or every cell of the first 20 columns as
 // kind, number and text.
 QStringList readWith(const QString& path, xlsxreader::SheetXml reader, WorkbookGrid& grid) {
-    const QString cause = xlsxreader::readSheet(path, QStringLiteral("Sheet1"), grid, reader);
-    if (!cause.isEmpty())
-        return {cause};
+    Result<WorkbookGrid> read = xlsxreader::readSheet(path, QStringLiteral("Sheet1"), reader);
+    if (!read) {
+        grid.clear();
+        return {read.cause()};
+    }
+    grid = std::move(read).value();
     QStringList cells;
     for (int row = 0; row <= grid.lastRow(); ++row)
         for (int column = 0; column < 20; ++column)

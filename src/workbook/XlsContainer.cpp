@@ -1,6 +1,7 @@
 // The compound file around an .xls workbook: its allocation table, its directory and
 // the bytes of the workbook stream, checked before FreeXL reads them.
 
+#include "common/Result.h"
 #include "workbook/LittleEndian.h"
 #include "workbook/XlsReader.h"
 
@@ -28,8 +29,8 @@ QString damagedCause(const QString& what) {
 // The sectors of a compound file and the allocation table that chains them.
 class Sectors {
 public:
-    // Reads the header and the allocation table; returns "" or what is damaged.
-    QString load(QByteArrayView file);
+    // Reads the header and the allocation table; fails with what is damaged.
+    Result<> load(QByteArrayView file);
 
     qsizetype size() const { return m_size; }
     QByteArrayView sector(quint32 id) const { return m_file.sliced(offsetOf(id), m_size); }
@@ -50,18 +51,18 @@ private:
     std::vector<quint32> m_fat;
 };
 
-QString Sectors::load(QByteArrayView file) {
+Result<> Sectors::load(QByteArrayView file) {
     m_file = file;
     if (file.size() < 512)
-        return QCoreApplication::translate("workbook", "文件头不完整");
+        return Failed{QCoreApplication::translate("workbook", "文件头不完整")};
     const quint16 shift = u16At(file, 0x1E);
     if (u16At(file, 0x1C) != 0xFFFE || (shift != 9 && shift != 12) || u16At(file, 0x20) != 6)
-        return QCoreApplication::translate("workbook", "文件头无效");
+        return Failed{QCoreApplication::translate("workbook", "文件头无效")};
     m_size = qsizetype(1) << shift;
     // The header takes the whole first sector; with 4096-byte sectors a shorter file
     // would leave the count of sectors below zero.
     if (file.size() < m_size)
-        return QCoreApplication::translate("workbook", "文件头不完整");
+        return Failed{QCoreApplication::translate("workbook", "文件头不完整")};
     // Sector n starts at (n + 1) * size; a partial last sector does not count.
     m_count = quint32(file.size() / m_size) - 1;
     const quint32 perSector = quint32(m_size / 4);
@@ -69,14 +70,14 @@ QString Sectors::load(QByteArrayView file) {
     // The allocation table's own sectors: 109 in the header, the rest in a chain.
     const quint32 fatCount = u32At(file, 0x2C);
     if (fatCount > m_count)
-        return QCoreApplication::translate("workbook", "分配表大小无效");
+        return Failed{QCoreApplication::translate("workbook", "分配表大小无效")};
     std::vector<quint32> fatSectors;
     for (quint32 i = 0; i < fatCount && i < 109; ++i)
         fatSectors.push_back(u32At(file, 0x4C + 4 * i));
     quint32 difat = u32At(file, 0x44);
     for (quint32 hops = 0; fatSectors.size() < fatCount; ++hops) {
         if (difat >= m_count || hops > m_count)
-            return QCoreApplication::translate("workbook", "分配表索引无效");
+            return Failed{QCoreApplication::translate("workbook", "分配表索引无效")};
         for (quint32 i = 0; i + 1 < perSector && fatSectors.size() < fatCount; ++i)
             fatSectors.push_back(u32At(file, offsetOf(difat) + 4 * i));
         difat = u32At(file, offsetOf(difat) + 4 * (perSector - 1));
@@ -84,11 +85,11 @@ QString Sectors::load(QByteArrayView file) {
     m_fat.reserve(fatSectors.size() * perSector);
     for (quint32 id : fatSectors) {
         if (id >= m_count)
-            return QCoreApplication::translate("workbook", "分配表位置无效");
+            return Failed{QCoreApplication::translate("workbook", "分配表位置无效")};
         for (quint32 i = 0; i < perSector; ++i)
             m_fat.push_back(u32At(file, offsetOf(id) + 4 * i));
     }
-    return QString();
+    return {};
 }
 
 bool Sectors::chain(quint32 first, std::vector<quint32>& out) const {
@@ -155,15 +156,10 @@ bool isWorkbookName(const QString& name) {
 // directory, takes the first entry named exactly "Workbook" or "Book" that has a start
 // sector, and reads a workbook up to the mini stream cutoff from the start of the
 // root's mini stream, whatever the mini allocation table says. nullopt when FreeXL
-// finds no workbook and so reads no records; an empty cause when the stream can be
-// read as FreeXL reads it.
-struct FreexlStream {
-    QString cause;
-    QByteArray bytes;
-};
-
-std::optional<FreexlStream> freexlStream(QByteArrayView file, const Sectors& sectors,
-                                         quint32 directoryStart) {
+// finds no workbook and so reads no records; else the stream's bytes, or why it cannot
+// be read as FreeXL reads it.
+std::optional<Result<QByteArray>> freexlStream(QByteArrayView file, const Sectors& sectors,
+                                               quint32 directoryStart) {
     quint32 rootStart = kEndOfChain;
     quint32 rootSize = 0;
     quint32 start = kNoStream;
@@ -190,12 +186,10 @@ std::optional<FreexlStream> freexlStream(QByteArrayView file, const Sectors& sec
     const quint32 first = mini ? rootStart : start;
     const quint32 bytes = mini ? rootSize : size;
     if (!sectors.chain(first, ids) || !sectors.fits(ids, bytes))
-        return FreexlStream{QCoreApplication::translate("workbook", "工作簿流的扇区链与其长度不符"),
-                            {}};
+        return Failed{QCoreApplication::translate("workbook", "工作簿流的扇区链与其长度不符")};
     if (mini && size > rootSize)
-        return FreexlStream{QCoreApplication::translate("workbook", "工作簿流超出了小流的范围"),
-                            {}};
-    return FreexlStream{QString(), sectors.stream(ids, size)};
+        return Failed{QCoreApplication::translate("workbook", "工作簿流超出了小流的范围")};
+    return sectors.stream(ids, size);
 }
 
 // What the directory tells of the streams FreeXL reads, each entry checked on
@@ -205,16 +199,15 @@ public:
     Directory(QByteArrayView file, const Sectors& sectors)
         : m_file(file), m_sectors(sectors), m_miniCutoff(u32At(file, 0x38)) {}
 
-    // Reads the entries of the directory sectors `ids`; returns "" or what is damaged.
-    QString read(const std::vector<quint32>& ids) {
+    // Reads the entries of the directory sectors `ids`; fails with what is damaged.
+    Result<> read(const std::vector<quint32>& ids) {
         for (quint32 id : ids) {
             const QByteArrayView entries = m_sectors.sector(id);
             for (qsizetype at = 0; at < entries.size(); at += kEntryBytes)
-                if (const QString damaged = readEntry(entries.sliced(at, kEntryBytes));
-                    !damaged.isEmpty())
-                    return damaged;
+                if (Result<> sound = readEntry(entries.sliced(at, kEntryBytes)); !sound)
+                    return sound;
         }
-        return QString();
+        return {};
     }
 
     // The workbook stream's bytes: whole sectors along its chain, or mini sectors in
@@ -236,17 +229,17 @@ public:
     const QStringList& names() const { return m_names; }
 
 private:
-    QString readEntry(QByteArrayView entry) {
+    Result<> readEntry(QByteArrayView entry) {
         const quint16 nameBytes = u16At(entry, 64);
         const auto type = static_cast<unsigned char>(entry[66]);
         // FreeXL converts the name of every entry, unused ones included, trusting
         // its length.
         if (nameBytes > 64 || nameBytes % 2 != 0)
-            return QCoreApplication::translate("workbook", "目录项无效");
+            return Failed{QCoreApplication::translate("workbook", "目录项无效")};
         if (type == 0)
-            return QString(); // unused entry
+            return {}; // unused entry
         if (type != 1 && type != 2 && type != 5)
-            return QCoreApplication::translate("workbook", "目录项无效");
+            return Failed{QCoreApplication::translate("workbook", "目录项无效")};
         const QString name = entryName(entry, nameBytes);
         // The streams FreeXL reads (the workbook and the root's mini stream) must
         // fit the chains that hold them.
@@ -254,7 +247,8 @@ private:
         const quint32 size = u32At(entry, 120);
         // No stream is longer than the file holding it.
         if ((type == 2 || type == 5) && qsizetype(size) > m_file.size())
-            return QCoreApplication::translate("workbook", "“%1”的长度超出了文件本身").arg(name);
+            return Failed{
+                QCoreApplication::translate("workbook", "“%1”的长度超出了文件本身").arg(name)};
         const bool workbook = type == 2 && size > 0 &&
                               (name.compare(QLatin1String("Workbook"), Qt::CaseInsensitive) == 0 ||
                                name.compare(QLatin1String("Book"), Qt::CaseInsensitive) == 0);
@@ -262,7 +256,7 @@ private:
         if (inOrdinarySectors && size > 0 &&
             (start > kLastSpecial || !m_sectors.chain(start, m_streamSectors) ||
              qsizetype(m_streamSectors.size()) * m_sectors.size() < qsizetype(size)))
-            return QCoreApplication::translate("workbook", "“%1”的扇区链无效").arg(name);
+            return Failed{QCoreApplication::translate("workbook", "“%1”的扇区链无效").arg(name)};
         if (type == 5 && size > 0) {
             m_miniStream = m_streamSectors;
             m_miniStreamSize = size;
@@ -273,7 +267,7 @@ private:
             m_workbookSectors = m_streamSectors;
         }
         m_names << name;
-        return QString();
+        return {};
     }
 
     QByteArrayView m_file;
@@ -290,33 +284,28 @@ private:
 
 } // namespace
 
-xlsreader::CompoundFile xlsreader::checkCompoundFile(QByteArrayView file) {
-    CompoundFile result;
-    const auto damaged = [&](const QString& what) {
-        result.cause = damagedCause(what);
-        result.streamNames.clear();
-        result.workbook.clear();
-        return result;
-    };
+Result<xlsreader::CompoundFile> xlsreader::checkCompoundFile(QByteArrayView file) {
+    const auto damaged = [](const QString& what) { return Failed{damagedCause(what)}; };
     Sectors sectors;
-    if (const QString cause = sectors.load(file); !cause.isEmpty())
-        return damaged(cause);
+    if (const Result<> loaded = sectors.load(file); !loaded)
+        return damaged(loaded.cause());
 
     std::vector<quint32> directorySectors;
     if (!sectors.chain(u32At(file, 0x30), directorySectors) || directorySectors.empty())
         return damaged(QCoreApplication::translate("workbook", "目录位置无效"));
     Directory directory(file, sectors);
-    if (const QString what = directory.read(directorySectors); !what.isEmpty())
-        return damaged(what);
+    if (const Result<> read = directory.read(directorySectors); !read)
+        return damaged(read.cause());
+    CompoundFile result;
     result.streamNames = directory.names();
     result.workbook = directory.workbook();
 
     // The records checked later are the ones FreeXL will read: where its way of finding
     // the workbook leads to other bytes, the file is refused.
     if (const auto seen = freexlStream(file, sectors, directorySectors.front())) {
-        if (!seen->cause.isEmpty())
-            return damaged(seen->cause);
-        if (seen->bytes != result.workbook)
+        if (!*seen)
+            return damaged(seen->cause());
+        if (seen->value() != result.workbook)
             return damaged(QCoreApplication::translate("workbook", "工作簿流的位置或长度前后不一"));
     }
     if (directory.workbookBeyondMiniStream())

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -57,6 +58,10 @@ QString freexlCause(int code) {
 
 class FreeXlHandle {
 public:
+    FreeXlHandle() = default;
+    FreeXlHandle(FreeXlHandle&& other) noexcept
+        : m_handle(std::exchange(other.m_handle, nullptr)) {}
+    FreeXlHandle& operator=(FreeXlHandle&&) = delete;
     ~FreeXlHandle() {
         if (m_handle)
             freexl_close(m_handle);
@@ -93,136 +98,142 @@ CellValue cellOf(const FreeXL_CellValue& value) {
     }
 }
 
-// A compound file without the stream FreeXL reads a workbook from: the cause, naming
-// what it is where its streams tell; "" when the stream is there.
-QString missingWorkbookCause(const QStringList& streamNames) {
+// Whether a compound file holds the stream FreeXL reads a workbook from; when it
+// does not, the cause names what it is where its streams tell.
+Result<> checkWorkbookStream(const QStringList& streamNames) {
     if (streamNames.contains(QLatin1String("Workbook")) ||
         streamNames.contains(QLatin1String("Book")))
-        return QString();
+        return {};
     if (streamNames.contains(QLatin1String("WordDocument")))
-        return QCoreApplication::translate(
-            "workbook", "这是 Word 文档，不是 Excel 工作簿；请选择 .xls 或 .xlsx 工作簿");
-    return QCoreApplication::translate("workbook", "这是一个复合文档文件，但其中没有 Excel 工作簿"
-                                                   "（可能是其他 Office 文件，或只是改了扩展名）");
+        return Failed{QCoreApplication::translate(
+            "workbook", "这是 Word 文档，不是 Excel 工作簿；请选择 .xls 或 .xlsx 工作簿")};
+    return Failed{QCoreApplication::translate("workbook",
+                                              "这是一个复合文档文件，但其中没有 Excel 工作簿"
+                                              "（可能是其他 Office 文件，或只是改了扩展名）")};
 }
 
 // What the compound structure tells before FreeXL reads the workbook: that it
 // is encrypted, that it is damaged, that it holds no workbook, or that its records
 // cannot be trusted.
-QString checkStructure(const xlsreader::CompoundFile& structure) {
+Result<> checkStructure(const Result<xlsreader::CompoundFile>& checked) {
+    // A damaged structure lists no streams and holds no workbook stream.
+    if (!checked)
+        return checked.failed();
+    const xlsreader::CompoundFile& structure = *checked;
     // What Excel writes for a password-protected .xlsx.
     const bool encryptedPackage =
         structure.streamNames.contains(QLatin1String("EncryptedPackage")) ||
         structure.streamNames.contains(QLatin1String("EncryptionInfo"));
     if (encryptedPackage || xlsreader::startsWithFilePassword(structure.workbook))
-        return protectedCause();
-    if (!structure.cause.isEmpty())
-        return structure.cause;
+        return Failed{protectedCause()};
     // Every sound compound file names at least its root; none were read from a file
     // that is not one.
     if (!structure.streamNames.isEmpty())
-        if (const QString cause = missingWorkbookCause(structure.streamNames); !cause.isEmpty())
-            return cause;
+        if (Result<> present = checkWorkbookStream(structure.streamNames); !present)
+            return present;
     return xlsreader::checkRecords(structure.workbook);
 }
 
-// Checks the file before FreeXL opens it; returns "" or the cause.
-QString checkFile(const QString& path) {
+// Checks the file before FreeXL opens it; fails with the cause.
+Result<> checkFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QCoreApplication::translate("workbook", "无法打开文件（%1）")
-            .arg(file.errorString());
+        return Failed{
+            QCoreApplication::translate("workbook", "无法打开文件（%1）").arg(file.errorString())};
     if (file.size() > xlsreader::kMaxFileBytes)
-        return QCoreApplication::translate(
-                   "workbook", "文件大小 %1 MiB 超过 .xls 工作簿的合理上限 %2 MiB，拒绝读取")
-            .arg(file.size() / (1024 * 1024))
-            .arg(xlsreader::kMaxFileBytes / (1024 * 1024));
+        return Failed{QCoreApplication::translate(
+                          "workbook", "文件大小 %1 MiB 超过 .xls 工作簿的合理上限 %2 MiB，拒绝读取")
+                          .arg(file.size() / (1024 * 1024))
+                          .arg(xlsreader::kMaxFileBytes / (1024 * 1024))};
     uchar* mapped = file.map(0, file.size());
     const QByteArray read = mapped ? QByteArray() : file.readAll();
     const QByteArrayView bytes =
         mapped ? QByteArrayView(reinterpret_cast<const char*>(mapped), file.size())
                : QByteArrayView(read);
     const bool compound = bytes.startsWith("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
-    const xlsreader::CompoundFile structure =
+    const Result<xlsreader::CompoundFile> structure =
         compound ? xlsreader::checkCompoundFile(bytes) : xlsreader::CompoundFile();
     if (mapped)
         file.unmap(mapped);
     return checkStructure(structure);
 }
 
-// Opens the workbook with FreeXL; returns "" or the cause.
-QString openWorkbook(const QString& path, FreeXlHandle& handle) {
+// Opens the workbook with FreeXL; fails with the cause.
+Result<FreeXlHandle> openWorkbook(const QString& path) {
+    FreeXlHandle handle;
     const int opened = freexl_open(QFile::encodeName(path).constData(), handle.out());
     if (opened != FREEXL_OK)
-        return freexlCause(opened);
+        return Failed{freexlCause(opened)};
     if (!handle.get())
-        return QCoreApplication::translate("workbook", "工作簿数据已损坏或结构异常，无法解析");
+        return Failed{
+            QCoreApplication::translate("workbook", "工作簿数据已损坏或结构异常，无法解析")};
     unsigned int info = 0;
     if (freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
         info == FREEXL_BIFF_OBFUSCATED)
-        return protectedCause();
-    return QString();
+        return Failed{protectedCause()};
+    return handle;
 }
 
-// The names of the workbook's sheets, in order; returns "" or the cause.
-QString readSheetNames(const FreeXlHandle& handle, QStringList& names) {
+// The names of the workbook's sheets, in order; fails with the cause.
+Result<QStringList> readSheetNames(const FreeXlHandle& handle) {
     unsigned int sheetCount = 0;
     if (const int rc = freexl_get_info(handle.get(), FREEXL_BIFF_SHEET_COUNT, &sheetCount);
         rc != FREEXL_OK)
-        return freexlCause(rc);
+        return Failed{freexlCause(rc)};
+    QStringList names;
     for (unsigned int i = 0; i < sheetCount && i <= 0xFFFF; ++i) {
         const char* name = nullptr;
         if (const int rc =
                 freexl_get_worksheet_name(handle.get(), static_cast<unsigned short>(i), &name);
             rc != FREEXL_OK)
-            return freexlCause(rc);
+            return Failed{freexlCause(rc)};
         names << QString::fromUtf8(name ? name : "");
     }
-    return QString();
+    return names;
 }
 
-// Fills the grid with the cells of the active sheet; returns "" or the cause.
-QString readCells(const FreeXlHandle& handle, WorkbookGrid& grid) {
+// The cells of the active sheet; fails with the cause.
+Result<WorkbookGrid> readCells(const FreeXlHandle& handle) {
     // Counts of rows and columns, as the sheet's own dimension record claims them.
     unsigned int rows = 0;
     unsigned short columns = 0;
     if (const int rc = freexl_worksheet_dimensions(handle.get(), &rows, &columns); rc != FREEXL_OK)
-        return freexlCause(rc);
+        return Failed{freexlCause(rc)};
     if (rows > xlsreader::kMaxRows || columns > xlsreader::kMaxColumns)
-        return xlsreader::dimensionCause(rows, columns);
+        return Failed{xlsreader::dimensionCause(rows, columns)};
 
-    grid.clear();
+    WorkbookGrid grid;
     for (unsigned int row = 0; row < rows; ++row) {
         for (unsigned short column = 0; column < columns; ++column) {
             FreeXL_CellValue value;
             std::memset(&value, 0, sizeof value);
             if (const int rc = freexl_get_cell_value(handle.get(), row, column, &value);
                 rc != FREEXL_OK)
-                return freexlCause(rc);
+                return Failed{freexlCause(rc)};
             // Texts belong to the handle: cellOf copies them before it closes.
             grid.set(static_cast<int>(row), column, cellOf(value));
         }
     }
-    return QString();
+    return grid;
 }
 
 } // namespace
 
-QString xlsreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid) {
-    if (const QString cause = checkFile(path); !cause.isEmpty())
-        return cause;
-    FreeXlHandle handle;
-    if (const QString cause = openWorkbook(path, handle); !cause.isEmpty())
-        return cause;
-    QStringList names;
-    if (const QString cause = readSheetNames(handle, names); !cause.isEmpty())
-        return cause;
-    const int index = workbookgrid::findSheet(names, sheetName);
+Result<WorkbookGrid> xlsreader::readSheet(const QString& path, const QString& sheetName) {
+    if (const Result<> checked = checkFile(path); !checked)
+        return checked.failed();
+    const Result<FreeXlHandle> handle = openWorkbook(path);
+    if (!handle)
+        return handle.failed();
+    const Result<QStringList> names = readSheetNames(*handle);
+    if (!names)
+        return names.failed();
+    const int index = workbookgrid::findSheet(*names, sheetName);
     if (index < 0)
-        return workbookgrid::missingSheetCause(names, sheetName);
+        return Failed{workbookgrid::missingSheetCause(*names, sheetName)};
     if (const int rc =
-            freexl_select_active_worksheet(handle.get(), static_cast<unsigned short>(index));
+            freexl_select_active_worksheet(handle->get(), static_cast<unsigned short>(index));
         rc != FREEXL_OK)
-        return freexlCause(rc);
-    return readCells(handle, grid);
+        return Failed{freexlCause(rc)};
+    return readCells(*handle);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "workbook/WorkbookGrid.h"
 
 #include <QByteArray>
@@ -20,9 +21,9 @@ constexpr qint64 kMaxFileBytes = 256 * 1024 * 1024;
 constexpr unsigned kMaxRows = 65536;
 constexpr unsigned kMaxColumns = 256;
 
-// Fills `grid` with the cells of the sheet named `sheetName`. Returns "" on success,
-// otherwise the cause in Chinese (without the workbook's path).
-QString readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid);
+// The cells of the sheet named `sheetName`, or the cause in Chinese (without the
+// workbook's path).
+Result<WorkbookGrid> readSheet(const QString& path, const QString& sheetName);
 
 // Why a sheet claiming `rows` by `columns` is refused, in Chinese.
 QString dimensionCause(quint32 rows, quint32 columns);
@@ -34,22 +35,22 @@ bool startsWithFilePassword(QByteArrayView stream);
 // The structure of a compound file (the container of an .xls), checked before FreeXL
 // reads it: FreeXL trusts lengths and sector numbers from the file. The workbook
 // stream found here must also be the one FreeXL finds, so that the records checked
-// are the records it reads.
+// are the records it reads. Fails when the header, allocation table or directory is
+// not sound.
 struct CompoundFile {
-    QString cause;           // "" when the header, allocation table and directory are sound
     QStringList streamNames; // names in the directory
     QByteArray workbook;     // the workbook stream, as far as its chain could be followed
 };
-CompoundFile checkCompoundFile(QByteArrayView file);
+Result<CompoundFile> checkCompoundFile(QByteArrayView file);
 
 // The records of a BIFF5/8 workbook stream that FreeXL trusts, checked before it
 // reads them: every record must end inside the stream; a text must fit inside its
 // record (FreeXL copies as many characters as the text claims), and a shared string
 // split across records must end in the next one; a sheet has at most one dimension record, which
 // must fit the format; and the cells all sheets claim must fit kMaxClaimedCells together (FreeXL
-// allocates every sheet's claimed cells while it opens the workbook). Returns "" when
-// they do, otherwise the cause.
+// allocates every sheet's claimed cells while it opens the workbook). Fails with the
+// cause when they do not.
 constexpr qint64 kMaxClaimedCells = 16 * 1024 * 1024;
-QString checkRecords(QByteArrayView workbookStream);
+Result<> checkRecords(QByteArrayView workbookStream);
 
 } // namespace xlsreader

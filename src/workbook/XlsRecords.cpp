@@ -51,18 +51,18 @@ qint64 continuationBytes(QByteArrayView stream, qsizetype at) {
 class RecordCheck {
 public:
     explicit RecordCheck(QByteArrayView stream) : m_stream(stream) {}
-    QString run();
+    Result<> run();
 
 private:
-    QString record(quint16 type, QByteArrayView body);
+    Result<> record(quint16 type, QByteArrayView body);
     qsizetype minimumLength(quint16 type) const;
-    QString bof(QByteArrayView body);
-    QString cells(quint16 type, QByteArrayView body);
-    QString texts(quint16 type, QByteArrayView body) const;
-    QString dimension(QByteArrayView body);
-    QString sharedStrings(quint16 type, QByteArrayView body);
-    QString sheetsWithoutDimension() const;
-    QString damaged(quint16 type) const {
+    Result<> bof(QByteArrayView body);
+    Result<> cells(quint16 type, QByteArrayView body);
+    Result<> texts(quint16 type, QByteArrayView body) const;
+    Result<> dimension(QByteArrayView body);
+    Result<> sharedStrings(quint16 type, QByteArrayView body);
+    Result<> sheetsWithoutDimension() const;
+    QString damagedCause(quint16 type) const {
         return QCoreApplication::translate("workbook",
                                            "工作簿中位于 %1 的记录（类型 0x%2）长度与内容不符，"
                                            "文件已损坏或被篡改")
@@ -88,7 +88,7 @@ private:
     QSet<qsizetype> m_withDimension; // substreams that have a dimension record
 };
 
-QString RecordCheck::run() {
+Result<> RecordCheck::run() {
     for (m_at = 0; m_at + 4 <= m_stream.size();) {
         const quint16 type = u16At(m_stream, m_at);
         const qsizetype length = u16At(m_stream, m_at + 2);
@@ -97,55 +97,57 @@ QString RecordCheck::run() {
         // padding may follow one.
         if (type == 0 && length == 0) {
             if (m_stream.sliced(m_at).count('\0') != m_stream.size() - m_at)
-                return QCoreApplication::translate("workbook",
-                                                   "工作簿中位于 %1 的结束标记之后还有数据，"
-                                                   "文件已损坏或被篡改")
-                    .arg(m_at);
+                return Failed{QCoreApplication::translate("workbook",
+                                                          "工作簿中位于 %1 的结束标记之后还有数据，"
+                                                          "文件已损坏或被篡改")
+                                  .arg(m_at)};
             break;
         }
         if (m_at + 4 + length > m_stream.size())
-            return QCoreApplication::translate(
-                       "workbook", "工作簿中位于 %1 的记录（类型 0x%2）超出了工作簿流的末尾，"
-                                   "文件可能被截断或被篡改")
-                .arg(m_at)
-                .arg(type, 4, 16, QLatin1Char('0'));
+            return Failed{QCoreApplication::translate(
+                              "workbook",
+                              "工作簿中位于 %1 的记录（类型 0x%2）超出了工作簿流的末尾，"
+                              "文件可能被截断或被篡改")
+                              .arg(m_at)
+                              .arg(type, 4, 16, QLatin1Char('0'))};
         // FreeXL copies each record into a buffer of the format's largest record.
         if (length > kMaxRecordBytes)
-            return QCoreApplication::translate(
-                       "workbook", "工作簿中位于 %1 的记录（类型 0x%2）长 %3 字节，超过格式上限 %4 "
-                                   "字节，文件已损坏或被篡改")
-                .arg(m_at)
-                .arg(type, 4, 16, QLatin1Char('0'))
-                .arg(length)
-                .arg(kMaxRecordBytes);
-        if (const QString cause = record(type, m_stream.sliced(m_at + 4, length)); !cause.isEmpty())
-            return cause;
+            return Failed{QCoreApplication::translate(
+                              "workbook",
+                              "工作簿中位于 %1 的记录（类型 0x%2）长 %3 字节，超过格式上限 %4 "
+                              "字节，文件已损坏或被篡改")
+                              .arg(m_at)
+                              .arg(type, 4, 16, QLatin1Char('0'))
+                              .arg(length)
+                              .arg(kMaxRecordBytes)};
+        if (Result<> sound = record(type, m_stream.sliced(m_at + 4, length)); !sound)
+            return sound;
         m_at += 4 + length;
     }
     return sheetsWithoutDimension();
 }
 
-QString RecordCheck::record(quint16 type, QByteArrayView body) {
-    if (const QString cause = sharedStrings(type, body); !cause.isEmpty())
-        return cause;
+Result<> RecordCheck::record(quint16 type, QByteArrayView body) {
+    if (Result<> sound = sharedStrings(type, body); !sound)
+        return sound;
     if (type != kContinue)
         m_previous = type;
     if (body.size() < minimumLength(type))
-        return damaged(type);
+        return Failed{damagedCause(type)};
     switch (type) {
     case kBof:
         return bof(body);
     case kEof:
         if (m_place == Place::InSubstream)
             m_place = Place::BetweenSubstreams;
-        return QString();
+        return {};
     case kBoundSheet:
         if (body.size() >= 4) {
             const quint32 offset = u32At(body, 0);
             // FreeXL finds a sheet's records by this offset: two sheets at one offset
             // would leave the second without its dimension record.
             if (m_sheetOffsets.contains(offset))
-                return damaged(type);
+                return Failed{damagedCause(type)};
             m_sheetOffsets.insert(offset);
         }
         return texts(type, body);
@@ -155,15 +157,15 @@ QString RecordCheck::record(quint16 type, QByteArrayView body) {
         // FreeXL keeps a table of 8192 of them, but looks a cell's up by any
         // index below their count.
         if (++m_formats > kMaxCellFormats)
-            return QCoreApplication::translate(
-                       "workbook", "工作簿的单元格格式超过 %1 个，超出 .xls 格式的上限，"
-                                   "文件已损坏或被篡改")
-                .arg(kMaxCellFormats);
-        return QString();
+            return Failed{QCoreApplication::translate(
+                              "workbook", "工作簿的单元格格式超过 %1 个，超出 .xls 格式的上限，"
+                                          "文件已损坏或被篡改")
+                              .arg(kMaxCellFormats)};
+        return {};
     case kLabel:
     case kRichString:
-        if (const QString cause = texts(type, body); !cause.isEmpty())
-            return cause;
+        if (Result<> sound = texts(type, body); !sound)
+            return sound;
         return cells(type, body);
     case kDimension:
         return dimension(body);
@@ -203,50 +205,51 @@ qsizetype RecordCheck::minimumLength(quint16 type) const {
 // FreeXL's view of substreams: the first BOF opens the workbook globals; after an
 // EOF the next BOF opens the sheet the sheet list places at that offset. A BOF
 // inside a substream (an embedded chart) changes nothing.
-QString RecordCheck::bof(QByteArrayView body) {
+Result<> RecordCheck::bof(QByteArrayView body) {
     switch (m_place) {
     case Place::BeforeGlobals:
         // FreeXL reads every record by the version of the first BOF.
         m_biff8 = body.size() >= 2 && u16At(body, 0) == 0x0600;
         m_place = Place::InSubstream;
-        return QString();
+        return {};
     case Place::BetweenSubstreams:
         if (!m_sheetOffsets.contains(quint32(m_at)))
-            return QCoreApplication::translate("workbook",
-                                               "工作簿中位于 %1 的工作表不在工作表列表中，"
-                                               "文件已损坏或被篡改")
-                .arg(m_at);
+            return Failed{QCoreApplication::translate("workbook",
+                                                      "工作簿中位于 %1 的工作表不在工作表列表中，"
+                                                      "文件已损坏或被篡改")
+                              .arg(m_at)};
         m_place = Place::InSubstream;
         m_sheetBof = m_at;
         m_dimensionsInSheet = 0;
         m_cells.clear();
-        return QString();
+        return {};
     case Place::InSubstream:
-        return QString();
+        return {};
     }
-    return QString();
+    return {};
 }
 
 // A cell FreeXL reads twice keeps only the second value and loses the text of the
 // first: a sound sheet has one record per cell.
-QString RecordCheck::cells(quint16 type, QByteArrayView body) {
+Result<> RecordCheck::cells(quint16 type, QByteArrayView body) {
     const bool cell = type == kNumber || type == kBoolErr || type == kRk || type == kMulRk ||
                       type == kLabel || type == kLabelSst || type == kRichString ||
                       type == kFormula;
     if (!cell || m_place != Place::InSubstream)
-        return QString();
+        return {};
     // FreeXL makes a cell's text before it looks for the cell, and loses it when
     // there is none: in the globals, or outside the sheet's size.
     if (m_sheetBof < 0)
-        return QCoreApplication::translate("workbook", "工作簿的全局部分中位于 %1 处有单元格记录，"
-                                                       "文件已损坏或被篡改")
-            .arg(m_at);
+        return Failed{QCoreApplication::translate("workbook",
+                                                  "工作簿的全局部分中位于 %1 处有单元格记录，"
+                                                  "文件已损坏或被篡改")
+                          .arg(m_at)};
     // FreeXL drops the cells it reads before it knows the sheet's size.
     if (m_dimensionsInSheet == 0)
-        return QCoreApplication::translate("workbook",
-                                           "工作表中位于 %1 的单元格出现在尺寸记录之前，"
-                                           "文件已损坏或被篡改")
-            .arg(m_at);
+        return Failed{QCoreApplication::translate("workbook",
+                                                  "工作表中位于 %1 的单元格出现在尺寸记录之前，"
+                                                  "文件已损坏或被篡改")
+                          .arg(m_at)};
     const quint16 row = u16At(body, 0);
     const quint16 first = u16At(body, 2);
     int count = 1;
@@ -254,28 +257,30 @@ QString RecordCheck::cells(quint16 type, QByteArrayView body) {
         count = body.size() > 10 ? int((body.size() - 5) / 6) : 0;
     for (int i = 0; i < count; ++i) {
         if (row >= m_rows || quint32(first) + quint32(i) >= m_columns)
-            return QCoreApplication::translate(
-                       "workbook", "工作表中的单元格（第 %1 行第 %2 列）超出了工作表声明的尺寸"
-                                   "（%3 行 × %4 列），文件已损坏或被篡改")
-                .arg(row + 1)
-                .arg(first + i + 1)
-                .arg(m_rows)
-                .arg(m_columns);
+            return Failed{QCoreApplication::translate(
+                              "workbook",
+                              "工作表中的单元格（第 %1 行第 %2 列）超出了工作表声明的尺寸"
+                              "（%3 行 × %4 列），文件已损坏或被篡改")
+                              .arg(row + 1)
+                              .arg(first + i + 1)
+                              .arg(m_rows)
+                              .arg(m_columns)};
         const quint64 key = quint64(row) << 32 | (quint32(first) + quint32(i));
         if (m_cells.contains(key))
-            return QCoreApplication::translate(
-                       "workbook", "工作表中的单元格（第 %1 行第 %2 列）有不止一个记录（位于 %3），"
-                                   "文件已损坏或被篡改")
-                .arg(row + 1)
-                .arg(first + i + 1)
-                .arg(m_at);
+            return Failed{QCoreApplication::translate(
+                              "workbook",
+                              "工作表中的单元格（第 %1 行第 %2 列）有不止一个记录（位于 %3），"
+                              "文件已损坏或被篡改")
+                              .arg(row + 1)
+                              .arg(first + i + 1)
+                              .arg(m_at)};
         m_cells.insert(key);
     }
-    return QString();
+    return {};
 }
 
 // The texts FreeXL copies out of a record by the number of characters they claim.
-QString RecordCheck::texts(quint16 type, QByteArrayView body) const {
+Result<> RecordCheck::texts(quint16 type, QByteArrayView body) const {
     // A BIFF8 text of `characters` starting with its option byte at `from`: the
     // option byte says whether characters take one byte or two, and which optional
     // fields (4 and 2 bytes long) come before them.
@@ -302,62 +307,65 @@ QString RecordCheck::texts(quint16 type, QByteArrayView body) const {
     else
         fits = length >= (m_biff8 ? 9 : 8) &&
                (m_biff8 ? unicodeFits(8, u16At(body, 6)) : 8 + u16At(body, 6) <= length);
-    return fits ? QString() : damaged(type);
+    if (!fits)
+        return Failed{damagedCause(type)};
+    return {};
 }
 
-QString RecordCheck::dimension(QByteArrayView body) {
+Result<> RecordCheck::dimension(QByteArrayView body) {
     // FreeXL sizes the sheet anew for each one, but keeps the cells of the first when
     // the next cannot be allocated, and then frees them by the new size.
     if (++m_dimensionsInSheet > 1)
-        return QCoreApplication::translate("workbook",
-                                           "工作簿中的一个工作表有多个尺寸记录（位于 %1），"
-                                           "文件已损坏或被篡改")
-            .arg(m_at);
+        return Failed{QCoreApplication::translate("workbook",
+                                                  "工作簿中的一个工作表有多个尺寸记录（位于 %1），"
+                                                  "文件已损坏或被篡改")
+                          .arg(m_at)};
     m_withDimension.insert(m_sheetBof);
     const quint32 rows = m_biff8 ? u32At(body, 4) : u16At(body, 2);
     const quint16 columns = u16At(body, m_biff8 ? 10 : 6);
     m_rows = rows;
     m_columns = columns;
     if (rows > xlsreader::kMaxRows || columns > xlsreader::kMaxColumns)
-        return xlsreader::dimensionCause(rows, columns);
+        return Failed{xlsreader::dimensionCause(rows, columns)};
     m_claimed += qint64(rows) * columns;
     if (m_claimed > xlsreader::kMaxClaimedCells)
-        return QCoreApplication::translate("workbook", "各工作表声明的尺寸合计超过 %1 个单元格，"
-                                                       "超出可读取的上限，文件可能已损坏或被篡改")
-            .arg(xlsreader::kMaxClaimedCells);
-    return QString();
+        return Failed{QCoreApplication::translate("workbook",
+                                                  "各工作表声明的尺寸合计超过 %1 个单元格，"
+                                                  "超出可读取的上限，文件可能已损坏或被篡改")
+                          .arg(xlsreader::kMaxClaimedCells)};
+    return {};
 }
 
-QString RecordCheck::sharedStrings(quint16 type, QByteArrayView body) {
+Result<> RecordCheck::sharedStrings(quint16 type, QByteArrayView body) {
     if (type != kSharedStrings && !(type == kContinue && m_previous == kSharedStrings))
-        return QString();
-    const QString what =
+        return {};
+    const Result<> read =
         m_strings.started()
             ? m_strings.next(body)
             : m_strings.first(body,
                               body.size() + continuationBytes(m_stream, m_at + 4 + body.size()));
-    if (what.isEmpty())
-        return QString();
-    return QCoreApplication::translate("workbook",
-                                       "工作簿的共享字符串表无法安全读取（位于 %1 的记录：%2）；"
-                                       "请在 Excel 中另存为 .xlsx 后再导入")
-        .arg(m_at)
-        .arg(what);
+    if (read)
+        return {};
+    return Failed{QCoreApplication::translate(
+                      "workbook", "工作簿的共享字符串表无法安全读取（位于 %1 的记录：%2）；"
+                                  "请在 Excel 中另存为 .xlsx 后再导入")
+                      .arg(m_at)
+                      .arg(read.cause())};
 }
 
 // Every sheet of a sound workbook has a dimension record. FreeXL sizes a sheet
 // without one after reading the whole workbook, but gives the cells to whichever
 // sheet it read last, losing what that sheet had.
-QString RecordCheck::sheetsWithoutDimension() const {
+Result<> RecordCheck::sheetsWithoutDimension() const {
     const auto missing =
         std::count_if(m_sheetOffsets.begin(), m_sheetOffsets.end(),
                       [&](quint32 offset) { return !m_withDimension.contains(qsizetype(offset)); });
     if (missing == 0)
-        return QString();
-    return QCoreApplication::translate("workbook",
-                                       "工作簿中有 %1 个工作表缺少尺寸记录（或其位置无效），"
-                                       "文件已损坏或不完整；请在 Excel 中另存后再导入")
-        .arg(missing);
+        return {};
+    return Failed{QCoreApplication::translate("workbook",
+                                              "工作簿中有 %1 个工作表缺少尺寸记录（或其位置无效），"
+                                              "文件已损坏或不完整；请在 Excel 中另存后再导入")
+                      .arg(missing)};
 }
 
 } // namespace
@@ -382,6 +390,6 @@ bool xlsreader::startsWithFilePassword(QByteArrayView stream) {
     return (version == 0x0600 || version == 0x0500) && kind == 0x0005 && length >= 8 &&
            next + 2 <= stream.size() && u16At(stream, next) == 0x002F;
 }
-QString xlsreader::checkRecords(QByteArrayView stream) {
+Result<> xlsreader::checkRecords(QByteArrayView stream) {
     return RecordCheck(stream).run();
 }

@@ -1,21 +1,23 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <QByteArrayView>
 #include <QString>
 
 // The shared string table of an .xls workbook, walked record by record exactly as
 // FreeXL parses it: the first table record gives the count, the records after it
-// (more table records or continuations) go on where the previous one stopped. Each
-// step says why FreeXL would read past the record, or "" when it would not.
+// (more table records or continuations) go on where the previous one stopped. A step
+// fails with why FreeXL would read past the record.
 class SharedStrings {
 public:
     bool started() const { return m_started; }
     // `tableBytes`: the bytes of this record and of the continuations after it.
-    QString first(QByteArrayView record, qint64 tableBytes);
-    QString next(QByteArrayView record);
+    Result<> first(QByteArrayView record, qint64 tableBytes);
+    Result<> next(QByteArrayView record);
 
 private:
-    QString strings(QByteArrayView record, qsizetype at);
+    Result<> strings(QByteArrayView record, qsizetype at);
 
     bool m_started = false;
     quint32 m_count = 0;

@@ -443,12 +443,14 @@ void FastPartReader::fail(const QString& cause) {
     m_state = State::Failed;
 }
 
-QString FastPartReader::finish() {
+Result<> FastPartReader::finish() {
     if (m_stream && (m_state == State::Reading || m_state == State::Ended))
         m_stream->drain();
     if (m_stream && m_stream->failure())
-        return causeOf(m_stream->failure());
-    return m_cause;
+        return Failed{causeOf(m_stream->failure())};
+    if (!m_cause.isEmpty())
+        return Failed{m_cause};
+    return {};
 }
 
 void FastPartReader::giveBack(Package& package) {

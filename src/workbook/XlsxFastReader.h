@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "workbook/XmlChars.h"
 
 #include <QByteArray>
@@ -53,7 +54,7 @@ public:
 
     void fail(const QString& cause);
     bool hasError() const { return m_state != State::Reading && m_state != State::Ended; }
-    QString finish();
+    Result<> finish();
     const QString& part() const { return m_part; }
 
     // Stopped at something it leaves to a PartReader.

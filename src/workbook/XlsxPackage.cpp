@@ -152,19 +152,21 @@ void PartReader::fail(const QString& cause) {
     raiseError(cause);
 }
 
-QString PartReader::finish() {
+Result<> PartReader::finish() {
     if (m_stream && !hasError())
         m_stream->drain();
     // What stopped the unpacking comes first: the reader only saw the part end early.
     if (m_stream && m_stream->failure())
-        return causeOf(m_stream->failure());
+        return Failed{causeOf(m_stream->failure())};
     if (m_dtd)
-        return doctypeCause(m_part);
+        return Failed{doctypeCause(m_part)};
     if (hasError() && error() != CustomError)
-        return QCoreApplication::translate("workbook",
-                                           "部件“%1”不是有效的 XML（第 %2 行：%3），文件已损坏")
-            .arg(m_part, QString::number(lineNumber()), errorString());
-    return m_cause;
+        return Failed{QCoreApplication::translate(
+                          "workbook", "部件“%1”不是有效的 XML（第 %2 行：%3），文件已损坏")
+                          .arg(m_part, QString::number(lineNumber()), errorString())};
+    if (!m_cause.isEmpty())
+        return Failed{m_cause};
+    return {};
 }
 
 } // namespace xlsxpackage

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "zip/ZipPackage.h"
 
 #include <QString>
@@ -42,9 +43,9 @@ public:
 
     // Stops the reading with `cause` (the first one given stands).
     void fail(const QString& cause);
-    // Reads the rest of the part, so that its size and checksum are checked too, and
-    // returns "" or the first cause that stopped the reading.
-    QString finish();
+    // Reads the rest of the part, so that its size and checksum are checked too; fails
+    // with the first cause that stopped the reading.
+    Result<> finish();
     // The part's name as messages show it.
     const QString& part() const { return m_part; }
 

@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QHash>
 
+#include <utility>
+
 namespace {
 
 using xlsxpackage::Package;
@@ -19,48 +21,53 @@ using zippackage::Relationship;
 using Relationships = QHash<QString, Relationship>;
 
 // The relationships a relationships part lists, by id.
-QString readRelationships(Package& package, const QString& relsPart, Relationships& out) {
+Result<Relationships> readRelationships(Package& package, const QString& relsPart) {
     PartReader xml(package, relsPart);
     zippackage::RelationshipsReader list;
     while (xml.next())
         list.take(xml);
+    Relationships byId;
     for (const Relationship& relationship : list.relationships())
-        out.insert(relationship.id, relationship);
-    return xml.finish();
+        byId.insert(relationship.id, relationship);
+    if (Result<> finished = xml.finish(); !finished)
+        return finished.failed();
+    return byId;
 }
 
-QString notAWorkbook() {
+QString notAWorkbookCause() {
     return QCoreApplication::translate(
         "workbook", "这是一个 zip 文件，但其中没有 Excel 工作簿（可能是 Word 文档或其他文件）");
 }
 
-QString readSharedStrings(Package& package, const QString& part, QStringList& strings) {
+Result<QStringList> readSharedStrings(Package& package, const QString& part) {
     PartReader xml(package, part);
+    QStringList strings;
     while (xml.nextStart())
         if (xml.name() == QLatin1String("si"))
             strings.append(xml.richText());
-    return xml.finish();
+    if (Result<> finished = xml.finish(); !finished)
+        return finished.failed();
+    return strings;
 }
 
 // The part the package's relationships name as its main one, normally
-// xl/workbook.xml; "" or the cause when there is none.
-QString findWorkbookPart(Package& package, QString& workbookPart) {
-    workbookPart = QStringLiteral("xl/workbook.xml");
+// xl/workbook.xml; the cause when there is none.
+Result<QString> findWorkbookPart(Package& package) {
+    QString workbookPart = QStringLiteral("xl/workbook.xml");
     const QString packageRels = zippackage::relationshipsPartOf(QString());
     if (package.contains(packageRels)) {
-        Relationships rootRels;
-        if (const QString cause = readRelationships(package, packageRels, rootRels);
-            !cause.isEmpty())
-            return cause;
-        for (const Relationship& rel : std::as_const(rootRels))
+        const Result<Relationships> rootRels = readRelationships(package, packageRels);
+        if (!rootRels)
+            return rootRels.failed();
+        for (const Relationship& rel : *rootRels)
             if (rel.is(u"officeDocument") && !rel.external) {
                 workbookPart = zippackage::targetPart(QString(), rel);
                 break;
             }
     }
     if (workbookPart.isEmpty() || !package.contains(workbookPart))
-        return notAWorkbook();
-    return QString();
+        return Failed{notAWorkbookCause()};
+    return workbookPart;
 }
 
 // What the workbook part lists: its sheets with their relationship ids, and
@@ -82,8 +89,9 @@ QString sheetRelationshipId(const PartReader& xml) {
     return id;
 }
 
-QString readWorkbook(Package& package, const QString& part, WorkbookSheets& sheets) {
+Result<WorkbookSheets> readWorkbook(Package& package, const QString& part) {
     PartReader xml(package, part);
+    WorkbookSheets sheets;
     bool isWorkbook = false;
     while (xml.nextStart()) {
         const auto name = xml.name();
@@ -98,82 +106,92 @@ QString readWorkbook(Package& package, const QString& part, WorkbookSheets& shee
             sheets.ids << sheetRelationshipId(xml);
         }
     }
-    if (const QString cause = xml.finish(); !cause.isEmpty())
-        return cause;
+    if (Result<> finished = xml.finish(); !finished)
+        return finished.failed();
     if (!isWorkbook)
-        return notAWorkbook();
-    return QString();
+        return Failed{notAWorkbookCause()};
+    return sheets;
 }
 
 // The worksheet part the workbook's relationship `id` leads to, for the sheet
-// called `name`; "" or the cause when it leads nowhere in the package.
-QString findSheetPart(const Relationships& rels, const QString& relsPart,
-                      const QString& workbookPart, const QString& name, const QString& id,
-                      QString& sheetPart) {
+// called `name`; the cause when it leads nowhere in the package.
+Result<QString> findSheetPart(const Relationships& rels, const QString& relsPart,
+                              const QString& workbookPart, const QString& name, const QString& id) {
     const auto sheetRel = rels.constFind(id);
     if (sheetRel == rels.cend() || sheetRel->external)
-        return QCoreApplication::translate("workbook", "“%1”中找不到工作表“%2”的关系，文件已损坏")
-            .arg(shorttext::cut(relsPart), shorttext::cut(name));
-    sheetPart = zippackage::targetPart(workbookPart, *sheetRel);
+        return Failed{
+            QCoreApplication::translate("workbook", "“%1”中找不到工作表“%2”的关系，文件已损坏")
+                .arg(shorttext::cut(relsPart), shorttext::cut(name))};
+    QString sheetPart = zippackage::targetPart(workbookPart, *sheetRel);
     if (sheetPart.isEmpty())
-        return QCoreApplication::translate("workbook", "工作表“%1”的位置“%2”不在包内，文件已损坏")
-            .arg(shorttext::cut(name), shorttext::cut(sheetRel->target));
-    return QString();
+        return Failed{
+            QCoreApplication::translate("workbook", "工作表“%1”的位置“%2”不在包内，文件已损坏")
+                .arg(shorttext::cut(name), shorttext::cut(sheetRel->target))};
+    return sheetPart;
 }
 
+// The styles and shared strings of a workbook.
+struct SharedParts {
+    xlsxstyles::Styles styles;
+    QStringList strings;
+};
+
 // The styles and shared strings the workbook's relationships lead to, each part once
-// however many relationships name it.
-QString readSharedParts(Package& package, const QString& workbookPart, const Relationships& rels,
-                        xlsxstyles::Styles& styles, QStringList& sharedStrings) {
+// however many relationships name it; those of several parts of a kind one after another.
+Result<SharedParts> readSharedParts(Package& package, const QString& workbookPart,
+                                    const Relationships& rels) {
+    SharedParts shared;
     for (const Relationship& rel : rels) {
         const QString part = zippackage::targetPart(workbookPart, rel);
         if (part.isEmpty() || package.wasRead(part))
             continue;
-        QString cause;
-        if (rel.is(u"styles"))
-            cause = xlsxstyles::read(package, part, styles);
-        else if (rel.is(u"sharedStrings"))
-            cause = readSharedStrings(package, part, sharedStrings);
-        if (!cause.isEmpty())
-            return cause;
+        if (rel.is(u"styles")) {
+            const Result<xlsxstyles::Styles> styles = xlsxstyles::read(package, part);
+            if (!styles)
+                return styles.failed();
+            shared.styles.cellFormats.insert(shared.styles.cellFormats.end(),
+                                             styles->cellFormats.begin(),
+                                             styles->cellFormats.end());
+        } else if (rel.is(u"sharedStrings")) {
+            Result<QStringList> strings = readSharedStrings(package, part);
+            if (!strings)
+                return strings.failed();
+            shared.strings.append(std::move(*strings));
+        }
     }
-    return QString();
+    return shared;
 }
 
 } // namespace
 
-QString xlsxreader::readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid,
-                              SheetXml reader) {
+Result<WorkbookGrid> xlsxreader::readSheet(const QString& path, const QString& sheetName,
+                                           SheetXml reader) {
     Package package;
     if (const zippackage::Failure failure = package.open(path, {kMaxEntries, false}))
-        return xlsxpackage::causeOf(failure);
-    QString workbookPart;
-    if (const QString cause = findWorkbookPart(package, workbookPart); !cause.isEmpty())
-        return cause;
-    WorkbookSheets sheets;
-    if (const QString cause = readWorkbook(package, workbookPart, sheets); !cause.isEmpty())
-        return cause;
+        return Failed{xlsxpackage::causeOf(failure)};
+    const Result<QString> workbookPart = findWorkbookPart(package);
+    if (!workbookPart)
+        return workbookPart.failed();
+    const Result<WorkbookSheets> sheets = readWorkbook(package, *workbookPart);
+    if (!sheets)
+        return sheets.failed();
 
-    const int index = workbookgrid::findSheet(sheets.names, sheetName);
+    const int index = workbookgrid::findSheet(sheets->names, sheetName);
     if (index < 0)
-        return workbookgrid::missingSheetCause(sheets.names, sheetName);
+        return Failed{workbookgrid::missingSheetCause(sheets->names, sheetName)};
 
-    Relationships rels;
-    const QString relsPart = zippackage::relationshipsPartOf(workbookPart);
-    if (const QString cause = readRelationships(package, relsPart, rels); !cause.isEmpty())
-        return cause;
-    QString sheetPart;
-    if (const QString cause = findSheetPart(rels, relsPart, workbookPart, sheets.names[index],
-                                            sheets.ids[index], sheetPart);
-        !cause.isEmpty())
-        return cause;
-    xlsxstyles::Styles styles;
-    QStringList sharedStrings;
-    if (const QString cause = readSharedParts(package, workbookPart, rels, styles, sharedStrings);
-        !cause.isEmpty())
-        return cause;
+    const QString relsPart = zippackage::relationshipsPartOf(*workbookPart);
+    const Result<Relationships> rels = readRelationships(package, relsPart);
+    if (!rels)
+        return rels.failed();
+    const Result<QString> sheetPart =
+        findSheetPart(*rels, relsPart, *workbookPart, sheets->names[index], sheets->ids[index]);
+    if (!sheetPart)
+        return sheetPart.failed();
+    const Result<SharedParts> shared = readSharedParts(package, *workbookPart, *rels);
+    if (!shared)
+        return shared.failed();
 
-    const xlsxsheet::SheetContext context{sharedStrings, styles, sheets.date1904};
-    grid.clear();
-    return xlsxsheet::read(package, sheetPart, context, grid, reader);
+    const xlsxsheet::SheetContext context{shared->strings, shared->styles, sheets->date1904};
+    return xlsxsheet::read(package, *sheetPart, context, reader);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "workbook/WorkbookGrid.h"
 
 #include <QString>
@@ -23,10 +24,10 @@ constexpr qint64 kMaxEntries = 10000;
 // what Fast leaves is refused.
 enum class SheetXml { Auto, Fast, General };
 
-// Fills `grid` with the cells of the sheet named `sheetName`. Returns "" on success,
-// otherwise the cause in Chinese (without the workbook's path).
-QString readSheet(const QString& path, const QString& sheetName, WorkbookGrid& grid,
-                  SheetXml reader = SheetXml::Auto);
+// The cells of the sheet named `sheetName`, or the cause in Chinese (without the
+// workbook's path).
+Result<WorkbookGrid> readSheet(const QString& path, const QString& sheetName,
+                               SheetXml reader = SheetXml::Auto);
 
 // Which parts of a date a number format shows, judged from its format code the way
 // a spreadsheet decides that a cell holds a date: y, m, d, h, s outside quoted texts,

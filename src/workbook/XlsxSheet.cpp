@@ -249,23 +249,29 @@ template <class Xml> void readWorksheet(Xml& xml, const SheetContext& context, W
 
 } // namespace
 
-QString xlsxsheet::read(zippackage::Package& package, const QString& part,
-                        const SheetContext& context, WorkbookGrid& grid,
-                        xlsxreader::SheetXml reader) {
+Result<WorkbookGrid> xlsxsheet::read(zippackage::Package& package, const QString& part,
+                                     const SheetContext& context, xlsxreader::SheetXml reader) {
     using xlsxreader::SheetXml;
     if (reader != SheetXml::General) {
+        WorkbookGrid grid;
         xlsxpackage::FastPartReader xml(package, part);
         readWorksheet(xml, context, grid);
-        if (!xml.unhandled())
-            return xml.finish();
+        if (!xml.unhandled()) {
+            if (Result<> finished = xml.finish(); !finished)
+                return finished.failed();
+            return grid;
+        }
         if (reader == SheetXml::Fast)
-            return QCoreApplication::translate("workbook", "部件“%1”含有快速读取不处理的内容")
-                .arg(xml.part());
-        // Read anew by the general reader, from the start.
+            return Failed{
+                QCoreApplication::translate("workbook", "部件“%1”含有快速读取不处理的内容")
+                    .arg(xml.part())};
+        // Read anew by the general reader, from the start; what the fast one read goes.
         xml.giveBack(package);
-        grid.clear();
     }
+    WorkbookGrid grid;
     PartReader xml(package, part);
     readWorksheet(xml, context, grid);
-    return xml.finish();
+    if (Result<> finished = xml.finish(); !finished)
+        return finished.failed();
+    return grid;
 }

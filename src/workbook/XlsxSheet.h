@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "workbook/WorkbookGrid.h"
 #include "workbook/XlsxReader.h"
 #include "workbook/XlsxStyles.h"
@@ -20,9 +21,9 @@ struct SheetContext {
     bool date1904 = false;
 };
 
-// Reads the worksheet part `part` into `grid` with the reader `reader` names; returns ""
-// or the cause.
-QString read(zippackage::Package& package, const QString& part, const SheetContext& context,
-             WorkbookGrid& grid, xlsxreader::SheetXml reader);
+// The cells of the worksheet part `part`, read with the reader `reader` names, or the
+// cause.
+Result<WorkbookGrid> read(zippackage::Package& package, const QString& part,
+                          const SheetContext& context, xlsxreader::SheetXml reader);
 
 } // namespace xlsxsheet

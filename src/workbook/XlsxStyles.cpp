@@ -79,8 +79,9 @@ std::optional<DateParts> partsShown(FormatLetters seen) {
 
 } // namespace
 
-QString xlsxstyles::read(zippackage::Package& package, const QString& part, Styles& styles) {
+Result<xlsxstyles::Styles> xlsxstyles::read(zippackage::Package& package, const QString& part) {
     PartReader xml(package, part);
+    Styles styles;
     // The date parts of each custom format, judged once however many cell formats use it.
     QHash<int, std::optional<DateParts>> customFormats;
     // Differential formats (dxfs) carry numFmt elements too; only those in numFmts
@@ -108,7 +109,9 @@ QString xlsxstyles::read(zippackage::Package& package, const QString& part, Styl
                                                                         : builtInDateParts(id));
         }
     }
-    return xml.finish();
+    if (Result<> finished = xml.finish(); !finished)
+        return finished.failed();
+    return styles;
 }
 
 std::optional<CellValue::DateParts> xlsxreader::dateParts(const QString& formatCode) {

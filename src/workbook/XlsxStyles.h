@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Result.h"
 #include "workbook/CellValue.h"
 
 #include <QString>
@@ -28,7 +29,7 @@ struct Styles {
     }
 };
 
-// Reads the styles part `part` into `styles`; returns "" or the cause.
-QString read(zippackage::Package& package, const QString& part, Styles& styles);
+// The cell formats of the styles part `part`, or the cause.
+Result<Styles> read(zippackage::Package& package, const QString& part);
 
 } // namespace xlsxstyles
