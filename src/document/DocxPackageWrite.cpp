@@ -42,6 +42,41 @@ Result<QByteArray> readBack(zip_source_t* memory, const Result<>& written) {
     return read;
 }
 
+// The extra fields libzip writes itself from what it knows of an entry (Zip64
+// sizes, the UTF-8 name and comment, WinZip AES encryption) and refuses to be
+// given.
+bool writtenByLibzip(zip_uint16_t id) {
+    return id == 0x0001 || id == 0x6375 || id == 0x7075 || id == 0x9901;
+}
+
+// What a producer wrote beside entry from of in, onto entry to of out: the extra
+// fields of its local header and of the directory, each where and in the order
+// they were, and its comment. Only the headers are read, not the data.
+Result<> copyHeaderExtras(zip_t* in, zip_uint64_t from, zip_t* out, zip_uint64_t to) {
+    for (const zip_flags_t where : {ZIP_FL_LOCAL, ZIP_FL_CENTRAL}) {
+        const zip_int16_t count = zip_file_extra_fields_count(in, from, where);
+        if (count < 0)
+            return errorOf(in);
+        for (zip_uint16_t field = 0; field < zip_uint16_t(count); ++field) {
+            zip_uint16_t id = 0;
+            zip_uint16_t length = 0;
+            const zip_uint8_t* data =
+                zip_file_extra_field_get(in, from, field, &id, &length, where);
+            if (!data)
+                return errorOf(in);
+            if (!writtenByLibzip(id) &&
+                zip_file_extra_field_set(out, to, id, ZIP_EXTRA_FIELD_NEW, data, length, where) < 0)
+                return errorOf(out);
+        }
+    }
+    zip_uint32_t length = 0;
+    const char* comment = zip_file_get_comment(in, from, &length, ZIP_FL_ENC_RAW);
+    if (comment && length > 0 &&
+        zip_file_set_comment(out, to, comment, zip_uint16_t(length), 0) < 0)
+        return errorOf(out);
+    return {};
+}
+
 } // namespace
 
 void DocxPackage::write(const QString& name, const QByteArray& data, bool store) {
@@ -75,7 +110,7 @@ Result<> DocxPackage::add(zip_t* out, const Written& written) {
 }
 
 // An entry of the opened container into out, its compressed data as it is, with
-// its name, time and attributes.
+// its name, time, attributes, extra fields and comment.
 Result<> DocxPackage::copyEntry(zip_t* out, qint64 index) const {
     zip_t* in = m_source.archive();
     const zip_uint64_t from = zip_uint64_t(index);
@@ -104,7 +139,7 @@ Result<> DocxPackage::copyEntry(zip_t* out, qint64 index) const {
     if (zip_file_get_external_attributes(in, from, 0, &system, &attributes) == 0 &&
         zip_file_set_external_attributes(out, zip_uint64_t(to), 0, system, attributes) < 0)
         return errorOf(out);
-    return {};
+    return copyHeaderExtras(in, from, out, zip_uint64_t(to));
 }
 
 // The entries of the opened container in their order, the written ones in
