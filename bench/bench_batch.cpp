@@ -3,6 +3,7 @@
 // the longest stretch without event processing. Under a display (DISPLAY set)
 // the window is drawn by the window system; otherwise by Qt's offscreen
 // platform, which still paints every shown widget.
+#include "BenchMemory.h"
 #include "mainwindow/Form1.h"
 #include "platform/MemoryReuse.h"
 #include "platform/Platform.h"
@@ -29,16 +30,6 @@ QString workbookOf(int rows) {
             QStringLiteral("/usr/bin/python3"),
             {QStringLiteral(VELTRACE_BENCH_DIR "/make_workbook.py"), QString::number(rows), path});
     return path;
-}
-
-double peakResidentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
 }
 
 void BM_Batch(benchmark::State& state) {
@@ -84,7 +75,7 @@ void BM_Batch(benchmark::State& state) {
     }
     state.counters["rows_per_s"] = benchmark::Counter(
         static_cast<double>(rows), benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["peak_rss_MB"] = peakResidentMegabytes();
+    state.counters["peak_rss_MB"] = benchmemory::peakResidentMegabytes();
     state.counters["longest_gap_ms"] = longestGapMs;
 }
 BENCHMARK(BM_Batch)

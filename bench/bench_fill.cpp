@@ -3,11 +3,11 @@
 // hundred rows as a batch's flushes fall, the last one taking the template
 // away. Time per fill and peak resident memory; beside it the same rows into
 // a document without a template, as plots were placed before.
+#include "BenchMemory.h"
 #include "document/ReportDocument.h"
 #include "support/DocxBuild.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -16,16 +16,6 @@
 namespace {
 
 using namespace docxbuild;
-
-double peakResidentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
 
 QString cell(const QString& text) {
     return QStringLiteral("<w:tc><w:p><w:r><w:t>%1</w:t></w:r></w:p></w:tc>").arg(text);
@@ -81,7 +71,7 @@ void BM_TemplateFill(benchmark::State& state) {
         if (!report.flush().isOk() || report.placement().fill.sections != (filled ? rows : 0))
             state.SkipWithError("the template was not filled");
     }
-    state.counters["peak_rss_MB"] = peakResidentMegabytes();
+    state.counters["peak_rss_MB"] = benchmemory::peakResidentMegabytes();
 }
 BENCHMARK(BM_TemplateFill)
     ->ArgNames({"rows", "template"})

@@ -3,6 +3,7 @@
 // is read. Peak memory belongs to one workbook only when the benchmark runs alone:
 //
 //   bench_workbook --benchmark_filter='BM_Open/large'
+#include "BenchMemory.h"
 #include "workbook/Workbook.h"
 
 #include <QCoreApplication>
@@ -62,16 +63,6 @@ double sheetXmlBytes(const QString& path) {
     return found ? double(stat.size) : 0;
 }
 
-double peakResidentMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    return 0;
-}
-
 // `path` gives the workbook, making it first where needed (outside the timing).
 void BM_Open(benchmark::State& state, const std::function<QString()>& path, bool refused) {
     const QString file = path();
@@ -82,7 +73,7 @@ void BM_Open(benchmark::State& state, const std::function<QString()>& path, bool
             state.SkipWithError(qPrintable(error.isEmpty() ? QStringLiteral("read") : error));
         benchmark::DoNotOptimize(workbook.rowCount());
     }
-    state.counters["peak_rss_MB"] = peakResidentMegabytes();
+    state.counters["peak_rss_MB"] = benchmemory::peakResidentMegabytes();
 }
 
 // Sheet XML read per second: the unpacked size of the sheet part over the time

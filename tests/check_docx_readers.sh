@@ -29,16 +29,7 @@ trap 'rm -rf "$work"' EXIT
 samples="$work/samples"
 mkdir -p "$samples" "$work/pdf"
 
-# Runs the functions of a test program that keep their samples; stops at a failure.
-keep_samples() {
-    local program=$1
-    shift
-    if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen "$build/tests/$program" "$@" \
-        >"$work/$program.log" 2>&1; then
-        cat "$work/$program.log"
-        exit 1
-    fi
-}
+source "$here/tools/keep_samples.sh"
 keep_samples tst_docx appendsPicturesInOrder
 keep_samples tst_templatefill fillsTemplates
 keep_samples tst_placement showsPicturesWhole fitsTheParagraphsWidth

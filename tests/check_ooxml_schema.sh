@@ -22,16 +22,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 samples="$work/samples"
 mkdir -p "$samples"
-# Runs the functions of a test program that keep their samples; stops at a failure.
-keep_samples() {
-    local program=$1
-    shift
-    if ! VELTRACE_KEEP_DIR="$samples" QT_QPA_PLATFORM=offscreen "$build/tests/$program" "$@" \
-        >"$work/$program.log" 2>&1; then
-        cat "$work/$program.log"
-        exit 1
-    fi
-}
+source "$here/tools/keep_samples.sh"
 keep_samples tst_docx appendsPicturesInOrder
 keep_samples tst_templatefill fillsTemplates
 

@@ -5,6 +5,7 @@
 #include "batch/BatchRow.h"
 #include "batch/ReportSession.h"
 #include "platform/EventYield.h"
+#include "support/DocxBuild.h"
 #include "support/DocxInspect.h"
 #include "support/Fakes.h"
 #include "support/TestData.h"
@@ -75,6 +76,7 @@ private slots:
     void rowRules();
     void runCountsEveryRow();
     void countsOnlyWhatTheDocumentHolds();
+    void countsWhatItsOwnRunFilled();
     void writesOnTheBatchInterval();
     void slowWritesHoldTheBatchBack();
     void eventsRunAtMostOnceAFrame();
@@ -251,6 +253,38 @@ void TestBatch::countsOnlyWhatTheDocumentHolds() {
     QCOMPARE(session.writtenPictures(), held);
     QCOMPARE(summary.written, held);
     QCOMPARE(session.places().total(), held);
+}
+
+// Two runs into one template: the first fills it and takes it away, so the
+// second, counting only what was filled since it began, fills nothing.
+void TestBatch::countsWhatItsOwnRunFilled() {
+    using namespace docxbuild;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.docx"));
+    writeZip(path, minimalPackage(wordDocument(
+                       para(QStringLiteral("共{{段数}}段")) +
+                       table({2000}, {{QStringLiteral("|") + para(QStringLiteral("{{测试段}}"))}}) +
+                       para(QStringLiteral("{{#每段}}")) + para(QStringLiteral("{{测试段}}")) +
+                       para(QStringLiteral("{{/每段}}")) + kSection)));
+    FakeClock clock;
+    ReportSession session(clock);
+    QCOMPARE(session.setTarget(path).message(), QString());
+    MersenneRandom random(3);
+    FieldSet fields(random);
+    Canvas canvas = Canvas::plotCanvas();
+    struct FrontEnd : BatchFrontEnd {
+        void progress(int, int) override {}
+        EventYield& events() override { return yield; }
+        CountingYield yield;
+    } frontEnd;
+    BatchController controller(fields, canvas, random, session, frontEnd);
+    const auto counts = [&] {
+        const docx::FillCounts filled =
+            controller.run(workbookData(QStringLiteral("basic.xlsx")), 5, {false, false}).filled;
+        return QList<int>{filled.tableRows, filled.sections, filled.summaryValues, filled.replaced};
+    };
+    QCOMPARE(counts(), (QList<int>{3, 3, 1, 0}));
+    QCOMPARE(counts(), (QList<int>{0, 0, 0, 0}));
 }
 
 void TestBatch::writesOnTheBatchInterval() {

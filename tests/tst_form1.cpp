@@ -2,7 +2,7 @@
 #include "mainwindow/Form1.h"
 #include "mainwindow/ListLineDelegate.h"
 #include "support/Controls.h"
-#include "support/Fakes.h"
+#include "support/window/WindowTest.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,20 +28,13 @@ void typeText(QWidget* widget, const QString& text) {
 
 using controls::field;
 
-bool printed(const Canvas& canvas, const QString& text) {
-    for (const auto& t : canvas.printedTexts())
-        if (t.text == text)
-            return true;
-    return false;
-}
-
 } // namespace
 
-class TestForm1 : public QObject {
+class TestForm1 : public WindowTest {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     void fieldsStartFromTheirDefaults_data();
     void fieldsStartFromTheirDefaults();
@@ -63,21 +56,7 @@ private slots:
     void boundsCheckedWhenLeftAndBeforeDrawing_data();
     void boundsCheckedWhenLeftAndBeforeDrawing();
     void specifiedTimeWarning();
-
-private:
-    FakePlatform* m_fakes = nullptr;
-    Form1* m_form = nullptr;
 };
-
-void TestForm1::init() {
-    m_fakes = new FakePlatform;
-    m_form = new Form1(m_fakes->platform());
-}
-
-void TestForm1::cleanup() {
-    delete m_form;
-    delete m_fakes;
-}
 
 void TestForm1::fieldsStartFromTheirDefaults_data() {
     QTest::addColumn<int>("index");

@@ -1,6 +1,6 @@
 #include "mainwindow/Form1.h"
 #include "support/Controls.h"
-#include "support/Fakes.h"
+#include "support/window/WindowTest.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -32,20 +32,13 @@ public:
     }
 };
 
-bool printed(const Canvas& canvas, const QString& text) {
-    for (const auto& t : canvas.printedTexts())
-        if (t.text == text)
-            return true;
-    return false;
-}
-
 } // namespace
 
-class TestPlotDrawing : public QObject {
+class TestPlotDrawing : public WindowTest {
     Q_OBJECT
 private slots:
-    void init();
-    void cleanup();
+    void init() { setUp(); }
+    void cleanup() { tearDown(); }
 
     void generateDrawsTheWholePlot();
     void altCGenerates();
@@ -60,21 +53,7 @@ private slots:
     void copyReportsAClipboardFailure();
     void pictureRatioChosenOnThePlot_data();
     void pictureRatioChosenOnThePlot();
-
-private:
-    FakePlatform* m_fakes = nullptr;
-    Form1* m_form = nullptr;
 };
-
-void TestPlotDrawing::init() {
-    m_fakes = new FakePlatform;
-    m_form = new Form1(m_fakes->platform());
-}
-
-void TestPlotDrawing::cleanup() {
-    delete m_form;
-    delete m_fakes;
-}
 
 void TestPlotDrawing::generateDrawsTheWholePlot() {
     QVERIFY(m_form->generate());

@@ -259,11 +259,7 @@ void BatchController::finish() {
     m_summary.written = std::clamp(since - m_summary.earlierWritten, 0, m_appended);
     m_summary.waiting = m_appended - m_summary.written;
     m_summary.places = m_report.places() - m_placesBefore;
-    m_summary.filled = m_report.filled();
-    m_summary.filled.tableRows -= m_filledBefore.tableRows;
-    m_summary.filled.sections -= m_filledBefore.sections;
-    m_summary.filled.summaryValues -= m_filledBefore.summaryValues;
-    m_summary.filled.replaced -= m_filledBefore.replaced;
+    m_summary.filled = m_report.filled() - m_filledBefore;
     m_summary.templateNotices = m_report.takeNotices();
 
     // The clipboard holds the last plot, as after a save by hand.

@@ -33,6 +33,16 @@ struct FillCounts {
         replaced += later.replaced;
         return *this;
     }
+    FillCounts& operator-=(const FillCounts& earlier) {
+        tableRows -= earlier.tableRows;
+        sections -= earlier.sections;
+        summaryValues -= earlier.summaryValues;
+        replaced -= earlier.replaced;
+        return *this;
+    }
+    friend FillCounts operator-(FillCounts all, const FillCounts& earlier) {
+        return all -= earlier;
+    }
 };
 
 // The VSWR limit when neither the document nor the user gives one.

@@ -5,14 +5,12 @@
 
 void ReportWindowTest::setUp() {
     m_dir = new QTemporaryDir;
-    m_fakes = new FakePlatform;
-    m_form = new Form1(m_fakes->platform());
+    WindowTest::setUp();
     m_docx = m_dir->filePath(QStringLiteral("report.docx"));
 }
 
 void ReportWindowTest::tearDown() {
-    delete m_form;
-    delete m_fakes;
+    WindowTest::tearDown();
     delete m_dir;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "mainwindow/Form1.h"
 #include "support/Controls.h"
-#include "support/Fakes.h"
+#include "support/window/WindowTest.h"
 
 #include <QFile>
 #include <QLabel>
@@ -11,11 +10,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-// What the tests of saving and of the batch share: a main window with fake
-// services, a folder of its own and the report document's path in it. A
+// What the tests of saving and of the batch share: the main window of
+// WindowTest, a folder of its own and the report document's path in it. A
 // test class derives from it and calls setUp() from init() and tearDown()
 // from cleanup().
-class ReportWindowTest : public QObject {
+class ReportWindowTest : public WindowTest {
     Q_OBJECT
 protected:
     void setUp();
@@ -38,7 +37,5 @@ protected:
 
     QFile::Permissions m_permissions;
     QTemporaryDir* m_dir = nullptr;
-    FakePlatform* m_fakes = nullptr;
-    Form1* m_form = nullptr;
     QString m_docx;
 };
