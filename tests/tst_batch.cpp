@@ -67,6 +67,16 @@ QString describe(const batchrow::Plan& plan) {
     return parts.join(u' ');
 }
 
+// What a batch controller runs on: a report session, the fields drawn with
+// a fixed seed, and the plot canvas.
+struct BatchRig {
+    FakeClock clock;
+    ReportSession session{clock};
+    MersenneRandom random{3};
+    FieldSet fields{random};
+    Canvas canvas = Canvas::plotCanvas();
+};
+
 } // namespace
 
 class TestBatch : public QObject {
@@ -177,12 +187,9 @@ void TestBatch::rowRules() {
 void TestBatch::runCountsEveryRow() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
-    FakeClock clock;
-    ReportSession session(clock);
+    BatchRig rig;
+    ReportSession& session = rig.session;
     QCOMPARE(session.setTarget(path).message(), QString());
-    MersenneRandom random(3);
-    FieldSet fields(random);
-    Canvas canvas = Canvas::plotCanvas();
     FakeClipboard clipboard;
     struct FrontEnd : BatchFrontEnd {
         void progress(int read, int) override { progressed.append(read); }
@@ -192,7 +199,7 @@ void TestBatch::runCountsEveryRow() {
         QList<int> progressed;
         QList<int> refused;
     } frontEnd;
-    BatchController controller(fields, canvas, random, session, frontEnd);
+    BatchController controller(rig.fields, rig.canvas, rig.random, session, frontEnd);
     controller.setClipboard(&clipboard);
     const BatchSummary summary =
         controller.run(workbookData(QStringLiteral("basic.xlsx")), 5, {false, false});
@@ -211,9 +218,9 @@ void TestBatch::runCountsEveryRow() {
     QVERIFY(descriptions[2].contains(QStringLiteral("4扇区")));
     // The fields and the canvas keep the last plotted row, and the clipboard
     // got its plot once, at the end.
-    QCOMPARE(fields.text(Field::Segment), QStringLiteral("4扇区"));
+    QCOMPARE(rig.fields.text(Field::Segment), QStringLiteral("4扇区"));
     QCOMPARE(clipboard.sets, 1);
-    QCOMPARE(clipboard.image, canvas.Image());
+    QCOMPARE(clipboard.image, rig.canvas.Image());
     QVERIFY(summary.lastPlotQueued);
 }
 
@@ -222,12 +229,9 @@ void TestBatch::runCountsEveryRow() {
 void TestBatch::countsOnlyWhatTheDocumentHolds() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("report.docx"));
-    FakeClock clock;
-    ReportSession session(clock);
+    BatchRig rig;
+    ReportSession& session = rig.session;
     QCOMPARE(session.setTarget(path).message(), QString());
-    MersenneRandom random(3);
-    FieldSet fields(random);
-    Canvas canvas = Canvas::plotCanvas();
     struct FrontEnd : BatchFrontEnd {
         explicit FrontEnd(ReportSession& report, const QString& document)
             : session(report), path(document) {}
@@ -242,7 +246,7 @@ void TestBatch::countsOnlyWhatTheDocumentHolds() {
         QString path;
         CountingYield yield;
     } frontEnd(session, path);
-    BatchController controller(fields, canvas, random, session, frontEnd);
+    BatchController controller(rig.fields, rig.canvas, rig.random, session, frontEnd);
     const BatchSummary summary =
         controller.run(workbookData(QStringLiteral("basic.xlsx")), 5, {false, false});
 
@@ -266,18 +270,15 @@ void TestBatch::countsWhatItsOwnRunFilled() {
                        table({2000}, {{QStringLiteral("|") + para(QStringLiteral("{{测试段}}"))}}) +
                        para(QStringLiteral("{{#每段}}")) + para(QStringLiteral("{{测试段}}")) +
                        para(QStringLiteral("{{/每段}}")) + kSection)));
-    FakeClock clock;
-    ReportSession session(clock);
+    BatchRig rig;
+    ReportSession& session = rig.session;
     QCOMPARE(session.setTarget(path).message(), QString());
-    MersenneRandom random(3);
-    FieldSet fields(random);
-    Canvas canvas = Canvas::plotCanvas();
     struct FrontEnd : BatchFrontEnd {
         void progress(int, int) override {}
         EventYield& events() override { return yield; }
         CountingYield yield;
     } frontEnd;
-    BatchController controller(fields, canvas, random, session, frontEnd);
+    BatchController controller(rig.fields, rig.canvas, rig.random, session, frontEnd);
     const auto counts = [&] {
         const docx::FillCounts filled =
             controller.run(workbookData(QStringLiteral("basic.xlsx")), 5, {false, false}).filled;

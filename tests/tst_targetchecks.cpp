@@ -53,6 +53,14 @@ QString badTarget(const QString& kind, const QString& dir) {
         entries[2].first = QStringLiteral("xl/workbook.xml");
         writeZip(path, entries);
     }
+    if (kind == u"package relationships cut" || kind == u"content types in UTF-16") {
+        Entries entries = minimalPackage(wordDocument(QStringLiteral("<w:p/>")));
+        if (kind == u"package relationships cut")
+            entries[1].second.chop(20);
+        else
+            entries[0].second = QByteArray("\xFF\xFE") + entries[0].second;
+        writeZip(path, entries);
+    }
     if (kind == u"doctype")
         writeZip(path,
                  minimalPackage("<?xml version=\"1.0\"?><!DOCTYPE w:document [<!ENTITY a "
@@ -157,6 +165,10 @@ void TestTargetChecks::refusesBadTargets_data() {
                                             << "word/document.xml";
     QTest::newRow("spreadsheet package") << "spreadsheet"
                                          << "workbook";
+    QTest::newRow("package relationships cut short") << "package relationships cut"
+                                                     << "_rels/.rels";
+    QTest::newRow("content types in UTF-16") << "content types in UTF-16"
+                                             << "UTF-16";
     QTest::newRow("document type declaration") << "doctype"
                                                << "DOCTYPE";
     QTest::newRow("malformed XML") << "malformed xml"

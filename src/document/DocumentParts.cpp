@@ -29,8 +29,9 @@ std::optional<QString> mainPartTarget(const docx::RelationshipsScan& rels) {
 // most as much as one part may be: a part past that, or one that cannot be
 // read, is left out and said so. They are never written.
 void readSideParts(DocxPackage& package, docx::AppendInput* input) {
-    const Result<docx::XmlPart> part =
-        input->rels ? docx::decodePart(*input->rels) : Result<docx::XmlPart>(Failed{});
+    if (!input->rels)
+        return;
+    const Result<docx::XmlPart> part = docx::decodePart(*input->rels);
     const Result<docx::RelationshipsScan> rels =
         part ? docx::scanRelationships(part->text) : part.failed();
     if (!rels)
